@@ -1,0 +1,49 @@
+// File creation with a fault hook for tests (CI runs as root, so a
+// read-only folder cannot simulate a failed save) and a safe replace: a file
+// is written beside its target and renamed over it only when complete, so a
+// failed save never destroys the previous file.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace sv {
+
+// A read or write error on a file that is already open.
+class FileIOError : public std::runtime_error {
+public:
+    FileIOError(const std::string& what, int code) : std::runtime_error(what), code_(code) {}
+    int code() const { return code_; }
+private:
+    int code_;
+};
+
+// Tests: return a non-zero errno to make creating that path fail.
+void setCreateFaultHook(std::function<int(const std::string& path)> hook);
+
+// Creates (truncates) a file for writing; nullptr with errno set on failure.
+std::FILE* createFile(const std::string& path);
+
+// Writes a new file beside the target and renames it over the target on
+// commit(). Destroying it without commit() removes the partial file.
+class SafeFileWriter {
+public:
+    SafeFileWriter() = default;
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    // 0 on success, else the errno of the failure.
+    int open(const std::string& target);
+    void write(const void* data, size_t size);   // throws FileIOError
+    void commit();                               // throws FileIOError
+    std::FILE* file() { return f_; }
+
+private:
+    std::string target_, temp_;
+    std::FILE* f_ = nullptr;
+};
+
+} // namespace sv

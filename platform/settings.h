@@ -1,0 +1,36 @@
+// A profile file of sections and "key=value" lines. Section and key names
+// match without regard to case; every read takes the caller's default for a
+// missing file, section or key, or an integer that is not one; every write
+// goes to the file at once and keeps every other line as it was.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sv {
+
+class IniFile {
+public:
+    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    const std::string& path() const { return path_; }
+
+    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+    void WriteInteger(const std::string& section, const std::string& key, int32_t value);
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    bool ValueExists(const std::string& section, const std::string& key) const;
+
+    // Parses decimal text, or hexadecimal after 0x/0X; false when the text is
+    // not a whole 32-bit integer.
+    static bool parseInteger(const std::string& text, int32_t& out);
+
+private:
+    bool lookup(const std::string& section, const std::string& key, std::string& value) const;
+    std::vector<std::string> readLines() const;
+    std::string path_;
+};
+
+// The program's own settings file, "dadoruz.ini" in the program's folder.
+IniFile Settings();
+
+} // namespace sv
