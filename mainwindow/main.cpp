@@ -1,9 +1,33 @@
+// The program's entry: splash window, main window, the long-lived dialogs,
+// then the message loop.
 #include <QApplication>
-#include <QLabel>
+
+#include <string>
+#include <vector>
+
+#include "mainwindow/SonvelaMain.h"
+#include "mainwindow/Splash.h"
+#include "mainwindow/startup.h"
+#include "platform/qt/qt_prompts.h"
 
 int main(int argc, char** argv) {
+    // Qt removes its own options from argv: take the parameters first.
+    std::vector<std::string> args(argv + 1, argv + argc);
     QApplication app(argc, argv);
-    QLabel l("Sonvela");
-    l.show();
-    return app.exec();
+    QApplication::setApplicationName("Sonvela");
+    sv::installQtPrompts();
+    sv::bindActivityCursor();
+
+    Splashfrm = new TSplashfrm();
+    Splashfrm->exec();
+    delete Splashfrm;
+    Splashfrm = nullptr;
+
+    auto* main = new TSVMainfrm(args);
+    createLongLivedForms(main);
+    main->showMaximized();
+    int rc = app.exec();
+    destroyLongLivedForms();
+    delete main;
+    return rc;
 }

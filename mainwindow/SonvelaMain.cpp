@@ -1,0 +1,527 @@
+#include "mainwindow/SonvelaMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QScreen>
+#include <QToolBar>
+
+#include "platform/activity.h"
+#include "platform/exedir.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/settings.h"
+#include "platform/qt/qt_prompts.h"
+#include "sound/Sound.h"
+
+using namespace sv;
+
+TSVMainfrm* SVMainfrm = nullptr;
+
+TSVMainfrm::TSVMainfrm(std::vector<std::string> args, QWidget* parent)
+    : QMainWindow(parent), args_(std::move(args)) {
+    SVMainfrm = this;
+    FormCreate();
+}
+
+TSVMainfrm::~TSVMainfrm() {
+    closing_ = true;
+    if (SVMainfrm == this) SVMainfrm = nullptr;
+}
+
+QAction* TSVMainfrm::item(const std::string& name) const {
+    auto it = items.find(name);
+    return it == items.end() ? nullptr : it->second;
+}
+
+QToolButton* TSVMainfrm::button(const std::string& name) const {
+    auto it = buttons.find(name);
+    return it == buttons.end() ? nullptr : it->second;
+}
+
+QAction* TSVMainfrm::addItem(QMenu* menu, const std::string& name, const QString& caption,
+                             const QKeySequence& shortcut, std::function<void()> handler) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(qs(name));
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    items[name] = a;
+    connect(a, &QAction::triggered, this, [this, name] {
+        auto it = handlers_.find(name);
+        if (it != handlers_.end() && it->second) it->second();
+    });
+    if (handler) handlers_[name] = std::move(handler);
+    a->setEnabled(hasHandler(name));
+    return a;
+}
+
+void TSVMainfrm::setHandler(const std::string& name, std::function<void()> handler) {
+    handlers_[name] = std::move(handler);
+    if (QAction* a = item(name)) a->setEnabled(true);
+}
+
+bool TSVMainfrm::hasHandler(const std::string& name) const {
+    auto it = handlers_.find(name);
+    return it != handlers_.end() && it->second;
+}
+
+void TSVMainfrm::enableItem(const std::string& name, bool on) {
+    if (QAction* a = item(name)) a->setEnabled(on && hasHandler(name));
+}
+
+void TSVMainfrm::enableButton(const std::string& name, bool on) {
+    QToolButton* b = button(name);
+    if (!b) return;
+    auto it = buttonItem_.find(name);
+    bool works = it != buttonItem_.end() && hasHandler(it->second);
+    b->setEnabled(on && works);
+}
+
+QToolButton* TSVMainfrm::addButton(QToolBar* bar, const std::string& name, const QString& text,
+                                   const QString& hint, const std::string& itemName) {
+    auto* b = new QToolButton(bar);
+    b->setObjectName(qs(name));
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    b->setAutoRaise(true);
+    bar->addWidget(b);
+    buttons[name] = b;
+    buttonItem_[name] = itemName;
+    connect(b, &QToolButton::clicked, this, [this, itemName] {
+        auto it = handlers_.find(itemName);
+        if (it != handlers_.end() && it->second) it->second();
+    });
+    b->setEnabled(false);
+    return b;
+}
+
+void TSVMainfrm::readSettings() {
+    IniFile ini(ExeDir + "dadoruz.ini");
+    RecentFile1 = ini.ReadString("Configuration", "abrir1", "");
+    RecentFile2 = ini.ReadString("Configuration", "abrir2", "");
+    RecentFile3 = ini.ReadString("Configuration", "abrir3", "");
+    VerticalScale = ini.ReadInteger("Configuration", "VerticalScale", 1);
+    UndoLevels = ini.ReadInteger("Options", "UndoLevels", 10);
+    PlayFromCursorPosition = ini.ReadInteger("Options", "PlayFromCursorPosition", 0);
+    BackgroundColor = uint32_t(ini.ReadInteger("Colors", "fons", 0xC0C0C0));
+    WaveformColor = uint32_t(ini.ReadInteger("Colors", "ona", 0x800000));
+    CentralLineColor = uint32_t(ini.ReadInteger("Colors", "linia", 0x0000FF));
+    StereoColor = uint32_t(ini.ReadInteger("Colors", "liniast", 0x00FF00));
+    GridColor = uint32_t(ini.ReadInteger("Colors", "grid", 0x808080));
+    GridPanelBackColor = uint32_t(ini.ReadInteger("Colors", "gridfons", 0x808080));
+    GridPanelFontColor = uint32_t(ini.ReadInteger("Colors", "gridfont", 0xFFFFFF));
+}
+
+void TSVMainfrm::FormCreate() {
+    SoundLoaded = false;
+    setAcceptDrops(true);
+    ExeDir = exeDir();
+    setWindowTitle("Sonvela");
+    resize(800, 600);
+    move(190, 112);
+
+    mdi = new QMdiArea(this);
+    mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi);
+    connect(mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (!sub) return;
+        if (auto* w = qobject_cast<TSoundfrm*>(sub->widget())) w->FormActivate();
+    });
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    Timer1->stop();
+
+    readSettings();
+    buildPanels();
+    buildMenus();
+
+    IniFile ini(ExeDir + "dadoruz.ini");
+    ViewGrid1->setChecked(ini.ReadInteger("Configuration", "ViewGrid", 0) == 1);
+    VumeterPanel->setVisible(ini.ReadInteger("Options", "ViewVumeters", 1) == 1);
+    Gauge1->setStyleSheet(barStyle(WaveformColor));
+    Gauge2->setStyleSheet(barStyle(StereoColor));
+
+    CommandLinePending = true;
+    CdPlayMode = 1;
+    refreshReopenMenu();
+    statusBar()->showMessage("");
+    habilitar_botones();
+}
+
+QString TSVMainfrm::barStyle(uint32_t c) {
+    return QString("QProgressBar::chunk { background-color: rgb(%1,%2,%3); }")
+        .arg(c & 0xFF).arg((c >> 8) & 0xFF).arg((c >> 16) & 0xFF);
+}
+
+void TSVMainfrm::buildPanels() {
+    auto* bar = addToolBar("Transport");
+    bar->setObjectName("TransportBar");
+    bar->setMovable(false);
+    SpeedButton16 = addButton(bar, "SpeedButton16", "Play", "Play", "SpeedButton16");
+    SpeedButton14 = addButton(bar, "SpeedButton14", "Pause", "Pause", "SpeedButton14");
+    SpeedButton17 = addButton(bar, "SpeedButton17", "Stop", "Stop", "SpeedButton17");
+    SpeedButton15 = addButton(bar, "SpeedButton15", "Record", "Record", "SpeedButton15Click");
+    bar->addSeparator();
+
+    auto* sel = new QWidget(bar);
+    auto* h = new QHBoxLayout(sel);
+    h->setContentsMargins(4, 0, 4, 0);
+    auto box = [&](QLineEdit*& e, const char* name, const char* label) {
+        h->addWidget(new QLabel(label, sel));
+        e = new QLineEdit("0", sel);
+        e->setObjectName(name);
+        e->setMaxLength(8);
+        e->setFixedWidth(70);
+        h->addWidget(e);
+    };
+    box(Edit2, "Edit2", "Zoom");
+    box(Edit4, "Edit4", "Start");
+    ms1 = new QLabel("0:0:0", sel);
+    h->addWidget(ms1);
+    box(Edit3, "Edit3", "Length");
+    ms2 = new QLabel("0:0:0", sel);
+    h->addWidget(ms2);
+    bar->addWidget(sel);
+
+    VumeterPanel = new QWidget(bar);
+    auto* v = new QVBoxLayout(VumeterPanel);
+    v->setContentsMargins(2, 2, 2, 2);
+    v->setSpacing(1);
+    Gauge1 = new QProgressBar(VumeterPanel);
+    Gauge2 = new QProgressBar(VumeterPanel);
+    for (QProgressBar* g : {Gauge1, Gauge2}) {
+        g->setRange(0, 100);
+        g->setValue(0);
+        g->setTextVisible(false);
+        g->setFixedSize(120, 8);
+        v->addWidget(g);
+    }
+    bar->addWidget(VumeterPanel);
+
+    Image1 = new QLabel("LOOP Mode", bar);
+    Image1->hide();
+    bar->addWidget(Image1);
+
+    Panel2 = new QWidget(this);   // the CD player panel comes with the CD player
+    Panel2->hide();
+    Panel3 = new QWidget(this);   // the picture panel comes with the picture component
+    Panel3->hide();
+
+    // The access bar: one button per command, each calling its menu item.
+    auto* tools = addToolBar("Access bar");
+    tools->setObjectName("AccessBar");
+    addButton(tools, "SpeedButton7", "Open", "Open", "Open2");
+    addButton(tools, "SpeedButton8", "New", "New", "New2");
+    addButton(tools, "SpeedButton6", "Save", "Save", "Save2");
+    addButton(tools, "SaveAs_SB", "Save As", "Save As...", "SaveAs2");
+    addButton(tools, "CloseActive_SB", "Close", "Close Active Waveform", "Close1");
+    addButton(tools, "CloseAll_SB", "Close All", "Close All Waveforms", "CloseAllWaveforms1");
+
+    statusBar()->setSizeGripEnabled(true);
+}
+
+void TSVMainfrm::refreshReopenMenu() {
+    if (!Reabrir1) return;
+    Reabrir1->setEnabled(!RecentFile1.empty() && fileExists(ExeDir + "dadoruz.ini"));
+}
+
+std::vector<TSoundfrm*> TSVMainfrm::soundWindows() const {
+    std::vector<TSoundfrm*> out;
+    for (QMdiSubWindow* sub : mdi->subWindowList(QMdiArea::CreationOrder))
+        if (auto* w = qobject_cast<TSoundfrm*>(sub->widget())) out.push_back(w);
+    return out;
+}
+
+int TSVMainfrm::childCount() const { return int(mdi->subWindowList().size()); }
+
+TSoundfrm* TSVMainfrm::activeSound() const {
+    QMdiSubWindow* sub = mdi->activeSubWindow();
+    if (!sub) {
+        // Offscreen or before the first activation the area may report no
+        // active window although one is open: take the most recent.
+        auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+        if (list.isEmpty()) return nullptr;
+        sub = list.back();
+    }
+    return qobject_cast<TSoundfrm*>(sub->widget());
+}
+
+TSoundfrm* TSVMainfrm::crearfill() {
+    auto* w = new TSoundfrm();
+    auto* sub = new QMdiSubWindow();
+    sub->setWidget(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(656 + 8, 294 + 30);
+    mdi->addSubWindow(sub);
+    return w;
+}
+
+void TSVMainfrm::showChild(TSoundfrm* w) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget())) {
+        sub->show();
+        mdi->setActiveSubWindow(sub);
+    } else {
+        w->show();
+    }
+    w->FormActivate();
+}
+
+int TSVMainfrm::QuantsFitxersIguals(const std::string& name) const {
+    int n = 0;
+    for (TSoundfrm* w : soundWindows())
+        if (w->caption() == name) ++n;
+    return n;
+}
+
+void TSVMainfrm::shiftRecent(const std::string& name) {
+    RecentFile3 = RecentFile2;
+    RecentFile2 = RecentFile1;
+    RecentFile1 = name;
+}
+
+void TSVMainfrm::writeRecent() {
+    IniFile ini(ExeDir + "dadoruz.ini");
+    ini.WriteString("Configuration", "abrir1", RecentFile1);
+    ini.WriteString("Configuration", "abrir2", RecentFile2);
+    ini.WriteString("Configuration", "abrir3", RecentFile3);
+    refreshReopenMenu();
+}
+
+// Opens a file by its lower-cased extension. Readers of other formats plug
+// in through openers registered for their extensions.
+void TSVMainfrm::ObrirFitxer(bool showDialog, const std::string& nameIn) {
+    std::string name = nameIn;
+    if (showDialog) {
+        FileDialogRequest req;
+        req.title = "Open";
+        req.filter = "Wave files (*.wav)|*.wav|All files (*.*)|*";
+        FileDialogResult r = prompts().openDialog(req);
+        if (!r.accepted) return;
+        name = r.fileName;
+    }
+    const std::string ext = lowerFileExt(name);
+    auto opener = openers.find(ext);
+    if (opener != openers.end()) {
+        shiftRecent(name);
+        writeRecent();
+        SpeedButton16->setEnabled(true);
+        opener->second(name);
+        return;
+    }
+    if (ext != ".wav") return;
+    shiftRecent(name);
+    writeRecent();
+    openWave(name, false);
+}
+
+TSoundfrm* TSVMainfrm::openWave(const std::string& name, bool play) {
+    TSoundfrm* w = nullptr;
+    try {
+        w = crearfill();
+        w->setCaption(name);
+        QPointer<TSoundfrm> guard(w);
+        w->seleccionar_wav(name);
+        if (!guard || !guard->SoundLoaded) {
+            if (guard) guard->closeFailedOpenPublic();
+            return nullptr;
+        }
+        SpeedButton16->setEnabled(true);
+        showChild(w);
+        if (play) SpeedButton16Click();
+        return w;
+    } catch (const std::exception&) {
+        ShowMessage("Error opening the file");
+        return nullptr;
+    }
+}
+
+void TSVMainfrm::New2Click() {
+    TSoundfrm* w = crearfill();
+    ++NewSoundCount;
+    w->FileName = "New" + std::to_string(NewSoundCount) + ".wav";
+    w->setCaption(w->FileName);
+    w->NoRedraw = false;
+    SpeedButton16->setEnabled(true);
+    showChild(w);
+    w->mostrar_sonido(1);
+}
+
+void TSVMainfrm::Open2Click() { ObrirFitxer(true, ""); }
+
+void TSVMainfrm::Close1Click() {
+    if (QMdiSubWindow* sub = mdi->activeSubWindow()) sub->close();
+    if (childCount() == 0) SpeedButton16->setEnabled(false);
+}
+
+void TSVMainfrm::CloseAllWaveforms1Click() {
+    ContinueClosing = true;
+    auto list = mdi->subWindowList(QMdiArea::CreationOrder);
+    for (int i = list.size() - 1; i >= 0; --i) {
+        list[i]->close();
+        if (!ContinueClosing) break;
+    }
+}
+
+void TSVMainfrm::SpeedButton16Click() {}
+void TSVMainfrm::SpeedButton17Click() {}
+void TSVMainfrm::SpeedButton14Click() {}
+
+void TSVMainfrm::Exit2Click() { close(); }
+
+void TSVMainfrm::habilitar_botones() {
+    if (closing_) return;
+    const bool idle = activity() == Activity::Idle;
+    const bool notPlaying = activity() != Activity::Playing;
+    TSoundfrm* w = activeSound();
+    const bool child = childCount() > 0;
+    if (!child) {
+        SpeedButton16->setEnabled(false);
+        SpeedButton14->setEnabled(false);
+        SpeedButton17->setEnabled(false);
+        enableButton("SpeedButton15", true);
+    } else if (mdi->activeSubWindow() && !w) {
+        return;  // another kind of child: nothing changes
+    }
+    const bool loaded = SoundLoaded;
+    const bool selected = w && w->SelectionLength != 0;
+    const bool E = idle && child && selected && loaded;
+    (void)E;
+    for (const char* n : {"SpeedButton10", "SpeedButton7", "SpeedButton8", "CombineChannels_SB", "Divide_SB",
+                          "Concatenate_SB", "Colors_SB", "Volume_SB", "Grid_SB", "Websites_SB",
+                          "Divideintotracks_SB"})
+        enableButton(n, notPlaying);
+    enableButton("SpeedButton6", idle && child && loaded && !SaveDisabled);
+    for (const char* n : {"SaveAs_SB", "FileInfo_SB", "CloseActive_SB", "CloseAll_SB", "Print_SB", "Resample_SB",
+                          "ZoomIn_SB", "ZoomOut_SB", "SampleInfo_SB"})
+        enableButton(n, idle && child && loaded);
+    for (auto& hook : enablingHooks) hook(idle, child, w);
+}
+
+void TSVMainfrm::parar_todo() {
+    setActivity(Activity::Idle);
+    habilitar_botones();
+    Gauge1->setValue(0);
+    Gauge2->setValue(0);
+}
+
+void TSVMainfrm::DisplayHint(const QString& hint) {
+    int bar = hint.indexOf('|');
+    statusBar()->showMessage(bar >= 0 ? hint.mid(bar + 1) : hint);
+}
+
+void TSVMainfrm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (CommandLinePending) QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+void TSVMainfrm::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TSVMainfrm::FormActivate() {
+    update();
+    habilitar_botones();
+    if (!CommandLinePending) return;
+    CommandLinePending = false;
+    processCommandLine();
+}
+
+void TSVMainfrm::processCommandLine() {
+    std::vector<std::string> names;
+    bool play = false;
+    if (!args_.empty() && args_[0] == "-CD") {
+        if (cdStartHook) cdStartHook();
+        return;
+    }
+    if (!args_.empty() && args_[0] == "-PLAY") {
+        play = true;
+        names.push_back(args_.size() > 1 ? args_[1] : std::string());
+    } else {
+        names = args_;
+    }
+    for (const std::string& name : names) {
+        if (!fileExists(name)) {
+            ShowMessage("Error: The file " + name + " does not exist.");
+            continue;
+        }
+        const std::string ext = lowerFileExt(name);
+        if (ext == ".wav") {
+            shiftRecent(name);
+            writeRecent();
+            SpeedButton16->setEnabled(true);
+            try {
+                TSoundfrm* w = crearfill();
+                w->setCaption(name);
+                QPointer<TSoundfrm> guard(w);
+                int handled = w->seleccionar_wav(name);
+                if (!guard || !guard->SoundLoaded) {
+                    if (guard) guard->closeFailedOpenPublic();
+                    if (!handled) break;   // the rest of the command line is skipped
+                    continue;
+                }
+                showChild(w);
+                if (play) SpeedButton16Click();
+            } catch (const std::exception&) {
+                ShowMessage("Error opening the file");
+            }
+        } else {
+            auto opener = openers.find(ext);
+            if (opener != openers.end()) opener->second(name);
+        }
+    }
+}
+
+bool TSVMainfrm::FormCloseQuery() {
+    IniFile ini(ExeDir + "dadoruz.ini");
+    if (ini.ReadInteger("Options", "ConfirmExit", 1) != 0) {
+        if (!askYesNo("Sonvela", "Are you sure you want to exit?")) return false;
+        if (cdPlayingHook && cdPlayingHook()) {
+            if (!askYesNo("Sonvela", "The CD is playing. Do you still want to exit?")) return false;
+            if (cdStopHook) cdStopHook();
+        }
+    }
+    for (TSoundfrm* w : soundWindows()) w->AppExiting = true;
+    return true;
+}
+
+// Closes the sound windows from the last to the first; false when one of
+// them stays open (its save was cancelled or failed), so the program keeps
+// running rather than lose that sound.
+bool TSVMainfrm::closeChildren() {
+    auto list = mdi->subWindowList(QMdiArea::CreationOrder);
+    for (int i = list.size() - 1; i >= 0; --i) {
+        QPointer<QMdiSubWindow> sub(list[i]);
+        sub->close();
+        if (sub && sub->isVisible()) return false;
+    }
+    return true;
+}
+
+// Runs once every sound window has closed: the clipboard file goes and the
+// layout is stored.
+void TSVMainfrm::FormClose() {
+    deleteFile(ExeDir + "wavecopy.tmp");
+    IniFile ini(ExeDir + "dadoruz.ini");
+    ini.WriteInteger("Configuration", "ViewGrid", ViewGrid1->isChecked() ? 1 : 0);
+    if (layoutSaveHook) layoutSaveHook(ini);
+}
+
+void TSVMainfrm::closeEvent(QCloseEvent* e) {
+    if (!FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
+    if (!closeChildren()) {
+        for (TSoundfrm* w : soundWindows()) w->AppExiting = false;
+        e->ignore();
+        return;
+    }
+    FormClose();
+    closing_ = true;
+    e->accept();
+}

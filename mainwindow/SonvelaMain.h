@@ -1,0 +1,188 @@
+// The main window: a multiple-document frame that owns every sound window,
+// keeps the shared view of the active sound in its edit boxes and fields,
+// caches the settings that sound windows read, and routes every command to
+// the active sound window.
+#pragma once
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class TSoundfrm;
+class QMdiSubWindow;
+class QFrame;
+class QToolBar;
+namespace sv { class IniFile; }
+
+class TSVMainfrm : public QMainWindow {
+    Q_OBJECT
+public:
+    // args: the command-line parameters (without the program name), read
+    // before Qt removes its own options.
+    explicit TSVMainfrm(std::vector<std::string> args = {}, QWidget* parent = nullptr);
+    ~TSVMainfrm() override;
+
+    QMdiArea* mdi = nullptr;
+
+    // Shared view of the active sound.
+    QLineEdit* Edit2 = nullptr;   // zoom
+    QLineEdit* Edit4 = nullptr;   // selection start
+    QLineEdit* Edit3 = nullptr;   // selection length
+    QLabel* ms1 = nullptr;
+    QLabel* ms2 = nullptr;
+    int64_t SoundLength = 0;
+    int32_t SampleRate = 0;
+
+    // Cached settings.
+    int32_t UndoLevels = 10;
+    int PlayFromCursorPosition = 0;
+    int32_t VerticalScale = 1;
+    uint32_t WaveformColor = 0x800000, BackgroundColor = 0xC0C0C0, CentralLineColor = 0x0000FF,
+             StereoColor = 0x00FF00, GridColor = 0x808080, GridPanelBackColor = 0x808080,
+             GridPanelFontColor = 0xFFFFFF;
+
+    bool SoundLoaded = false;
+    bool SaveDisabled = true;
+    bool ContinueClosing = false;
+    int32_t NewSoundCount = 0;
+    std::string ExeDir;
+    std::string RecentFile1, RecentFile2, RecentFile3;
+    bool CommandLinePending = true;
+    int32_t CdPlayMode = 1;
+
+    // Transport buttons and meters.
+    QToolButton* SpeedButton16 = nullptr;  // Play
+    QToolButton* SpeedButton14 = nullptr;  // Pause
+    QToolButton* SpeedButton17 = nullptr;  // Stop
+    QToolButton* SpeedButton15 = nullptr;  // Record
+    QWidget* VumeterPanel = nullptr;
+    QProgressBar* Gauge1 = nullptr;
+    QProgressBar* Gauge2 = nullptr;
+    QLabel* Image1 = nullptr;              // loop-mode picture
+    QWidget* Panel2 = nullptr;             // CD player panel
+    QWidget* Panel3 = nullptr;             // picture panel
+    QTimer* Timer1 = nullptr;              // CD poll timer
+
+    // Tool buttons by their names, and menu items by their names.
+    std::map<std::string, QToolButton*> buttons;
+    std::map<std::string, QAction*> items;
+    QAction* item(const std::string& name) const;
+    QToolButton* button(const std::string& name) const;
+
+    // Menus.
+    QMenu* File2 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* Herramientas1 = nullptr;
+    QMenu* Filtros1 = nullptr;
+    QMenu* Miscellaneous1 = nullptr;
+    QMenu* View1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QMenu* Reabrir1 = nullptr;
+    QAction* undo1 = nullptr;
+    QAction* ViewGrid1 = nullptr;
+    QAction* ZoomIn1 = nullptr;
+    QAction* ZoomOut1 = nullptr;
+    QAction* Loop1 = nullptr;
+
+    // Reached by sound windows and dialogs.
+    void habilitar_botones();
+    void parar_todo();
+    TSoundfrm* crearfill();
+    int QuantsFitxersIguals(const std::string& name) const;
+    void ObrirFitxer(bool showDialog, const std::string& name);
+    TSoundfrm* activeSound() const;
+    std::vector<TSoundfrm*> soundWindows() const;   // creation order
+    int childCount() const;
+    // Shows a sound window made by crearfill in the MDI area.
+    void showChild(TSoundfrm* w);
+
+    // Commands.
+    void Exit2Click();
+    void New2Click();
+    void Open2Click();
+    void Close1Click();
+    void Save2Click();
+    void SaveAs2Click();
+    void CloseAllWaveforms1Click();
+    void SpeedButton16Click();
+    void SpeedButton17Click();
+    void SpeedButton14Click();
+
+    // Form events.
+    void FormActivate();
+    bool FormCloseQuery();
+    void FormClose();
+    void DisplayHint(const QString& hint);
+
+    // The reopen list: shift in a name as the newest entry and store it.
+    void shiftRecent(const std::string& name);
+    void writeRecent();
+
+    // Adds a command to a menu. A null handler leaves the item disabled
+    // (the command is not available in this build).
+    QAction* addItem(QMenu* menu, const std::string& name, const QString& caption,
+                     const QKeySequence& shortcut = {}, std::function<void()> handler = nullptr);
+    void setHandler(const std::string& name, std::function<void()> handler);
+
+    // The program is shutting down: no more enabling work.
+    bool isClosing() const { return closing_; }
+    bool hasHandler(const std::string& name) const;
+    // Enables an item or button only if its command is available.
+    void enableItem(const std::string& name, bool on);
+    void enableButton(const std::string& name, bool on);
+    QToolButton* addButton(QToolBar* bar, const std::string& name, const QString& text,
+                           const QString& hint, const std::string& itemName);
+    // Opens a WAVE file in a new window; the window when it opened.
+    TSoundfrm* openWave(const std::string& name, bool play);
+
+    // Readers for other extensions (".au", ".snd", ".raw"), keyed by the
+    // lower-cased extension with its dot.
+    std::map<std::string, std::function<void(const std::string&)>> openers;
+    // Extra enabling rules run at the end of habilitar_botones:
+    // (idle, child, active sound window or null).
+    std::vector<std::function<void(bool, bool, TSoundfrm*)>> enablingHooks;
+    // The CD player plugs in here.
+    std::function<void()> cdStartHook;
+    std::function<bool()> cdPlayingHook;
+    std::function<void()> cdStopHook;
+    // Tool-bar positions are stored here on close.
+    std::function<void(sv::IniFile&)> layoutSaveHook;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void FormCreate();
+    void buildMenus();
+    void buildPanels();
+    void readSettings();
+    void processCommandLine();
+    void File2Click();
+    void Edit1Click();
+    void Window1Click();
+    void refreshReopenMenu();
+    bool closeChildren();
+    static QString barStyle(uint32_t bgr);
+    bool closing_ = false;
+    QAction* windowSeparator_ = nullptr;
+    std::vector<QAction*> windowListItems_;
+    std::map<std::string, std::string> buttonItem_;   // button -> its menu item
+    std::vector<std::string> args_;
+    std::map<std::string, std::function<void()>> handlers_;
+};
+
+// The main window's single instance.
+extern TSVMainfrm* SVMainfrm;

@@ -1,0 +1,238 @@
+// The main window's menus. Every command has its item here; an item whose
+// command is not available in this build stays disabled.
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+#include "mainwindow/SonvelaMain.h"
+#include "platform/activity.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/settings.h"
+#include "platform/qt/qt_prompts.h"
+#include "sound/Sound.h"
+
+using namespace sv;
+
+void TSVMainfrm::buildMenus() {
+    QMenuBar* mb = menuBar();
+
+    File2 = mb->addMenu("&File");
+    File2->setObjectName("File2");
+    addItem(File2, "Open2", "&Open", QKeySequence("Ctrl+O"), [this] { Open2Click(); });
+    addItem(File2, "New2", "&New", QKeySequence("Ctrl+N"), [this] { New2Click(); });
+    Reabrir1 = File2->addMenu("&Reopen");
+    Reabrir1->setObjectName("Reabrir1");
+    for (int i = 1; i <= 3; ++i) {
+        const std::string name = "reabrir1" + std::to_string(i);
+        addItem(Reabrir1, name, "", {}, [this, i] {
+            const std::string& f = i == 1 ? RecentFile1 : (i == 2 ? RecentFile2 : RecentFile3);
+            if (!f.empty()) ObrirFitxer(false, f);
+        });
+    }
+    connect(Reabrir1, &QMenu::aboutToShow, this, [this] {
+        const std::string* files[3] = {&RecentFile1, &RecentFile2, &RecentFile3};
+        for (int i = 0; i < 3; ++i) {
+            QAction* a = item("reabrir1" + std::to_string(i + 1));
+            a->setText(qs(*files[i]));
+            a->setVisible(!files[i]->empty());
+        }
+    });
+    File2->addSeparator();
+    addItem(File2, "Save2", "&Save", QKeySequence("Ctrl+S"), [this] { Save2Click(); });
+    addItem(File2, "SaveAs2", "Sa&ve as...", QKeySequence("F12"), [this] { SaveAs2Click(); });
+    addItem(File2, "SaveSelection2", "Save se&lection");
+    File2->addSeparator();
+    addItem(File2, "Close1", "&Close Active Waveform", QKeySequence("F10"), [this] { Close1Click(); });
+    addItem(File2, "CloseAllWaveforms1", "Close All Waveforms", QKeySequence("F11"),
+            [this] { CloseAllWaveforms1Click(); });
+    File2->addSeparator();
+    addItem(File2, "Informacionarchivo1", "&File information");
+    addItem(File2, "Informaciondispositivos1", "&Device information");
+    addItem(File2, "CDplayer1", "CD pla&yer");
+    File2->addSeparator();
+    addItem(File2, "Imprimir1", "&Print");
+    addItem(File2, "Opcionesimpresora1", "Prin&ter options");
+    File2->addSeparator();
+    addItem(File2, "Exit2", "E&xit", {}, [this] { Exit2Click(); });
+    connect(File2, &QMenu::aboutToShow, this, [this] { File2Click(); });
+
+    Edit1 = mb->addMenu("&Edit");
+    Edit1->setObjectName("Edit1");
+    undo1 = addItem(Edit1, "undo1", "&Undo", QKeySequence("Ctrl+Z"));
+    Edit1->addSeparator();
+    addItem(Edit1, "Cut1", "Cu&t", QKeySequence("Ctrl+X"));
+    addItem(Edit1, "Copy1", "&Copy", QKeySequence("Ctrl+C"));
+    addItem(Edit1, "Paste1", "&Paste", QKeySequence("Ctrl+V"));
+    addItem(Edit1, "PasteSpecial1", "&Mix", QKeySequence("Ctrl+M"));
+    addItem(Edit1, "Mixspecial1", "Mi&x special");
+    addItem(Edit1, "Pegarcomonuevo1", "Paste as &new", QKeySequence("Ctrl+Alt+N"));
+    Edit1->addSeparator();
+    addItem(Edit1, "Borrar1", "&Delete", QKeySequence("Ctrl+Del"));
+    addItem(Edit1, "Borrarexceptoseleccion1", "Tr&im", QKeySequence("Ctrl+T"));
+    addItem(Edit1, "Insertarsilencio1", "Insert si&lence", QKeySequence("Ctrl+I"));
+    addItem(Edit1, "Forzarsilencio1", "&Force silence");
+    addItem(Edit1, "Repetir1", "&Repeat", QKeySequence("Ctrl+R"));
+    Edit1->addSeparator();
+    addItem(Edit1, "Seleccionartodo1", "Select &all", QKeySequence("Ctrl+A"));
+    addItem(Edit1, "SelectNone1", "Select N&one", QKeySequence("Ctrl+Alt+A"));
+    addItem(Edit1, "ZeroCrossing1", "&Zero Crossing");
+    addItem(Edit1, "Goto1", "&Go to ...");
+    connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
+
+    Herramientas1 = mb->addMenu("&Tools");
+    Herramientas1->setObjectName("Herramientas1");
+    const std::pair<const char*, const char*> tools[] = {
+        {"Maximizaronda1", "&Normalize"}, {"Amplificarvolumen1", "&Amplify volume"},
+        {"Fadein1", "&Fade in"}, {"Fadeout1", "Fade &out"}, {"Eliminaroffset1", "Remove &offset"},
+        {"Girar1", "&Invert"}, {"Invertir1", "&Reverse"}, {"Cambiarcanales1", "Invert c&hannels"},
+        {"Travellingstereo1", "&Travelling stereo"}, {"Cambiarvelocidad1", "&Speed up/down"},
+        {"Resamplear1", "&Resample"}, {"Eco1", "&Echo"}, {"Reverberar1", "Re&verb"},
+        {"Flanger1", "Flan&ger"}, {"Chorus1", "Chorus"}, {"Efectos1", "Effects"},
+        {"CombineChannels1", "&Combine Channels"}, {"DivideChannels1", "&Divide Channels"},
+        {"SpeedButton15Click", "&Record a New Sound"}, {"DivideWaveForm1", "D&ivide File in Multiple Files"},
+        {"DivideTracks1", "Divide Fil&e in Tracks by Silences"},
+        {"DivideByLength_SB", "Divide File in Tracks by Len&gth"},
+        {"Imprimir1CliImprimir1", "Concatenate &Multiple Files"},
+        {"WAVFileFormatConverter1", "WAV File Format Converter"}};
+    for (const auto& t : tools) addItem(Herramientas1, t.first, t.second);
+
+    Filtros1 = mb->addMenu("F&ilter");
+    Filtros1->setObjectName("Filtros1");
+    const std::pair<const char*, const char*> filters[] = {
+        {"Filtroavanzado1", "Advanced &filter"}, {"BancodeFiltros1", "Filter &bank"},
+        {"Ecualizar1", "&Equalize"}, {"Filtromediana1", "&Median filter"},
+        {"Filtrodemedia1", "&Average filter"}, {"Filtromejorado1", "&Improved median filter"},
+        {"FiltroCopalta1", "&Top hat filter"}, {"Expansordedinamica1", "&Dynamic expander"},
+        {"EdgeEnhancement1", "Edge En&hancement"}, {"RestFilter1", "Difference Filter"},
+        {"STSA1", "&STSA"}, {"NoiseGateFilter1", "Noise Gate"}, {"WaveletDenoising1", "Wavelet Denoising"},
+        {"CustomizedFilterSB", "&Customized Filter"}, {"FrequencyShift1", "&Pitch Change"},
+        {"VoiceCleaner1", "Voice Cleaner"}};
+    for (const auto& f : filters) addItem(Filtros1, f.first, f.second);
+
+    Miscellaneous1 = mb->addMenu("&Miscellaneous");
+    Miscellaneous1->setObjectName("Misce1");
+    addItem(Miscellaneous1, "Histogram1", "&Histogram");
+    addItem(Miscellaneous1, "CurrentSampleValue1", "Current Sample In&fo");
+    Loop1 = addItem(Miscellaneous1, "Loop1", "&Loop", QKeySequence("Ctrl+L"));
+    Loop1->setCheckable(true);
+    addItem(Miscellaneous1, "Colors1", "&Colors and settings");
+
+    View1 = mb->addMenu("&View");
+    View1->setObjectName("View1");
+    ZoomIn1 = addItem(View1, "ZoomIn1", "&Zoom In");
+    ZoomOut1 = addItem(View1, "ZoomOut1", "Zoom &Out");
+    View1->addSeparator();
+    ViewGrid1 = addItem(View1, "ViewGrid1", "View Grid");
+    ViewGrid1->setCheckable(true);
+    QAction* vu = addItem(View1, "ViewVumeters1", "View Vumeters");
+    vu->setCheckable(true);
+
+    Window1 = mb->addMenu("&Windows");
+    Window1->setObjectName("Window1");
+    addItem(Window1, "NewWindow1", "&New window", {}, [this] { New2Click(); });
+    addItem(Window1, "Tile1", "&Tile windows", {}, [this] { mdi->tileSubWindows(); });
+    addItem(Window1, "Organzariconos1", "&Arrange icons", {}, [this] { mdi->tileSubWindows(); });
+    addItem(Window1, "Cascade1", "&Cascade", {}, [this] { mdi->cascadeSubWindows(); });
+    addItem(Window1, "MosaicoVertical1", "&Strip windows", {}, [this] { mdi->tileSubWindows(); });
+    windowSeparator_ = Window1->addSeparator();
+    connect(Window1, &QMenu::aboutToShow, this, [this] { Window1Click(); });
+
+    Help1 = mb->addMenu("&Help");
+    Help1->setObjectName("Help1");
+    addItem(Help1, "Contents1", "&Contents");
+    addItem(Help1, "AudioWebsites1", "Audio related &Websites");
+    addItem(Help1, "About1", "&About...");
+}
+
+void TSVMainfrm::File2Click() {
+    const bool idle = activity() == Activity::Idle;
+    const bool child = childCount() > 0;
+    for (const char* n : {"Open2", "New2", "Informaciondispositivos1", "CDplayer1"}) enableItem(n, idle);
+    for (const char* n : {"SaveAs2", "Close1", "CloseAllWaveforms1", "Informacionarchivo1", "Imprimir1",
+                          "Opcionesimpresora1"})
+        enableItem(n, child && idle);
+    enableItem("Save2", child && idle && !SaveDisabled);
+    Reabrir1->setEnabled(fileExists(ExeDir + "dadoruz.ini") && idle && !RecentFile1.empty());
+    bool ok = false;
+    const int len = Edit3->text().toInt(&ok);
+    enableItem("SaveSelection2", child && idle && ok && len >= 1);
+}
+
+void TSVMainfrm::Edit1Click() {
+    const bool idle = activity() == Activity::Idle;
+    const bool child = childCount() > 0;
+    bool ok = false;
+    const bool sel = Edit3->text().toInt(&ok) > 0 && ok;
+    const bool V = child && sel && idle;
+    const bool undoOn = IniFile(ExeDir + "dadoruz.ini").ReadInteger("Options", "DisableUndo", 0) == 0;
+    TSoundfrm* w = activeSound();
+    enableItem("undo1", child && idle && undoOn && w && w->undoAvailable());
+    for (const char* n : {"Cut1", "Copy1", "Repetir1", "Insertarsilencio1", "Forzarsilencio1", "Borrar1",
+                          "Borrarexceptoseleccion1"})
+        enableItem(n, V);
+    const bool clip = fileExists(ExeDir + "wavecopy.tmp");
+    for (const char* n : {"Paste1", "PasteSpecial1", "Mixspecial1", "Pegarcomonuevo1"}) enableItem(n, clip && idle);
+    enableItem("SelectNone1", child && Edit3->text() != "0");
+    for (const char* n : {"ZeroCrossing1", "Seleccionartodo1", "Goto1"}) enableItem(n, child);
+}
+
+void TSVMainfrm::Window1Click() {
+    const bool idle = activity() == Activity::Idle;
+    const bool child = childCount() > 0;
+    enableItem("NewWindow1", idle);
+    for (const char* n : {"Tile1", "Organzariconos1", "Cascade1", "MosaicoVertical1"}) enableItem(n, child);
+    // The window list of the previous opening goes.
+    for (QAction* a : windowListItems_) {
+        Window1->removeAction(a);
+        a->deleteLater();
+    }
+    windowListItems_.clear();
+    auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    windowSeparator_->setVisible(!list.isEmpty());
+    // Newest activation first: child index count-1 down to 0.
+    const int count = int(list.size());
+    for (int i = count - 1, k = 0; i >= 0; --i, ++k) {
+        QMdiSubWindow* sub = list[count - 1 - k];
+        QAction* a = Window1->addAction("&" + QString::number(k) + " " + sub->windowTitle());
+        connect(a, &QAction::triggered, this, [this, sub] { mdi->setActiveSubWindow(sub); });
+        windowListItems_.push_back(a);
+    }
+}
+
+void TSVMainfrm::Save2Click() {
+    TSoundfrm* w = activeSound();
+    if (!w) return;
+    // A sound is saved to its file, never to its caption; a sound that was
+    // never saved goes to Save As.
+    if (w->IsNew || !fileExists(w->FileName)) {
+        SaveAs2Click();
+        return;
+    }
+    if (askYesNo("Sonvela - Save", "The file already exists. Do you want to replace it?") &&
+        lowerFileExt(w->FileName) == ".wav") {
+        w->guardar_como(w->FileName, true);
+    } else {
+        SaveAs2Click();
+    }
+}
+
+void TSVMainfrm::SaveAs2Click() {
+    TSoundfrm* w = activeSound();
+    if (!w) return;
+    FileDialogRequest req;
+    req.title = "Save Waveform";
+    req.filter = "Wave files (*.wav)|*.wav";
+    req.fileName = w->FileName;
+    req.defaultExt = "wav";
+    FileDialogResult r = prompts().saveDialog(req);
+    if (!r.accepted) return;
+    // The replace question is about the name that will really be written.
+    const std::string target = forceExtension(r.fileName, ".wav");
+    if (fileExists(target) &&
+        !askYesNo("Sonvela - Save", "The file already exists. Do you want to replace it?"))
+        return;
+    if (w->guardar_como(target, true)) {
+        shiftRecent(w->FileName);
+        writeRecent();
+    }
+}

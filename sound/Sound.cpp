@@ -1,0 +1,339 @@
+#include "sound/Sound.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QPainter>
+
+#include "mainwindow/SonvelaMain.h"
+#include "platform/activity.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/settings.h"
+#include "platform/qt/qt_prompts.h"
+#include "sound/WaveCanvas.h"
+
+using namespace sv;
+
+TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
+    setWindowTitle("Wave file");
+    resize(656, 294);
+    setFocusPolicy(Qt::StrongFocus);
+
+    WaveView = new WaveCanvas(this);
+    PanellDreta = new QWidget(this);
+    PanellDreta->setFixedWidth(25);
+    ImatgeDreta = new QLabel(PanellDreta);
+    Panel1 = new QWidget(this);
+    Panel1->setFixedHeight(7);
+    PaintBox1 = new QLabel(Panel1);
+    ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
+    ScrollBar1->setSingleStep(10);
+    ScrollBar1->setPageStep(100);
+    Bevel1 = new QFrame(this);
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->hide();
+    Shape1 = new QWidget(this);
+    Shape1->hide();
+    Bevel2 = new QFrame(this);
+    Bevel2->hide();
+    LiniaPlay1 = new QFrame(this);
+    LiniaPlay1->hide();
+    LiniaPlay2 = new QFrame(Panel1);
+    LiniaPlay2->hide();
+    TimerPlay = new QTimer(this);
+    TimerPlay->setInterval(1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(false);
+    const int widths[6] = {150, 164, 60, 100, 60, 50};
+    const char* texts[6] = {"Samples:0", "", "Bits", "Samples/sec", "Mono", "Modified"};
+    for (int i = 0; i < 6; ++i) {
+        StatusPanels[i] = new QLabel(texts[i], StatusBar1);
+        StatusPanels[i]->setAlignment(Qt::AlignCenter);
+        StatusPanels[i]->setFixedWidth(widths[i]);
+        StatusPanels[i]->setFrameShape(QFrame::Panel);
+        StatusPanels[i]->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(StatusPanels[i]);
+    }
+    ProgressBar1 = new QProgressBar(StatusBar1);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+
+    auto mk = [this](QToolButton*& b, const char* name, const char* text) {
+        b = new QToolButton(StatusBar1);
+        b->setObjectName(name);
+        b->setText(text);
+        b->setAutoRaise(true);
+        b->hide();  // shown once the navigation commands are wired
+    };
+    mk(boto_selectall, "boto_selectall", "Select All");
+    mk(boto_selectnone, "boto_selectnone", "None");
+    mk(boto_gotobegin, "boto_gotobegin", "|<");
+    mk(boto_gotocursor, "boto_gotocursor", "I");
+    mk(boto_gotoend, "boto_gotoend", ">|");
+    mk(boto_zoomin, "boto_zoomin", "+");
+    mk(boto_zoomout, "boto_zoomout", "-");
+
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int) {
+        if (!NoRedraw && !inScrollSync_) mostrar_sonido(Zoom);
+    });
+
+    NoRedraw = true;
+    ZoomDirection = 0;
+    SoundLoaded = false;
+    DeviceOpen = Paused = Playing = false;
+    IsNew = true;
+    Zoom = 1;
+    AppExiting = false;
+    UndoCounter = int64_t(Tag) * 10000;
+    UndoDescription.clear();
+    ActualitzarOpcions();
+    layoutControls();
+}
+
+TSoundfrm::~TSoundfrm() {
+    // FormDestroy: the main window re-enables its controls for what is left.
+    if (SVMainfrm && !SVMainfrm->isClosing()) {
+        QMetaObject::invokeMethod(SVMainfrm, [] { if (SVMainfrm) SVMainfrm->habilitar_botones(); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+void TSoundfrm::setCaption(const std::string& c) {
+    setWindowTitle(qs(c));
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->setWindowTitle(qs(c));
+}
+
+std::string TSoundfrm::caption() const { return ss(windowTitle()); }
+
+void TSoundfrm::ActualitzarOpcions() {
+    IniFile ini = Settings();
+    DefaultInput = ini.ReadInteger("Configuration", "DefaultInput", -1);
+    DefaultOutput = ini.ReadInteger("Configuration", "DefaultOutput", -1);
+    DoScroll = ini.ReadInteger("Options", "DoScroll", 1);
+    DisableUndo = ini.ReadInteger("Options", "DisableUndo", 0);
+    if (DisableUndo && SVMainfrm && SVMainfrm->undo1) SVMainfrm->undo1->setText("&Undo DISABLED");
+    PlayCursorColor = static_cast<uint32_t>(ini.ReadInteger("Colors", "PlayCursor", 255));
+    if (!FileName.empty()) {
+        bool full = ini.ReadInteger("Options", "ViewFullFilePath", 1) != 0;
+        setCaption(full ? FileName : extractFileName(FileName));
+    }
+}
+
+// After a read only: with automatic zoom off, the preferred zoom caps the
+// fitting zoom.
+void TSoundfrm::applyPreferredZoom() {
+    IniFile ini = Settings();
+    if (ini.ReadInteger("Options", "AutoZoom", 1) == 0) {
+        int64_t preferred = ini.ReadInteger("Options", "PreferredZoom", 1);
+        if (preferred < 1) preferred = 1;
+        if (preferred < Zoom) Zoom = preferred;
+    }
+}
+
+void TSoundfrm::progresar(int64_t position, int64_t max) {
+    const int top = 3;
+    ProgressBar1->setGeometry(0, top, StatusPanels[0]->width(), StatusBar1->height() - 2 * top);
+    if (activity() != Activity::Busy) setActivity(Activity::Busy);
+    // QProgressBar counts in int: scale long operations down.
+    int scale = 1;
+    while (max / scale > INT32_MAX / 2) scale *= 2;
+    ProgressBar1->setMaximum(int(max / scale));
+    ProgressBar1->setValue(int(position / scale));
+    ProgressBar1->show();
+    ProgressBar1->repaint();
+    if (position >= max) {
+        setActivity(Activity::Idle);
+        ProgressBar1->setValue(0);
+        ProgressBar1->hide();
+    }
+}
+
+void TSoundfrm::setSelection(int64_t start, int64_t length) { Sound.setSelection(start, length); }
+
+void TSoundfrm::adoptSound(SoundBuffer&& s) {
+    Sound = std::move(s);
+    Sound.setSelection(Sound.selectionStart, Sound.selectionLength);
+    IsNew = IsNew;  // unchanged: a new sound stays new until saved
+    updateStatusPanels();
+    if (SVMainfrm) SVMainfrm->SoundLength = FrameCount();
+}
+
+void TSoundfrm::updateStatusPanels() {
+    StatusPanels[0]->setText(QString::number(FileSize) + " Bytes");
+    StatusPanels[1]->setText(QString::number(FrameCount()) + " Samples");
+    StatusPanels[2]->setText(QString::number(SampleFormat.wBitsPerSample) + " Bits");
+    StatusPanels[3]->setText(QString::number(SampleFormat.nSamplesPerSec) + " Hz");
+    StatusPanels[4]->setText(IsStereo() ? "Stereo" : "Mono");
+    StatusPanels[5]->setText(Modified ? "Modified" : "Saved");
+}
+
+int TSoundfrm::waveWidth() const {
+    int w = WaveView ? WaveView->width() : width() - 25;
+    return w < 1 ? 1 : w;
+}
+
+void TSoundfrm::copyToMain() {
+    if (!SVMainfrm) return;
+    SVMainfrm->SampleRate = int32_t(SampleFormat.nSamplesPerSec);
+    SVMainfrm->Edit3->setText(QString::number(SelectionLength));
+    SVMainfrm->Edit4->setText(QString::number(SelectionStart));
+    SVMainfrm->habilitar_botones();
+}
+
+void TSoundfrm::FormActivate() {
+    if (!SVMainfrm) return;
+    SVMainfrm->Edit2->setText(QString::number(Zoom));
+    SVMainfrm->Edit3->setText(QString::number(SelectionLength));
+    SVMainfrm->Edit4->setText(QString::number(SelectionStart));
+    SVMainfrm->SoundLength = FrameCount();
+    SVMainfrm->SaveDisabled = CloseHandled;
+    SVMainfrm->SpeedButton14->setEnabled(!SVMainfrm->SpeedButton16->isEnabled() && Playing);
+    SVMainfrm->habilitar_botones();
+    if (activity() == Activity::Playing) SVMainfrm->SpeedButton16->setEnabled(false);
+    layoutControls();
+}
+
+void TSoundfrm::layoutControls() {
+    const int sbH = StatusBar1->sizeHint().height();
+    const int w = width(), h = height();
+    StatusBar1->setGeometry(0, h - sbH, w, sbH);
+    Panel1->setGeometry(0, h - sbH - 7, w, 7);
+    PaintBox1->setGeometry(0, 0, w, 7);
+    int bottom = h - sbH - 7;
+    if (SoundLoaded) {
+        const int sh = ScrollBar1->sizeHint().height();
+        ScrollBar1->setGeometry(0, bottom - sh - 3, w, sh);
+        ScrollBar1->show();
+        bottom = bottom - sh - 3;
+    } else {
+        ScrollBar1->hide();
+    }
+    PanellDreta->setGeometry(w - 25, 0, 25, bottom);
+    ImatgeDreta->setGeometry(0, 0, 25, bottom);
+    WaveView->setGeometry(0, 0, w - 25, bottom);
+    Bevel1->setGeometry(0, bottom / 2, w, 2);
+    LiniaPlay1->setGeometry(LiniaPlay1->x(), 0, 1, h);
+    const int y = 3;
+    boto_selectall->setGeometry(1, y, 115, sbH - 2 * y);
+    boto_selectnone->setGeometry(117, y, 35, sbH - 2 * y);
+    boto_gotobegin->setGeometry(153, y, 31, sbH - 2 * y);
+    boto_gotocursor->setGeometry(185, y, 31, sbH - 2 * y);
+    boto_gotoend->setGeometry(217, y, 31, sbH - 2 * y);
+    boto_zoomin->setGeometry(249, y, 31, sbH - 2 * y);
+    boto_zoomout->setGeometry(281, y, 31, sbH - 2 * y);
+}
+
+void TSoundfrm::FormResize() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        if (height() < 42) sub->resize(sub->width(), sub->height() - height() + 50);
+    }
+    layoutControls();
+    if (!NoRedraw) mostrar_sonido(Zoom);
+}
+
+void TSoundfrm::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    FormResize();
+}
+
+void TSoundfrm::FormKeyPress(int key) {
+    if (key != Qt::Key_Space || !SVMainfrm) return;
+    if (SVMainfrm->SpeedButton16->isEnabled()) SVMainfrm->SpeedButton16Click();
+    else if (SVMainfrm->SpeedButton17->isEnabled()) SVMainfrm->SpeedButton17Click();
+}
+
+void TSoundfrm::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Space) { FormKeyPress(e->key()); return; }
+    QWidget::keyPressEvent(e);
+}
+
+bool TSoundfrm::event(QEvent* e) {
+    return QWidget::event(e);
+}
+
+bool TSoundfrm::FormCloseQuery() {
+    // Playback is stopped by the playback code once it exists; a window that
+    // is closing never redraws again.
+    NoRedraw = true;
+    return true;
+}
+
+void TSoundfrm::closeEvent(QCloseEvent* e) {
+    if (inClose_) { e->accept(); return; }
+    FormCloseQuery();
+    if (!FormClose()) {
+        e->ignore();
+        return;
+    }
+    closeAccepted_ = true;
+    e->accept();
+}
+
+void TSoundfrm::closeWindow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
+    else close();
+}
+
+// Clears the main window's view of the sound when this window goes away.
+void TSoundfrm::resetMainView() {
+    if (!SVMainfrm) return;
+    SVMainfrm->Edit2->setText("1");
+    SVMainfrm->Edit3->setText("0");
+    SVMainfrm->Edit4->setText("0");
+    if (SVMainfrm->childCount() <= 1) {
+        SVMainfrm->SpeedButton16->setEnabled(false);
+        CloseHandled = true;
+        SVMainfrm->SoundLoaded = false;
+        SVMainfrm->SaveDisabled = true;
+    }
+    SVMainfrm->habilitar_botones();
+}
+
+bool TSoundfrm::FormClose() {
+    if (DeviceOpen && SVMainfrm) SVMainfrm->parar_todo();
+    if (Modified && !CloseHandled) {
+        std::string text = "Do you wish to save the file " + extractFileName(FileName) + " ?";
+        if (text.size() > 128) text.resize(128);
+        int r = prompts().messageBox("Save", text, AppExiting ? Buttons::YesNo : Buttons::YesNoCancel,
+                                     Icon::Question);
+        if (r != mrYes && r != mrNo) {
+            // Cancel: the window stays and a close-all in progress stops.
+            NoRedraw = false;
+            if (SVMainfrm) {
+                SVMainfrm->SpeedButton16->setEnabled(true);
+                SVMainfrm->ContinueClosing = false;
+            }
+            return false;
+        }
+        if (r == mrYes && !saveWithQuestion()) {
+            // A cancelled save dialog or a failed save keeps the sound.
+            NoRedraw = false;
+            if (SVMainfrm) SVMainfrm->ContinueClosing = false;
+            return false;
+        }
+    }
+    deleteUndoFiles();
+    resetMainView();
+    return true;
+}
+
+bool TSoundfrm::saveWithQuestion() {
+    if (!IsNew && fileExists(FileName)) return guardar_como(FileName, true);
+    FileDialogRequest req;
+    req.title = "Save Waveform";
+    req.filter = "Wave files (*.wav)|*.wav|All files (*.*)|*";
+    req.fileName = FileName;
+    req.defaultExt = "wav";
+    FileDialogResult r = prompts().saveDialog(req);
+    if (!r.accepted) return false;
+    return guardar_como(r.fileName, true);
+}
+
+void TSoundfrm::deleteUndoFiles() {
+    // The undo store removes this window's own step files here.
+}

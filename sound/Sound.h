@@ -1,0 +1,157 @@
+// The window of one open sound. It owns the sound (sv::SoundBuffer), the
+// selection and zoom, and calls the engine for every operation; it writes
+// the state of its sound into the main window's shared fields.
+#pragma once
+#include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "sound/engine/sound_buffer.h"
+
+class TSVMainfrm;
+class QFrame;
+
+class TSoundfrm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSoundfrm(QWidget* parent = nullptr);
+    ~TSoundfrm() override;
+
+    // Controls.
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanels[6] = {};       // the six status panels
+    QScrollBar* ScrollBar1 = nullptr;
+    QFrame* Bevel1 = nullptr;           // divider of a stereo display
+    QWidget* Shape1 = nullptr;          // selection rectangle
+    QFrame* Bevel2 = nullptr;           // cursor line
+    QProgressBar* ProgressBar1 = nullptr;
+    QWidget* Panel1 = nullptr;          // overview strip
+    QLabel* PaintBox1 = nullptr;
+    QFrame* LiniaPlay1 = nullptr;
+    QTimer* TimerPlay = nullptr;
+    QFrame* LiniaPlay2 = nullptr;
+    QWidget* PanellDreta = nullptr;     // amplitude ruler
+    QLabel* ImatgeDreta = nullptr;
+    QWidget* WaveView = nullptr;        // shows WaveBitmap
+    QToolButton* boto_gotobegin = nullptr;
+    QToolButton* boto_gotoend = nullptr;
+    QToolButton* boto_gotocursor = nullptr;
+    QToolButton* boto_selectall = nullptr;
+    QToolButton* boto_selectnone = nullptr;
+    QToolButton* boto_zoomin = nullptr;
+    QToolButton* boto_zoomout = nullptr;
+
+    // The sound.
+    sv::SoundBuffer Sound;
+    sv::SampleFormat& SampleFormat = Sound.format;
+    int64_t FrameCount() const { return Sound.frameCount(); }
+    int64_t& SelectionStart = Sound.selectionStart;
+    int64_t& SelectionLength = Sound.selectionLength;
+
+    // State.
+    bool Modified = false;
+    bool SoundLoaded = false;
+    bool NoRedraw = true;
+    int64_t FitZoom = 1;
+    QImage WaveBitmap;
+    QImage RulerBitmap;
+    bool DeviceOpen = false;
+    bool Paused = false;
+    bool Playing = false;
+    int64_t FileSize = 0;
+    int64_t Zoom = 1;
+    int DoScroll = 1;
+    int DisableUndo = 0;
+    bool IsNew = true;
+    int32_t DefaultInput = -1;
+    int32_t DefaultOutput = -1;
+    int64_t UndoCounter = 0;
+    std::string UndoDescription;
+    bool AppExiting = false;
+    bool CloseHandled = false;
+    bool IsStereo() const { return Sound.format.nChannels == 2; }
+    int ZoomDirection = 0;
+    int LeftPeak = 0;
+    int RightPeak = 0;
+    std::string FileName;
+    int Tag = 0;
+    uint32_t PlayCursorColor = 255;
+
+    // Lifecycle and options.
+    void ActualitzarOpcions();
+    void ActualitzarCaption() { ActualitzarOpcions(); }
+    void progresar(int64_t position, int64_t max);
+    void setCaption(const std::string& caption);
+    std::string caption() const;
+
+    // WAVE files.
+    int seleccionar_wav(const std::string& name);
+    void abrir_sonido(const std::string& name);
+    // Returns true when the whole file was written.
+    bool guardar_como(const std::string& name, bool asWav);
+    bool guardar_seleccion(const std::string& name);
+
+    // Display.
+    void mostrar_sonido(int64_t zoom);
+    int64_t quin_zoom() const { return Zoom; }
+    int waveWidth() const;
+
+    // Replaces the whole sound (new sounds, readers): sets FrameCount, the
+    // stereo flag and the status panels.
+    void adoptSound(sv::SoundBuffer&& s);
+    // Sets the selection through the one clamping rule.
+    void setSelection(int64_t start, int64_t length);
+
+    // Whether an undo step is there to take back.
+    bool undoAvailable() const { return false; }
+
+    // Set by the main window's close-all so that a cancelled save stops it.
+    bool closeAccepted() const { return closeAccepted_; }
+
+    // Closes the window's MDI frame (or the window itself when it has none).
+    void closeWindow();
+    // Closes the window after a read that failed or was refused.
+    void closeFailedOpenPublic() { closeFailedOpen(); }
+
+    // Readers of other formats plug in here: the A-law/mu-law WAVE reader,
+    // and the converter that turns a WAVE file of another format into PCM
+    // (returns the converted file's name, or "" when cancelled or failed).
+    static inline std::function<void(TSoundfrm*, const std::string&, bool muLaw)> lawReaderHook;
+    static inline std::function<std::string(TSoundfrm*, const std::string&)> convertHook;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool event(QEvent* e) override;
+
+public:
+    // Event handlers with their form names.
+    void FormActivate();
+    void FormResize();
+    void FormKeyPress(int key);
+    bool FormCloseQuery();
+    // Returns false when the window stays open.
+    bool FormClose();
+
+private:
+    void layoutControls();
+    void updateStatusPanels();
+    void copyToMain();
+    bool saveWithQuestion();
+    void deleteUndoFiles();
+    void applyPreferredZoom();
+    void resetMainView();
+    void closeFailedOpen();
+    bool closeAccepted_ = false;
+    bool inScrollSync_ = false;
+    bool inClose_ = false;
+};

@@ -1,0 +1,198 @@
+// Reading and writing WAVE files in a sound window.
+#include <QMdiSubWindow>
+
+#include <cerrno>
+#include <cstring>
+
+#include "mainwindow/SonvelaMain.h"
+#include "platform/activity.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/qt/qt_prompts.h"
+#include "sound/Sound.h"
+#include "sound/engine/wave_file.h"
+
+using namespace sv;
+
+namespace {
+const char* kOpenError = "Error opening file";
+const char* kCorrupted = "Format seems corrupted. Do you want to continue opening the waveform?";
+// The data size field of a WAVE file is 32 bits wide.
+constexpr int64_t kMaxWaveData = int64_t(UINT32_MAX) - 36;
+
+void reportIOError(const FileIOError& e) {
+    prompts().messageBox(applicationTitle(), e.what(), Buttons::Ok, Icon::Error);
+}
+} // namespace
+
+// A read that fails leaves no half-made window behind.
+void TSoundfrm::closeFailedOpen() {
+    SoundLoaded = false;
+    if (SVMainfrm) SVMainfrm->SoundLoaded = false;
+    CloseHandled = true;   // nothing to save
+    Modified = false;
+    closeWindow();
+}
+
+// Asks whether to convert a format the editor cannot read; returns 1 when
+// the file was handled.
+static int askConvert(TSoundfrm* w, const std::string& name) {
+    bool yes = askYesNo("Convert File",
+                        "This WAV File Format is not supported directly.\r Do you want to use WAV File Format "
+                        "Module to convert it to a supported PCM WAV file?");
+    if (yes && TSoundfrm::convertHook) {
+        std::string converted = TSoundfrm::convertHook(w, name);
+        if (!converted.empty()) return w->seleccionar_wav(converted);
+        return 0;
+    }
+    w->closeFailedOpenPublic();
+    return 0;
+}
+
+int TSoundfrm::seleccionar_wav(const std::string& name) {
+    WaveProbe pr = probeWave(name);
+    if (pr.status == WaveProbe::Status::OpenFailed) {
+        closeFailedOpen();
+        ShowMessage(kOpenError);
+        return 0;
+    }
+    switch (pr.format.wFormatTag) {
+    case kFormatPcm:
+        abrir_sonido(name);
+        return 1;
+    case kFormatAdpcm:
+        ShowMessage("Sonvela does not support ADPCM files.");
+        closeFailedOpen();
+        return 1;
+    case kFormatALaw:
+    case kFormatMuLaw:
+        if (lawReaderHook) {
+            lawReaderHook(this, name, pr.format.wFormatTag == kFormatMuLaw);
+            return 1;
+        }
+        return askConvert(this, name);
+    default:
+        return askConvert(this, name);
+    }
+}
+
+void TSoundfrm::abrir_sonido(const std::string& name) {
+    BusyGuard busy;
+    if (SVMainfrm) SVMainfrm->SaveDisabled = false;
+    CloseHandled = false;
+    WaveProbe pr = probeWave(name);
+    if (pr.status == WaveProbe::Status::OpenFailed) {
+        closeFailedOpen();
+        ShowMessage(kOpenError);
+        return;
+    }
+    if (pr.readOnly) {
+        if (!askYesNo("Error", "Error opening file, Do you want to try to open it as ReadOnly?")) {
+            closeFailedOpen();
+            return;
+        }
+        if (SVMainfrm) SVMainfrm->SaveDisabled = true;
+        CloseHandled = true;
+    }
+    if (pr.status == WaveProbe::Status::TooShort) {
+        // No header to read the format from: nothing can be opened.
+        prompts().messageBox("Error", "Format seems corrupted.", Buttons::Ok, Icon::Error);
+        closeFailedOpen();
+        return;
+    }
+    if (!pr.format.isSupportedPcm()) {
+        // Only the four layouts the editor works on are read directly.
+        pr.format.nBlockAlign = uint16_t(pr.format.nChannels * pr.format.wBitsPerSample / 8);
+        if (!pr.format.isSupportedPcm()) {
+            askConvert(this, name);
+            return;
+        }
+    }
+    if (pr.sizeDamaged() && pr.declaredSize > 0) {
+        if (!askYesNo("Error", kCorrupted, Icon::Error)) {
+            closeFailedOpen();
+            return;
+        }
+    }
+    try {
+        readWaveSamples(name, pr, pr.dataBytes(true), Sound);
+    } catch (const FileIOError& e) {
+        reportIOError(e);
+        closeFailedOpen();
+        return;
+    }
+    bool readOnly = CloseHandled;
+    FileSize = pr.fileSize;
+    IsNew = false;
+    FileName = name;
+    Tag = SVMainfrm ? SVMainfrm->QuantsFitxersIguals(name) - 1 : 0;
+    if (Tag < 0) Tag = 0;
+    UndoCounter = int64_t(Tag) * 10000;
+    if (SVMainfrm) SVMainfrm->SoundLength = FrameCount();
+    NoRedraw = false;
+    Zoom = FitZoom = FrameCount() / waveWidth() + 1;
+    applyPreferredZoom();
+    if (SVMainfrm) SVMainfrm->Edit2->setText(QString::number(Zoom));
+    if (SampleFormat.nAvgBytesPerSec != uint32_t(SampleFormat.nBlockAlign) * SampleFormat.nSamplesPerSec)
+        SampleFormat.nAvgBytesPerSec = uint32_t(SampleFormat.nBlockAlign) * SampleFormat.nSamplesPerSec;
+    updateStatusPanels();
+    ActualitzarOpcions();
+    SoundLoaded = true;
+    if (SVMainfrm) SVMainfrm->SoundLoaded = true;
+    CloseHandled = readOnly;
+    layoutControls();
+    mostrar_sonido(Zoom);
+}
+
+bool TSoundfrm::guardar_como(const std::string& nameIn, bool asWav) {
+    const std::string name = forceExtension(nameIn, asWav ? ".wav" : ".raw");
+    const int64_t bytes = FrameCount() * SampleFormat.nBlockAlign;
+    if (asWav && bytes > kMaxWaveData) {
+        prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
+        return false;
+    }
+    BusyGuard busy;
+    try {
+        int err = writeWaveFile(name, SampleFormat, Sound.bytes.data(), bytes, asWav);
+        if (err) {
+            prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
+                                 Buttons::Ok, Icon::Warning);
+            return false;
+        }
+    } catch (const FileIOError& e) {
+        reportIOError(e);
+        return false;
+    }
+    // Only a complete file counts as saved.
+    IsNew = false;
+    Modified = false;
+    StatusPanels[5]->setText("Saved");
+    deleteUndoFiles();
+    FileName = name;
+    FileSize = fileSizeOf(name);
+    ActualitzarOpcions();
+    return true;
+}
+
+bool TSoundfrm::guardar_seleccion(const std::string& nameIn) {
+    const std::string name = forceExtension(nameIn, ".wav");
+    BusyGuard busy;
+    const int64_t bytes = SelectionLength * SampleFormat.nBlockAlign;
+    if (bytes > kMaxWaveData) {
+        prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
+        return false;
+    }
+    try {
+        int err = writeWaveFile(name, SampleFormat, Sound.frame(SelectionStart), bytes, true);
+        if (err) {
+            prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
+                                 Buttons::Ok, Icon::Warning);
+            return false;
+        }
+    } catch (const FileIOError& e) {
+        reportIOError(e);
+        return false;
+    }
+    return true;
+}
