@@ -1,0 +1,177 @@
+// Pieces shared by the in-place sample effects: the span of the selection,
+// fast sample access, and walking a loop in runs that end exactly where the
+// progress rule reports, so that no inner loop pays a division per sample.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "sound/engine/operation.h"
+#include "sound/engine/sound_buffer.h"
+
+namespace sv::fx {
+
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "16-bit samples are read with plain loads: a little-endian host is assumed"
+#endif
+
+// Samples relative to silence (127 for 8-bit), read and written through
+// memcpy so that the compiler emits plain (and vectorisable) loads and stores
+// on the byte buffer without breaking aliasing rules.
+inline int load(const uint8_t* p, uint8_t) { return int(*p) - kSilence8; }
+inline int load(const uint8_t* p, int16_t) {
+    int16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void store(uint8_t* p, int v, uint8_t) { *p = uint8_t(v + kSilence8); }
+inline void store(uint8_t* p, int v, int16_t) {
+    int16_t s = int16_t(v);
+    std::memcpy(p, &s, sizeof s);
+}
+
+// The raw stored value: the byte for 8-bit, the signed value for 16-bit.
+inline int raw(const uint8_t* p, uint8_t) { return *p; }
+inline int raw(const uint8_t* p, int16_t t) { return load(p, t); }
+
+// Largest value x may take and the value of silence, per sample type.
+template <typename T> struct Range;
+template <> struct Range<uint8_t> {
+    static constexpr int lo = -kSilence8, hi = 255 - kSilence8, silence = kSilence8, scale = 127;
+};
+template <> struct Range<int16_t> {
+    static constexpr int lo = -32768, hi = 32767, silence = 0, scale = 32767;
+};
+
+// The selected samples, all channels interleaved. A selection that runs past
+// the buffer is cut to it, so that no operation reads or writes outside.
+struct Span {
+    uint8_t* data = nullptr;   // first selected sample
+    int64_t frames = 0;
+    int64_t samples = 0;       // frames x channels
+    int channels = 1;
+    int bytesPerSample = 1;
+};
+
+inline Span selectedSpan(SoundBuffer& s) {
+    Span sp;
+    const int64_t count = s.frameCount();
+    int64_t start = std::clamp<int64_t>(s.selectionStart, 0, count);
+    int64_t length = std::clamp<int64_t>(s.selectionLength, 0, count - start);
+    sp.channels = s.format.nChannels;
+    sp.bytesPerSample = s.format.wBitsPerSample / 8;
+    sp.frames = length;
+    sp.samples = length * sp.channels;
+    sp.data = length ? s.frame(start) : nullptr;
+    return sp;
+}
+
+// True when the buffer holds one of the four layouts the effects handle.
+inline bool usable(const SoundBuffer& s) { return s.format.isSupportedPcm(); }
+
+// The steps of a loop over `total` at which the progress rule reports: the
+// divisors of total, ascending.
+inline std::vector<int64_t> progressSteps(int64_t total) {
+    std::vector<int64_t> small, large;
+    for (int64_t d = 1; d * d <= total; ++d) {
+        if (total % d) continue;
+        small.push_back(d);
+        if (d != total / d) large.push_back(total / d);
+    }
+    small.insert(small.end(), large.rbegin(), large.rend());
+    return small;
+}
+
+// Runs fn(begin, end) over consecutive runs covering steps first+1 .. last
+// (1-based) of a loop of `total` steps, each run ending at a step that the
+// progress rule reports, and reports it after the run. fn gets the run as
+// 0-based indices relative to `first`. A loop made of two passes (total =
+// 2N) calls this once per pass.
+template <typename Fn>
+void forEachProgressRun(int64_t first, int64_t last, int64_t total, const OperationContext& ctx, Fn&& fn) {
+    if (last <= first) return;
+    int64_t done = first;
+    if (ctx.progress && total > 0) {
+        for (int64_t step : progressSteps(total)) {
+            if (step <= first) continue;
+            if (step > last) break;
+            fn(done - first, step - first);
+            done = step;
+            ctx.progress(step, total);
+        }
+    }
+    if (done < last) fn(done - first, last - first);
+}
+
+template <typename Fn>
+void forEachProgressRun(int64_t total, const OperationContext& ctx, Fn&& fn) {
+    forEachProgressRun(0, total, total, ctx, std::forward<Fn>(fn));
+}
+
+// For walks that move one step at a time in an irregular way: reports step j
+// when the progress rule says so, with one comparison per step.
+class ProgressTicker {
+public:
+    ProgressTicker(int64_t total, const OperationContext& ctx) : ctx_(ctx), total_(total) {
+        if (ctx.progress && total > 0) steps_ = progressSteps(total);
+    }
+    void at(int64_t j) {
+        if (next_ < steps_.size() && steps_[next_] == j) {
+            ++next_;
+            ctx_.progress(j, total_);
+        }
+    }
+
+private:
+    const OperationContext& ctx_;
+    int64_t total_;
+    std::vector<int64_t> steps_;
+    size_t next_ = 0;
+};
+
+// The common start of an in-place effect: the span of the selection, or
+// false when there is nothing to work on or the undo step failed (the caller
+// then changes nothing).
+inline bool beginEffect(SoundBuffer& s, const OperationContext& ctx, const char* words, Span& sp) {
+    if (!usable(s)) return false;
+    sp = selectedSpan(s);
+    if (sp.samples == 0) return false;
+    return ctx.undo(words, sp.frames, false);
+}
+
+// Applies a per-sample map x -> f(x) to every selected sample through a
+// table of all stored values (256 or 65536), so that the loop over a long
+// sound is one load, one lookup and one store per sample whatever f costs.
+// f must return a value inside Range<T>. Progress covers steps first+1 ..
+// first+samples of a loop of `total` steps.
+template <typename T, typename F>
+void mapSamples(const Span& sp, const OperationContext& ctx, F&& f, int64_t first, int64_t total) {
+    constexpr int kValues = sizeof(T) == 1 ? 256 : 65536;
+    using Bits = std::conditional_t<sizeof(T) == 1, uint8_t, uint16_t>;
+    std::vector<Bits> table(kValues);
+    for (int bits = 0; bits < kValues; ++bits) {
+        const int x = sizeof(T) == 1 ? bits - kSilence8 : int(int16_t(uint16_t(bits)));
+        const int y = f(x);
+        table[bits] = sizeof(T) == 1 ? Bits(y + kSilence8) : Bits(uint16_t(int16_t(y)));
+    }
+    const Bits* tab = table.data();
+    uint8_t* data = sp.data;
+    forEachProgressRun(first, first + sp.samples, total, ctx, [&](int64_t b, int64_t e) {
+        for (int64_t i = b; i < e; ++i) {
+            Bits v;
+            std::memcpy(&v, data + i * sizeof(Bits), sizeof v);
+            v = tab[v];
+            std::memcpy(data + i * sizeof(Bits), &v, sizeof v);
+        }
+    });
+}
+
+template <typename T, typename F>
+void mapSamples(const Span& sp, const OperationContext& ctx, F&& f) {
+    mapSamples<T>(sp, ctx, std::forward<F>(f), 0, sp.samples);
+}
+
+} // namespace sv::fx
