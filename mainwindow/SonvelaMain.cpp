@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QToolBar>
 
+#include "mainwindow/commands.h"
 #include "platform/activity.h"
 #include "platform/exedir.h"
 #include "platform/paths.h"
@@ -112,6 +113,10 @@ void TSVMainfrm::readSettings() {
     GridColor = uint32_t(ini.ReadInteger("Colors", "grid", 0x808080));
     GridPanelBackColor = uint32_t(ini.ReadInteger("Colors", "gridfons", 0x808080));
     GridPanelFontColor = uint32_t(ini.ReadInteger("Colors", "gridfont", 0xFFFFFF));
+    for (PanelPosition& p : PanelPositions) {
+        p.left = ini.ReadInteger("Options", p.name + "_Left", p.left);
+        p.top = ini.ReadInteger("Options", p.name + "_Top", p.top);
+    }
 }
 
 void TSVMainfrm::FormCreate() {
@@ -138,6 +143,7 @@ void TSVMainfrm::FormCreate() {
     readSettings();
     buildPanels();
     buildMenus();
+    installCommands(this);
 
     IniFile ini(ExeDir + "dadoruz.ini");
     ViewGrid1->setChecked(ini.ReadInteger("Configuration", "ViewGrid", 0) == 1);
@@ -509,6 +515,10 @@ void TSVMainfrm::FormClose() {
     IniFile ini(ExeDir + "dadoruz.ini");
     ini.WriteInteger("Configuration", "ViewGrid", ViewGrid1->isChecked() ? 1 : 0);
     if (layoutSaveHook) layoutSaveHook(ini);
+    for (const PanelPosition& p : PanelPositions) {
+        ini.WriteInteger("Options", p.name + "_Left", p.left);
+        ini.WriteInteger("Options", p.name + "_Top", p.top);
+    }
 }
 
 void TSVMainfrm::closeEvent(QCloseEvent* e) {

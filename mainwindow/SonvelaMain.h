@@ -60,6 +60,13 @@ public:
     bool CommandLinePending = true;
     int32_t CdPlayMode = 1;
 
+    // Positions of the seven tool bars of the tool-bar view, in the order
+    // they are stored.
+    struct PanelPosition { std::string name; int32_t left, top; };
+    PanelPosition PanelPositions[7] = {{"PanelFile", 11, 2},  {"PanelHelp", 427, 2}, {"PanelEdit", 11, 31},
+                                       {"PanelMisc", 406, 31}, {"PanelTools", 11, 60}, {"PanelFilter", 11, 89},
+                                       {"PanelView", 514, 60}};
+
     // Transport buttons and meters.
     QToolButton* SpeedButton16 = nullptr;  // Play
     QToolButton* SpeedButton14 = nullptr;  // Pause

@@ -127,6 +127,18 @@ public:
     static inline std::function<void(TSoundfrm*, const std::string&, bool muLaw)> lawReaderHook;
     static inline std::function<std::string(TSoundfrm*, const std::string&)> convertHook;
 
+    // ---- playback (begin) ----
+    // ---- playback (end) ----
+
+    // ---- editing commands and undo (begin) ----
+    // ---- editing commands and undo (end) ----
+
+    // ---- amplitude effects (begin) ----
+    // ---- amplitude effects (end) ----
+
+    // ---- spectral operations (begin) ----
+    // ---- spectral operations (end) ----
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
