@@ -230,11 +230,6 @@ void TSVMainfrm::buildPanels() {
     statusBar()->setSizeGripEnabled(true);
 }
 
-void TSVMainfrm::refreshReopenMenu() {
-    if (!Reabrir1) return;
-    Reabrir1->setEnabled(!RecentFile1.empty() && fileExists(ExeDir + "dadoruz.ini"));
-}
-
 std::vector<TSoundfrm*> TSVMainfrm::soundWindows() const {
     std::vector<TSoundfrm*> out;
     for (QMdiSubWindow* sub : mdi->subWindowList(QMdiArea::CreationOrder))
@@ -281,95 +276,6 @@ int TSVMainfrm::QuantsFitxersIguals(const std::string& name) const {
     for (TSoundfrm* w : soundWindows())
         if (w->caption() == name) ++n;
     return n;
-}
-
-void TSVMainfrm::shiftRecent(const std::string& name) {
-    RecentFile3 = RecentFile2;
-    RecentFile2 = RecentFile1;
-    RecentFile1 = name;
-}
-
-void TSVMainfrm::writeRecent() {
-    IniFile ini(ExeDir + "dadoruz.ini");
-    ini.WriteString("Configuration", "abrir1", RecentFile1);
-    ini.WriteString("Configuration", "abrir2", RecentFile2);
-    ini.WriteString("Configuration", "abrir3", RecentFile3);
-    refreshReopenMenu();
-}
-
-// Opens a file by its lower-cased extension. Readers of other formats plug
-// in through openers registered for their extensions.
-void TSVMainfrm::ObrirFitxer(bool showDialog, const std::string& nameIn) {
-    std::string name = nameIn;
-    if (showDialog) {
-        FileDialogRequest req;
-        req.title = "Open";
-        req.filter = "Wave files (*.wav)|*.wav|All files (*.*)|*";
-        FileDialogResult r = prompts().openDialog(req);
-        if (!r.accepted) return;
-        name = r.fileName;
-    }
-    const std::string ext = lowerFileExt(name);
-    auto opener = openers.find(ext);
-    if (opener != openers.end()) {
-        shiftRecent(name);
-        writeRecent();
-        SpeedButton16->setEnabled(true);
-        opener->second(name);
-        return;
-    }
-    if (ext != ".wav") return;
-    shiftRecent(name);
-    writeRecent();
-    openWave(name, false);
-}
-
-TSoundfrm* TSVMainfrm::openWave(const std::string& name, bool play) {
-    TSoundfrm* w = nullptr;
-    try {
-        w = crearfill();
-        w->setCaption(name);
-        QPointer<TSoundfrm> guard(w);
-        w->seleccionar_wav(name);
-        if (!guard || !guard->SoundLoaded) {
-            if (guard) guard->closeFailedOpenPublic();
-            return nullptr;
-        }
-        SpeedButton16->setEnabled(true);
-        showChild(w);
-        if (play) SpeedButton16Click();
-        return w;
-    } catch (const std::exception&) {
-        ShowMessage("Error opening the file");
-        return nullptr;
-    }
-}
-
-void TSVMainfrm::New2Click() {
-    TSoundfrm* w = crearfill();
-    ++NewSoundCount;
-    w->FileName = "New" + std::to_string(NewSoundCount) + ".wav";
-    w->setCaption(w->FileName);
-    w->NoRedraw = false;
-    SpeedButton16->setEnabled(true);
-    showChild(w);
-    w->mostrar_sonido(1);
-}
-
-void TSVMainfrm::Open2Click() { ObrirFitxer(true, ""); }
-
-void TSVMainfrm::Close1Click() {
-    if (QMdiSubWindow* sub = mdi->activeSubWindow()) sub->close();
-    if (childCount() == 0) SpeedButton16->setEnabled(false);
-}
-
-void TSVMainfrm::CloseAllWaveforms1Click() {
-    ContinueClosing = true;
-    auto list = mdi->subWindowList(QMdiArea::CreationOrder);
-    for (int i = list.size() - 1; i >= 0; --i) {
-        list[i]->close();
-        if (!ContinueClosing) break;
-    }
 }
 
 void TSVMainfrm::SpeedButton16Click() {}

@@ -166,6 +166,12 @@ public:
     // Tool-bar positions are stored here on close.
     std::function<void(sv::IniFile&)> layoutSaveHook;
 
+    // ---- file commands (begin) ----
+    // ---- file commands (end) ----
+
+    // ---- navigation and control state (begin) ----
+    // ---- navigation and control state (end) ----
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;

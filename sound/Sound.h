@@ -127,6 +127,9 @@ public:
     static inline std::function<void(TSoundfrm*, const std::string&, bool muLaw)> lawReaderHook;
     static inline std::function<std::string(TSoundfrm*, const std::string&)> convertHook;
 
+    // ---- display (begin) ----
+    // ---- display (end) ----
+
     // ---- playback (begin) ----
     // ---- playback (end) ----
 
