@@ -1,0 +1,43 @@
+// Progress for edits that move memory in bulk: the window expects step j of
+// n exactly when j divides n, so the work is cut at those divisors instead
+// of testing every frame. At most a few thousand calls for any sound.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "sound/engine/operation.h"
+
+namespace sv {
+
+class ProgressWalk {
+public:
+    ProgressWalk(const OperationContext& ctx, int64_t n) : ctx_(ctx), n_(n) {
+        if (!ctx.progress || n <= 0) return;
+        std::vector<int64_t> high;
+        for (int64_t d = 1; d * d <= n; ++d) {
+            if (n % d) continue;
+            stops_.push_back(d);
+            if (d != n / d) high.push_back(n / d);
+        }
+        stops_.insert(stops_.end(), high.rbegin(), high.rend());
+    }
+
+    // The next step to be reported; past the end when there is none.
+    int64_t nextStop() const {
+        return next_ < stops_.size() ? stops_[next_] : std::numeric_limits<int64_t>::max();
+    }
+    // Reports every step up to and including j not reported yet.
+    void advanceTo(int64_t j) {
+        while (next_ < stops_.size() && stops_[next_] <= j) ctx_.progress(stops_[next_++], n_);
+    }
+
+private:
+    const OperationContext& ctx_;
+    int64_t n_;
+    std::vector<int64_t> stops_;
+    size_t next_ = 0;
+};
+
+} // namespace sv

@@ -1,0 +1,303 @@
+#include "sound/engine/undo_store.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/exedir.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+
+namespace sv {
+
+const char* const kUndoCaption = "&Undo";
+const char* const kUndoDisabledCaption = "&Undo DISABLED";
+
+namespace {
+
+std::atomic<uint32_t> g_nextSerial{1};
+
+void putI32(uint8_t* p, int32_t v) { putU32(p, static_cast<uint32_t>(v)); }
+int32_t getI32(const uint8_t* p) { return static_cast<int32_t>(getU32(p)); }
+
+// Closes on every path out, so that a thrown read error leaks nothing.
+struct File {
+    std::FILE* f = nullptr;
+    ~File() { if (f) std::fclose(f); }
+};
+
+FileIOError ioError(const std::string& what, const std::string& path) {
+    const int e = errno ? errno : EIO;
+    return FileIOError("I/O error " + what + " " + path + ": " + std::strerror(e), e);
+}
+
+void readExactly(std::FILE* f, uint8_t* dst, size_t n, const std::string& path) {
+    if (n && std::fread(dst, 1, n, f) != n) throw ioError("reading", path);
+}
+
+} // namespace
+
+void UndoFileHeader::toBytes(uint8_t out[kBytes]) const {
+    std::memset(out, 0, kBytes);
+    putI32(out + 0, start);
+    putI32(out + 4, oldLength);
+    putI32(out + 8, newLength);
+    const size_t n = std::min(previousDescription.size(), size_t(kDescriptionBytes - 1));
+    std::memcpy(out + 12, previousDescription.data(), n);
+    format.toBytes(out + 72);
+    out[90] = whole ? 1 : 0;
+}
+
+UndoFileHeader UndoFileHeader::fromBytes(const uint8_t in[kBytes]) {
+    UndoFileHeader h;
+    h.start = getI32(in + 0);
+    h.oldLength = getI32(in + 4);
+    h.newLength = getI32(in + 8);
+    const char* d = reinterpret_cast<const char*>(in + 12);
+    h.previousDescription.assign(d, strnlen(d, kDescriptionBytes));
+    h.format = SampleFormat::fromBytes(in + 72);
+    h.whole = in[90] != 0;
+    return h;
+}
+
+UndoStore::UndoStore(std::string folder, std::string baseName)
+    : serial_(g_nextSerial.fetch_add(1)), caption_(kUndoCaption) {
+    relocate(std::move(folder), std::move(baseName));
+}
+
+UndoStore::~UndoStore() { dropAll(); }
+
+std::string UndoStore::folderFor(bool isNew, const std::string& fileName) {
+    const std::string dir = extractFilePath(fileName);
+    // A name without a folder (a combined sound) would otherwise put its
+    // steps in whatever the working folder happens to be.
+    if (isNew || dir.empty()) return exeDir();
+    return dir;
+}
+
+std::string UndoStore::baseNameFor(const std::string& fileName) {
+    return nameWithoutExt(extractFileName(fileName));
+}
+
+void UndoStore::relocate(std::string folder, std::string baseName) {
+    dropAll();
+    folder_ = std::move(folder);
+    if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
+    baseName_ = std::move(baseName);
+    stem_ = "~" + baseName_ + "-" + std::to_string(::getpid()) + "-" + std::to_string(serial_) + "-";
+}
+
+int UndoStore::levelsFromSettings(const IniFile& ini) {
+    const int v = ini.ReadInteger("Options", "UndoLevels", 10);
+    return v < 1 ? 1 : v;
+}
+
+bool UndoStore::disabledFromSettings(const IniFile& ini) { return ini.ReadInteger("Options", "DisableUndo", 0) != 0; }
+
+std::string UndoStore::pathFor(int32_t n) const { return folder_ + stem_ + std::to_string(n) + ".tmp"; }
+
+const std::string& UndoStore::newestPath() const {
+    static const std::string none;
+    return paths_.empty() ? none : paths_.back();
+}
+
+bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames, bool wholeSound,
+                                 const SoundBuffer& sound) {
+    lastSaveWrote_ = false;
+    if (disabled_) return false;
+
+    const int64_t total = sound.frameCount();
+    UndoFileHeader h;
+    int64_t start = wholeSound ? 0 : sound.selectionStart;
+    int64_t length = wholeSound ? total : frames;
+    if (start < 0) start = 0;
+    if (start > total) start = total;
+    if (length < 0) length = 0;
+    if (length > total - start) length = total - start;
+    h.start = static_cast<int32_t>(start);
+    h.oldLength = static_cast<int32_t>(length);
+    h.newLength = h.oldLength;
+    h.previousDescription = description_;
+    h.format = sound.format;
+    h.whole = wholeSound;
+
+    // The file is complete before the history changes: a failed write
+    // leaves counter, list, words and caption as they were.
+    const int32_t number = counter_ + 1;
+    const std::string path = pathFor(number);
+    {
+        File f;
+        f.f = createFile(path);
+        if (!f.f) throw ioError("creating", path);
+        uint8_t head[UndoFileHeader::kBytes];
+        h.toBytes(head);
+        const size_t bytes = static_cast<size_t>(length) * sound.format.nBlockAlign;
+        bool ok = std::fwrite(head, 1, sizeof head, f.f) == sizeof head;
+        if (ok && bytes) ok = std::fwrite(sound.frame(start), 1, bytes, f.f) == bytes;
+        if (ok) ok = std::fflush(f.f) == 0;
+        const int e = errno;
+        ok = (std::fclose(f.f) == 0) && ok;
+        f.f = nullptr;
+        if (!ok) {
+            ::unlink(path.c_str());
+            errno = e ? e : EIO;
+            throw ioError("writing", path);
+        }
+    }
+
+    counter_ = number;
+    paths_.push_back(path);
+    description_ = description.substr(0, UndoFileHeader::kDescriptionBytes - 1);
+    caption_ = std::string(kUndoCaption) + " " + description;
+    while (static_cast<int64_t>(paths_.size()) > levels_) {
+        ::unlink(paths_.front().c_str());
+        paths_.pop_front();
+    }
+    lastSaveWrote_ = true;
+    return true;
+}
+
+void UndoStore::completar_guardar_deshacer(int64_t newLength) {
+    if (!lastSaveWrote_ || paths_.empty()) return;
+    const std::string path = paths_.back();
+    uint8_t v[4];
+    putI32(v, static_cast<int32_t>(newLength));
+    File f;
+    f.f = std::fopen(path.c_str(), "r+b");
+    bool ok = f.f && std::fseek(f.f, UndoFileHeader::kNewLengthOffset, SEEK_SET) == 0 &&
+              std::fwrite(v, 1, 4, f.f) == 4;
+    if (f.f) {
+        ok = (std::fclose(f.f) == 0) && ok;
+        f.f = nullptr;
+    }
+    if (!ok) {
+        // Its stored length no longer matches the sound: undoing it would
+        // splice the wrong frames.
+        const int e = errno;
+        ::unlink(path.c_str());
+        paths_.pop_back();
+        counter_ = paths_.empty() ? 0 : counter_ - 1;
+        lastSaveWrote_ = false;
+        errno = e;
+        throw ioError("writing", path);
+    }
+}
+
+UndoOutcome UndoStore::deshacer(SoundBuffer& sound) {
+    UndoOutcome out;
+    lastSaveWrote_ = false;
+    if (paths_.empty()) {
+        counter_ = 0;
+        return out;
+    }
+    const std::string path = paths_.back();
+
+    // Anything that does not describe a stretch of this sound is treated as
+    // a missing step: the history is dropped, the sound is left alone.
+    File f;
+    f.f = std::fopen(path.c_str(), "rb");
+    struct stat st;
+    uint8_t head[UndoFileHeader::kBytes];
+    if (!f.f || ::fstat(::fileno(f.f), &st) != 0 || st.st_size < UndoFileHeader::kBytes ||
+        std::fread(head, 1, sizeof head, f.f) != sizeof head) {
+        dropAll();
+        caption_ = kUndoCaption;
+        return out;
+    }
+    const UndoFileHeader h = UndoFileHeader::fromBytes(head);
+    const int64_t storedAlign = h.format.nBlockAlign;
+    const int64_t align = sound.format.nBlockAlign;
+    const int64_t frames = sound.frameCount();
+    bool fits = storedAlign > 0 && h.start >= 0 && h.oldLength >= 0 && h.newLength >= 0 &&
+                st.st_size == UndoFileHeader::kBytes + int64_t(h.oldLength) * storedAlign;
+    if (fits && !h.whole) {
+        fits = align > 0 && int64_t(h.start) + h.newLength <= frames &&
+               (h.oldLength == 0 || storedAlign == align);
+    }
+    if (!fits) {
+        dropAll();
+        caption_ = kUndoCaption;
+        return out;
+    }
+
+    const int64_t s = h.start, o = h.oldLength, n = h.newLength;
+    if (h.whole) {
+        ByteBlock block(static_cast<size_t>(o * storedAlign));
+        readExactly(f.f, block.data(), block.size(), path);
+        sound.bytes = std::move(block);
+        sound.format = h.format;
+        out.whole = true;
+        out.lengthChanged = o != frames;
+    } else if (n == 0 && o == 0) {
+        // A step that saved nothing and replaced nothing.
+    } else if (n == 0) {
+        // Undo of a cut or delete: open a hole and read the frames straight
+        // into it; a read error closes the hole again.
+        const size_t oldSize = sound.bytes.size();
+        const size_t tail = static_cast<size_t>((frames - s) * align);
+        sound.bytes.resize(oldSize + static_cast<size_t>(o * align));
+        uint8_t* at = sound.frame(s);
+        std::memmove(at + o * align, at, tail);
+        try {
+            readExactly(f.f, at, static_cast<size_t>(o * align), path);
+        } catch (...) {
+            std::memmove(at, at + o * align, tail);
+            sound.bytes.resize(oldSize);
+            throw;
+        }
+        out.lengthChanged = o != 0;
+    } else {
+        // The current stretch is only overwritten once every saved byte is in.
+        ByteBlock saved(static_cast<size_t>(o * align));
+        readExactly(f.f, saved.data(), saved.size(), path);
+        const size_t tail = static_cast<size_t>((frames - s - n) * align);
+        if (o > n) {
+            sound.bytes.resize(sound.bytes.size() + static_cast<size_t>((o - n) * align));
+            std::memmove(sound.frame(s + o), sound.frame(s + n), tail);
+        } else if (o < n) {
+            std::memmove(sound.frame(s + o), sound.frame(s + n), tail);
+            sound.bytes.resize(sound.bytes.size() - static_cast<size_t>((n - o) * align));
+        }
+        if (o) std::memcpy(sound.frame(s), saved.data(), saved.size());
+        out.lengthChanged = o != n;
+    }
+    std::fclose(f.f);
+    f.f = nullptr;
+
+    sound.setSelection(s, o);
+    ::unlink(path.c_str());
+    paths_.pop_back();
+    counter_ = paths_.empty() ? 0 : counter_ - 1;
+    caption_ = std::string(kUndoCaption) + " " + h.previousDescription;
+    out.restored = true;
+    return out;
+}
+
+void UndoStore::Borrar_Deshacer() {
+    dropAll();
+}
+
+void UndoStore::dropAll() {
+    for (const std::string& p : paths_) ::unlink(p.c_str());
+    paths_.clear();
+    counter_ = 0;
+    lastSaveWrote_ = false;
+}
+
+OperationContext UndoStore::context(const SoundBuffer& sound) {
+    OperationContext ctx;
+    const SoundBuffer* s = &sound;
+    ctx.saveUndo = [this, s](const std::string& words, int64_t length, bool whole) {
+        guardar_deshacer(words, length, whole, *s);
+        return true;
+    };
+    ctx.completeUndo = [this](int64_t newLength) { completar_guardar_deshacer(newLength); };
+    return ctx;
+}
+
+} // namespace sv
