@@ -20,16 +20,12 @@ bool normalise(SoundBuffer& s, const OperationContext& ctx) {
     if (!fx::beginEffect(s, ctx, undo_words::normalise, sp)) return false;
     dispatchLayout(s.format, [&](auto tag, auto) {
         using T = decltype(tag);
-        int peak = 1;
-        for (int64_t i = 0; i < sp.samples; ++i)
-            peak = std::max(peak, std::abs(fx::load(sp.data + i * sizeof(T), tag)));
-        const double g = double(Range<T>::scale) / peak;
-        // |g x| <= scale for every x of the selection, so the truncating cast
-        // stays in range; values outside the selection's peak are never looked
-        // up but are clamped all the same to keep the table well defined.
-        fx::mapSamples<T>(sp, ctx, [g](int x) {
-            return int(truncClamp(g * x, Range<T>::lo, Range<T>::hi));
-        });
+        const int64_t peak = std::max(1, fx::peakMagnitude(sp.data, sp.samples, tag));
+        // trunc(scale / peak x x) in exact integer arithmetic: through a
+        // double factor the loudest sample can land one step short of full
+        // scale ((scale / peak) x peak may round below scale). The results
+        // stay within -scale..scale (8-bit: -127..127).
+        fx::mapSamples<T>(sp, ctx, [peak](int x) { return int(int64_t(x) * Range<T>::scale / peak); });
     });
     return true;
 }

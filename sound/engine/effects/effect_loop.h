@@ -9,6 +9,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "sound/engine/operation.h"
 #include "sound/engine/sound_buffer.h"
 
@@ -142,6 +146,84 @@ inline bool beginEffect(SoundBuffer& s, const OperationContext& ctx, const char*
     return ctx.undo(words, sp.frames, false);
 }
 
+// The largest |x| over n samples (0 for none). Found through the smallest
+// and largest stored values, which vectorise; |-32768| is 32768.
+inline int peakMagnitude(const uint8_t* p, int64_t n, uint8_t) {
+    int64_t i = 0;
+    uint8_t lo = 255, hi = 0;
+#if defined(__SSE2__)
+    __m128i vlo = _mm_set1_epi8(char(0xff)), vhi = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        vlo = _mm_min_epu8(vlo, v);
+        vhi = _mm_max_epu8(vhi, v);
+    }
+    alignas(16) uint8_t l[16], h[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(l), vlo);
+    _mm_store_si128(reinterpret_cast<__m128i*>(h), vhi);
+    for (int k = 0; k < 16; ++k) { lo = std::min(lo, l[k]); hi = std::max(hi, h[k]); }
+#endif
+    for (; i < n; ++i) { lo = std::min(lo, p[i]); hi = std::max(hi, p[i]); }
+    if (n == 0) return 0;
+    return std::max(std::abs(int(lo) - kSilence8), std::abs(int(hi) - kSilence8));
+}
+
+inline int peakMagnitude(const uint8_t* p, int64_t n, int16_t) {
+    int64_t i = 0;
+    int16_t lo = 32767, hi = -32768;
+#if defined(__SSE2__)
+    __m128i vlo = _mm_set1_epi16(32767), vhi = _mm_set1_epi16(-32768);
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i));
+        vlo = _mm_min_epi16(vlo, v);
+        vhi = _mm_max_epi16(vhi, v);
+    }
+    alignas(16) int16_t l[8], h[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(l), vlo);
+    _mm_store_si128(reinterpret_cast<__m128i*>(h), vhi);
+    for (int k = 0; k < 8; ++k) { lo = std::min(lo, l[k]); hi = std::max(hi, h[k]); }
+#endif
+    for (; i < n; ++i) {
+        int16_t v;
+        std::memcpy(&v, p + 2 * i, 2);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    if (n == 0) return 0;
+    return std::max(std::abs(int(lo)), std::abs(int(hi)));
+}
+
+// Replaces each of n stored samples by its table entry. Eight bytes are
+// moved per load and store; the lookups are what bounds the loop.
+inline void mapThroughTable(uint8_t* p, int64_t n, const uint8_t* tab) {
+    int64_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t v;
+        std::memcpy(&v, p + i, 8);
+        uint64_t r = 0;
+        for (int k = 0; k < 8; ++k) r |= uint64_t(tab[(v >> (8 * k)) & 0xff]) << (8 * k);
+        std::memcpy(p + i, &r, 8);
+    }
+    for (; i < n; ++i) p[i] = tab[p[i]];
+}
+
+inline void mapThroughTable(uint8_t* p, int64_t n, const uint16_t* tab) {
+    int64_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        uint64_t v;
+        std::memcpy(&v, p + 2 * i, 8);
+        const uint64_t r = uint64_t(tab[v & 0xffff]) | (uint64_t(tab[(v >> 16) & 0xffff]) << 16) |
+                           (uint64_t(tab[(v >> 32) & 0xffff]) << 32) | (uint64_t(tab[v >> 48]) << 48);
+        std::memcpy(p + 2 * i, &r, 8);
+    }
+    for (; i < n; ++i) {
+        uint16_t v;
+        std::memcpy(&v, p + 2 * i, 2);
+        v = tab[v];
+        std::memcpy(p + 2 * i, &v, 2);
+    }
+}
+
 // Applies a per-sample map x -> f(x) to every selected sample through a
 // table of all stored values (256 or 65536), so that the loop over a long
 // sound is one load, one lookup and one store per sample whatever f costs.
@@ -160,12 +242,7 @@ void mapSamples(const Span& sp, const OperationContext& ctx, F&& f, int64_t firs
     const Bits* tab = table.data();
     uint8_t* data = sp.data;
     forEachProgressRun(first, first + sp.samples, total, ctx, [&](int64_t b, int64_t e) {
-        for (int64_t i = b; i < e; ++i) {
-            Bits v;
-            std::memcpy(&v, data + i * sizeof(Bits), sizeof v);
-            v = tab[v];
-            std::memcpy(data + i * sizeof(Bits), &v, sizeof v);
-        }
+        mapThroughTable(data + b * int64_t(sizeof(Bits)), e - b, tab);
     });
 }
 
