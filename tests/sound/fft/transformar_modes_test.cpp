@@ -82,8 +82,12 @@ TEST_F(FftModes, EveryModeRunsOnEveryLayoutWithinRange) {
                 for (int64_t f = 0; f < s.frameCount(); ++f) {
                     for (int c = 0; c < l.channels; ++c) {
                         const uint8_t* p = s.frame(f) + c * (l.bits / 8);
-                        if (l.bits == 8 && l.channels == 2) ASSERT_NE(*p, 255);
-                        if (l.bits == 16) ASSERT_NE(readSample(p, int16_t{}), -32768);
+                        if (l.bits == 8 && l.channels == 2) {
+                            ASSERT_NE(*p, 255);
+                        }
+                        if (l.bits == 16) {
+                            ASSERT_NE(readSample(p, int16_t{}), -32768);
+                        }
                     }
                 }
             }
