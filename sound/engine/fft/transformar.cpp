@@ -17,11 +17,11 @@ constexpr int32_t kPresetPoints = 2048;
 constexpr int32_t kPresetOverlap = 1024;
 constexpr double kPi = 3.14159265358979323846;
 
-void requireLayout(const SampleFormat& f) {
-    const bool ok = (f.nChannels == 1 || f.nChannels == 2) &&
-                    (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
-                    f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
-    if (!ok) throw std::invalid_argument("The spectral engine needs 8 or 16-bit samples in one or two channels.");
+// The four layouts the engine runs on (the format tag is not checked: a
+// sound decoded from A-law or mu-law holds plain 16-bit samples).
+bool layoutSupported(const SampleFormat& f) {
+    return (f.nChannels == 1 || f.nChannels == 2) && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
+           f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
 }
 
 // The selection kept inside the sound.
@@ -133,8 +133,7 @@ void runBlocks(const BlockJob& job, FftWorkArea& area, const OperationContext& c
 // Records a preset's own step, then runs the engine's.
 bool presetWithOwnStep(SoundBuffer& sound, const char* words, TransformMode mode, int32_t f1, int32_t f2,
                        FftWorkArea& area, const OperationContext& ctx) {
-    requireLayout(sound.format);
-    if (processedLength(sound) <= 0) return false;
+    if (!layoutSupported(sound.format) || processedLength(sound) <= 0) return false;
     if (!ctx.undo(words, selectionOf(sound).length, false)) return false;
     try {
         transformar(sound, mode, f1, f2, area, ctx);
@@ -171,7 +170,7 @@ bool transformar(SoundBuffer& sound, const std::string& mode, int32_t f1, int32_
 bool transformar(SoundBuffer& sound, TransformMode mode, int32_t f1, int32_t f2,
                  FftWorkArea& area, const OperationContext& ctx) {
     if (mode == TransformMode::cancelat) return false;
-    requireLayout(sound.format);
+    if (!layoutSupported(sound.format)) return false;
     const int64_t length = processedLength(sound);
     if (length <= 0) return false;
     const int32_t rate = rateOf(sound);
@@ -221,14 +220,17 @@ bool transformar(SoundBuffer& sound, TransformMode mode, int32_t f1, int32_t f2,
 }
 
 void omplir_x(const SoundBuffer& sound, FftWorkArea& area, int64_t block, int64_t blocks) {
-    requireLayout(sound.format);
+    double* xr = area.FftData.re.data();
+    double* xi = area.FftData.im.data();
+    std::fill(xr, xr + kSpectrumPoints, 0.0);
+    std::fill(xi, xi + kSpectrumPoints, 0.0);
+    if (!layoutSupported(sound.format)) return;
     const Span sel = selectionOf(sound);
     const int64_t first = sel.start + (block - 1) * kSpectrumPoints;
     int64_t count = block == blocks ? sel.length - kSpectrumPoints * (blocks - 1) : kSpectrumPoints;
     count = std::clamp<int64_t>(count, 0, kSpectrumPoints);
     count = std::clamp<int64_t>(count, 0, std::max<int64_t>(0, sound.frameCount() - first));
-    double* xr = area.FftData.re.data();
-    double* xi = area.FftData.im.data();
+    if (first < 0 || count <= 0) return;
     dispatchLayout(sound.format, [&](auto sample, auto channels) {
         using S = decltype(sample);
         constexpr int C = decltype(channels)::value;
@@ -241,12 +243,10 @@ void omplir_x(const SoundBuffer& sound, FftWorkArea& area, int64_t block, int64_
                 xr[m] = double(readSample(p, S{}) + readSample(p + kSize, S{})) / 2;
         }
     });
-    std::fill(xr + count, xr + kSpectrumPoints, 0.0);
-    std::fill(xi, xi + kSpectrumPoints, 0.0);
 }
 
 bool mostrar_transf_fft(const SoundBuffer& sound, FftWorkArea& area) {
-    requireLayout(sound.format);
+    if (!layoutSupported(sound.format)) return false;
     const int64_t length = selectionOf(sound).length;
     if (length <= 0) return false;
     const int64_t blocks = (length + kSpectrumPoints - 1) / kSpectrumPoints;

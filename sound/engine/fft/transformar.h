@@ -28,16 +28,16 @@ namespace sv {
 // Modified ("paso_bajo_reverb" takes no step of its own and still returns
 // true once it has run). Returns false, changing nothing, for "cancelat",
 // a cancelled advanced filter dialog, an undo step that could not be
-// written, and a selection that leaves no block (an empty sound, no
-// selection, or one frame that is the whole sound).
+// written, a format other than 8/16-bit PCM mono or stereo, and a selection
+// that leaves no block (an empty sound, no selection, or one frame that is
+// the whole sound).
 //
 // A selection that covers the whole sound is shortened by its last frame
 // first, in sound.selectionLength too; that frame keeps its value.
 // Throws FftBlockError for a block size or overlap the engine cannot run
 // (before anything changes) or a block whose result is not finite (after
-// the undo step; the samples keep their values), std::invalid_argument for
-// a mode word the engine does not know or a format that is not 8/16-bit
-// PCM with one or two channels.
+// the undo step; the samples keep their values), and std::invalid_argument
+// for a mode word the engine does not know (before anything changes).
 bool transformar(SoundBuffer& sound, const std::string& mode, int32_t f1, int32_t f2,
                  FftWorkArea& area, const OperationContext& ctx);
 bool transformar(SoundBuffer& sound, TransformMode mode, int32_t f1, int32_t f2,
@@ -57,7 +57,8 @@ BlockPlan planBlocks(int64_t length, int32_t n, int32_t overlap);
 void omplir_x(const SoundBuffer& sound, FftWorkArea& area, int64_t block, int64_t blocks);
 
 // Fills area.AverageSpectrum from the selection. Returns false, leaving the
-// previous spectrum, when the selection is empty.
+// previous spectrum, when the selection is empty (or the format is not one
+// of the four layouts).
 bool mostrar_transf_fft(const SoundBuffer& sound, FftWorkArea& area);
 
 // Presets. Each records its own undo step and then a second one through

@@ -242,6 +242,10 @@ TEST_F(FftSelection, NothingToProcessDoesNothing) {
     SoundBuffer cursor = makeSound(44100, 8, 1, 100, [](double, int) { return 5; });
     cursor.setSelection(10, 0);
     EXPECT_FALSE(linea_telefonica(cursor, *area, rec.context()));
+    SoundBuffer adpcm = makeSound(44100, 16, 1, 5000, [](double, int) { return 5; });
+    adpcm.format.wBitsPerSample = 4;
+    EXPECT_FALSE(transformar(adpcm, "paso_bajo", 1, 5000, *area, rec.context()));
+    EXPECT_FALSE(mostrar_transf_fft(adpcm, *area));
     EXPECT_TRUE(rec.steps.empty());
     EXPECT_TRUE(rec.progress.empty());
 }
