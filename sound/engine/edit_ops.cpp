@@ -107,8 +107,11 @@ bool deleteSelection(SoundBuffer& sound, const OperationContext& ctx, bool saveU
 ClipEdit pasteClip(SoundBuffer& sound, const ClipboardFile& clip, ClipFit fit, const OperationContext& ctx) {
     ClipEdit out;
     Span sp = spanOf(sound);
+    // Only an empty sound may take another format: its frames would
+    // otherwise be read in a layout they were not written in.
+    const bool adopt = fit == ClipFit::Adopt && sound.bytes.empty();
     if (!ctx.undo("Paste", sp.l)) return out;
-    if (fit == ClipFit::Adopt) {
+    if (adopt) {
         sound.format = clip.format();
         sound.bytes.resize(0);
         sound.setSelection(0, 0);
@@ -149,15 +152,15 @@ ClipEdit mixClip(SoundBuffer& sound, const ClipboardFile& clip, ClipFit fit, dou
                  double soundWeight, const OperationContext& ctx) {
     ClipEdit out;
     Span sp = spanOf(sound);
-    const SampleFormat target = fit == ClipFit::Adopt ? clip.format() : sound.format;
+    const bool adopt = fit == ClipFit::Adopt && sound.bytes.empty();
+    const SampleFormat target = adopt ? clip.format() : sound.format;
     const int64_t b = target.nBlockAlign;
     const int64_t n = clip.dataBytes() / b;
     ByteBlock data(bytesOf(n, b));
     clip.read(0, data.data(), n * b);
 
-    const int64_t overlapBefore = fit == ClipFit::Adopt ? 0 : std::min(sp.f - sp.s, n);
-    if (!ctx.undo("Mix", overlapBefore)) return out;
-    if (fit == ClipFit::Adopt) {
+    if (!ctx.undo("Mix", std::min(sp.f - sp.s, n))) return out;
+    if (adopt) {
         sound.format = clip.format();
         sound.bytes.resize(0);
         sound.setSelection(0, 0);
