@@ -159,11 +159,13 @@ bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames,
         paths_.pop_front();
     }
     lastSaveWrote_ = true;
+    lastSavedLength_ = length;
     return true;
 }
 
 void UndoStore::completar_guardar_deshacer(int64_t newLength) {
-    if (!lastSaveWrote_ || paths_.empty()) return;
+    // The file already says so: nothing to write, nothing that can fail.
+    if (!lastSaveWrote_ || paths_.empty() || newLength == lastSavedLength_) return;
     const std::string path = paths_.back();
     uint8_t v[4];
     putI32(v, static_cast<int32_t>(newLength));

@@ -94,8 +94,10 @@ public:
                           const SoundBuffer& sound);
 
     // Records the new length of the stretch the last step saved. Does
-    // nothing unless the last guardar_deshacer wrote a step. A failure drops
-    // that step (it could no longer be trusted) and throws FileIOError.
+    // nothing unless the last guardar_deshacer wrote a step and the length
+    // differs from the one saved, so it only fails after an edit that
+    // changed the sound's length. A failure drops that step (it could no
+    // longer be trusted) and throws FileIOError.
     void completar_guardar_deshacer(int64_t newLength);
 
     // Restores the newest step into the sound, selects the restored stretch
@@ -137,6 +139,7 @@ private:
     int levels_ = 10;
     bool disabled_ = false;
     bool lastSaveWrote_ = false;
+    int64_t lastSavedLength_ = 0;
     std::string description_;
     std::string caption_;
 };

@@ -322,3 +322,18 @@ TEST(UndoStoreLifecycle, ClearingAndDestroyingDeleteOnlyOwnFiles) {
     EXPECT_FALSE(fileExists(old));
     EXPECT_FALSE(keep.habilitomenuundo());
 }
+
+TEST(UndoStoreFailure, FailedCompletionDropsTheUntrustworthyStep) {
+    test::TempExeDir dir;
+    UndoStore store(dir.path());
+    SoundBuffer s = makeSound(8, 1, 30);
+    s.setSelection(0, 3);
+    store.guardar_deshacer("Echo", 3, false, s);
+    store.guardar_deshacer("Cut", 3, false, s);
+    store.completar_guardar_deshacer(3);   // unchanged length: no write at all
+    deleteFile(store.newestPath());
+    EXPECT_THROW(store.completar_guardar_deshacer(0), FileIOError);
+    EXPECT_EQ(store.stepCount(), 1u);
+    EXPECT_EQ(store.counter(), 1);
+    EXPECT_TRUE(fileExists(store.newestPath()));
+}
