@@ -150,6 +150,8 @@ bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames,
         }
     }
 
+    captionBefore_ = caption_;
+    descriptionBefore_ = description_;
     counter_ = number;
     paths_.push_back(path);
     description_ = description.substr(0, UndoFileHeader::kDescriptionBytes - 1);
@@ -184,6 +186,8 @@ void UndoStore::completar_guardar_deshacer(int64_t newLength) {
         ::unlink(path.c_str());
         paths_.pop_back();
         counter_ = paths_.empty() ? 0 : counter_ - 1;
+        caption_ = captionBefore_;
+        description_ = descriptionBefore_;
         lastSaveWrote_ = false;
         errno = e;
         throw ioError("writing", path);

@@ -140,6 +140,7 @@ private:
     bool disabled_ = false;
     bool lastSaveWrote_ = false;
     int64_t lastSavedLength_ = 0;
+    std::string captionBefore_, descriptionBefore_;   // to take back a failed completion
     std::string description_;
     std::string caption_;
 };

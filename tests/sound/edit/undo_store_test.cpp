@@ -336,4 +336,6 @@ TEST(UndoStoreFailure, FailedCompletionDropsTheUntrustworthyStep) {
     EXPECT_EQ(store.stepCount(), 1u);
     EXPECT_EQ(store.counter(), 1);
     EXPECT_TRUE(fileExists(store.newestPath()));
+    EXPECT_EQ(store.menuCaption(), "&Undo Echo");
+    EXPECT_EQ(store.description(), "Echo");
 }
