@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -119,6 +120,9 @@ bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames,
     if (start > total) start = total;
     if (length < 0) length = 0;
     if (length > total - start) length = total - start;
+    // The file keeps 32-bit frame numbers.
+    if (start + length > INT32_MAX)
+        throw FileIOError("The sound is too long for an undo step", EFBIG);
     h.start = static_cast<int32_t>(start);
     h.oldLength = static_cast<int32_t>(length);
     h.newLength = h.oldLength;
