@@ -1,0 +1,107 @@
+#include "dialogs/ParamDialog.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace sv {
+
+int modalResultFrom(int qtResult) { return qtResult == QDialog::Rejected ? mrCancel : qtResult; }
+
+int showModal(QDialog& dialog) { return modalResultFrom(dialog.exec()); }
+
+void makePlainButton(QAbstractButton* button) {
+    if (auto* push = qobject_cast<QPushButton*>(button)) {
+        push->setAutoDefault(false);
+        push->setDefault(false);
+    }
+}
+
+void setSliderQuietly(QSlider* slider, int position) {
+    const QSignalBlocker block(slider);
+    slider->setValue(position);
+}
+
+void setSliderQuietly(QSlider* slider, int minimum, int maximum, int position) {
+    const QSignalBlocker block(slider);
+    slider->setRange(minimum, maximum);
+    slider->setValue(position);
+}
+
+QString sliderValueText(const QSlider* slider) {
+    QString text = QString::number(slider->value());
+    if (slider->maximum() == 100) text += QLatin1Char('%');
+    return text;
+}
+
+bool typedInteger(const QLineEdit* edit, int& value) {
+    bool ok = false;
+    const int v = edit->text().trimmed().toInt(&ok);
+    if (!ok) {
+        prompts().messageBox(applicationTitle(), "'" + edit->text().toStdString() + "' is not a valid integer value",
+                             Buttons::Ok, Icon::Error);
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent) : QGroupBox(caption, parent) {
+    auto* box = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], this);
+        box->addWidget(b);
+        buttons_.push_back(b);
+        connect(b, &QRadioButton::clicked, this, [this, i] { emit clicked(i); });
+    }
+}
+
+int RadioGroup::ItemIndex() const {
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        if (buttons_[i]->isChecked()) return int(i);
+    return -1;
+}
+
+void RadioGroup::setItemIndex(int index) {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        // Auto-exclusive buttons refuse to uncheck the checked one.
+        buttons_[i]->setAutoExclusive(false);
+        buttons_[i]->setChecked(int(i) == index);
+        buttons_[i]->setAutoExclusive(true);
+    }
+}
+
+EditKeys::EditKeys(QLineEdit* edit, std::function<void()> onEnter, std::function<void()> onExit)
+    : QObject(edit), onEnter_(std::move(onEnter)), onExit_(std::move(onExit)) {
+    edit->installEventFilter(this);
+}
+
+bool EditKeys::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (!busy_ && onEnter_) {
+                busy_ = true;
+                onEnter_();
+                busy_ = false;
+            }
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        if (!busy_ && onExit_) {
+            busy_ = true;
+            onExit_();
+            busy_ = false;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace sv

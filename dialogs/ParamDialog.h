@@ -1,0 +1,79 @@
+// What the parameter dialogs share: the modal results as the program counts
+// them, the radio group of the forms, quiet control updates, and the edit
+// box that takes a typed integer on Return (swallowing the key) or when it
+// loses the focus.
+#pragma once
+#include <QGroupBox>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "platform/prompts.h"
+
+class QDialog;
+class QLineEdit;
+class QRadioButton;
+class QSlider;
+class QLabel;
+class QAbstractButton;
+
+namespace sv {
+
+// Qt's exec() gives 0 (Rejected) for Escape and the window frame's close
+// button; the program's forms give 1 for OK and 2 for Cancel and treat a
+// frame close as Cancel. This is the one place where the two meet.
+int modalResultFrom(int qtResult);
+// exec() with the result translated.
+int showModal(QDialog& dialog);
+
+// Buttons of the parameter dialogs: never the default button, so that
+// Return in an edit box does only what the box's own handler does.
+void makePlainButton(QAbstractButton* button);
+
+// Sets a slider's position (and optionally its range) without running its
+// change handler: the handlers stand for the user moving the slider.
+void setSliderQuietly(QSlider* slider, int position);
+void setSliderQuietly(QSlider* slider, int minimum, int maximum, int position);
+
+// The slider value text: the position, followed by "%" when the slider's
+// maximum is 100.
+QString sliderValueText(const QSlider* slider);
+
+// Parses a typed integer. Text that is not one is reported with the
+// standard error box and gives false; the caller keeps its value.
+bool typedInteger(const QLineEdit* edit, int& value);
+
+// A group of radio buttons with an index, as the forms use them.
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    int ItemIndex() const;
+    // Checks item i (-1: none) without emitting clicked.
+    void setItemIndex(int i);
+    QRadioButton* button(int i) const { return buttons_.at(size_t(i)); }
+    int count() const { return int(buttons_.size()); }
+signals:
+    // The user chose an item.
+    void clicked(int index);
+
+private:
+    std::vector<QRadioButton*> buttons_;
+};
+
+// Calls onEnter for Return or Enter in the box (the key goes no further, so
+// it never presses a button) and onExit when the box loses the focus. A
+// message box shown by a handler takes the focus away: the handlers are not
+// run again while one of them is running.
+class EditKeys : public QObject {
+public:
+    EditKeys(QLineEdit* edit, std::function<void()> onEnter, std::function<void()> onExit);
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+private:
+    std::function<void()> onEnter_, onExit_;
+    bool busy_ = false;
+};
+
+} // namespace sv
