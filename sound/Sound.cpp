@@ -91,6 +91,7 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
     AppExiting = false;
     UndoCounter = int64_t(Tag) * 10000;
     UndoDescription.clear();
+    Undo = std::make_unique<UndoStore>(UndoStore::folderFor(true, ""), "");
     ActualitzarOpcions();
     layoutControls();
 }
@@ -117,6 +118,10 @@ void TSoundfrm::ActualitzarOpcions() {
     DoScroll = ini.ReadInteger("Options", "DoScroll", 1);
     DisableUndo = ini.ReadInteger("Options", "DisableUndo", 0);
     if (DisableUndo && SVMainfrm && SVMainfrm->undo1) SVMainfrm->undo1->setText("&Undo DISABLED");
+    if (Undo) {
+        Undo->setDisabled(UndoStore::disabledFromSettings(ini));
+        Undo->setLevels(SVMainfrm ? SVMainfrm->UndoLevels : UndoStore::levelsFromSettings(ini));
+    }
     PlayCursorColor = static_cast<uint32_t>(ini.ReadInteger("Colors", "PlayCursor", 255));
     if (!FileName.empty()) {
         bool full = ini.ReadInteger("Options", "ViewFullFilePath", 1) != 0;
@@ -335,5 +340,17 @@ bool TSoundfrm::saveWithQuestion() {
 }
 
 void TSoundfrm::deleteUndoFiles() {
-    // The undo store removes this window's own step files here.
+    if (Undo) Undo->Borrar_Deshacer();
+}
+
+// Undo steps live beside the sound's file (in the program's folder while the
+// sound has none); moving there drops the steps of the old place.
+void TSoundfrm::relocateUndo() {
+    if (Undo) Undo->relocate(UndoStore::folderFor(IsNew, FileName), UndoStore::baseNameFor(FileName));
+}
+
+OperationContext TSoundfrm::editContext() {
+    OperationContext ctx = Undo ? Undo->context(Sound) : OperationContext{};
+    ctx.progress = [this](int64_t j, int64_t n) { progresar(j, n); };
+    return ctx;
 }

@@ -12,9 +12,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "sound/engine/operation.h"
 #include "sound/engine/sound_buffer.h"
+#include "sound/engine/undo_store.h"
 
 class TSVMainfrm;
 class QFrame;
@@ -111,7 +114,7 @@ public:
     void setSelection(int64_t start, int64_t length);
 
     // Whether an undo step is there to take back.
-    bool undoAvailable() const { return false; }
+    bool undoAvailable() const { return Undo && Undo->habilitomenuundo(); }
 
     // Set by the main window's close-all so that a cancelled save stops it.
     bool closeAccepted() const { return closeAccepted_; }
@@ -134,6 +137,10 @@ public:
     // ---- playback (end) ----
 
     // ---- editing commands and undo (begin) ----
+    // The window's own undo steps; replaced when the sound gets a file.
+    std::unique_ptr<sv::UndoStore> Undo;
+    // Progress and undo hooks for an engine operation on this sound.
+    sv::OperationContext editContext();
     // ---- editing commands and undo (end) ----
 
     // ---- amplitude effects (begin) ----
@@ -163,6 +170,7 @@ private:
     void copyToMain();
     bool saveWithQuestion();
     void deleteUndoFiles();
+    void relocateUndo();
     void applyPreferredZoom();
     void resetMainView();
     void closeFailedOpen();

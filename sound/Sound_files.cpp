@@ -129,6 +129,7 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
     Tag = SVMainfrm ? SVMainfrm->QuantsFitxersIguals(name) - 1 : 0;
     if (Tag < 0) Tag = 0;
     UndoCounter = int64_t(Tag) * 10000;
+    relocateUndo();
     if (SVMainfrm) SVMainfrm->SoundLength = FrameCount();
     NoRedraw = false;
     Zoom = FitZoom = FrameCount() / waveWidth() + 1;
@@ -170,6 +171,7 @@ bool TSoundfrm::guardar_como(const std::string& nameIn, bool asWav) {
     StatusPanels[5]->setText("Saved");
     deleteUndoFiles();
     FileName = name;
+    relocateUndo();
     FileSize = fileSizeOf(name);
     ActualitzarOpcions();
     return true;
