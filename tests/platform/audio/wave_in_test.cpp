@@ -210,6 +210,39 @@ TEST_F(WaveInTest, RecordingStartsAfreshAfterAReset) {
     waveInClose(h);
 }
 
+TEST_F(WaveInTest, ATakeKeepsEveryFrameUpToTheStop) {
+    // The recording pattern: two buffers of 2205 frames, each added again
+    // when it comes back full, until Stop resets the device.
+    const WaveFormat f = WaveFormat::pcm(11025, 8, 1);
+    std::vector<uint8_t> take;
+    bool stopping = false;
+    WaveInHandle h = 0;
+    ASSERT_EQ(waveInOpen(&h, kWaveMapper, f, [&](WaveInHandle self, WaveHeader* x) {
+                  take.insert(take.end(), x->lpData, x->lpData + x->dwBytesRecorded);
+                  if (!stopping && x->dwBytesRecorded == x->dwBufferLength) waveInAddBuffer(self, x);
+              }),
+              kWaveOk);
+    Buffer a(2205), b(2205);
+    add(h, a);
+    add(h, b);
+    waveInStart(h);
+    for (int i = 0; i < 12; ++i) {
+        pumpVirtualAudio(100);
+        deliverWaveNotices();
+    }
+    pumpVirtualAudio(34);
+    stopping = true;
+    waveInReset(h);
+    EXPECT_EQ(waveInUnprepareHeader(h, &a.header), kWaveOk);
+    EXPECT_EQ(waveInUnprepareHeader(h, &b.header), kWaveOk);
+    waveInClose(h);
+    ASSERT_EQ(take.size(), 1234u * 11025u / 1000u);
+    for (size_t i = 0; i < take.size(); ++i) {
+        const double v = 0.5 * std::sin(2.0 * M_PI * 440.0 / 11025.0 * static_cast<double>(i));
+        ASSERT_EQ(take[i], 127 + static_cast<int>(std::nearbyint(static_cast<float>(v) * 127.0f))) << i;
+    }
+}
+
 TEST_F(WaveInTest, NothingArrivesAfterClose) {
     Recorded r;
     WaveInHandle h = openIn(r);
