@@ -10,6 +10,7 @@
 
 #include "mainwindow/commands.h"
 #include "platform/activity.h"
+#include "platform/audio/wave_out.h"
 #include "platform/exedir.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -151,6 +152,7 @@ void TSVMainfrm::FormCreate() {
     Gauge1->setStyleSheet(barStyle(WaveformColor));
     Gauge2->setStyleSheet(barStyle(StereoColor));
 
+    if (sv::waveOutGetNumDevs() == 0) ShowMessage("Sound device not found.");
     CommandLinePending = true;
     CdPlayMode = 1;
     refreshReopenMenu();
