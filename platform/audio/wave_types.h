@@ -64,7 +64,6 @@ struct WaveHeader {
     uint32_t dwBufferLength = 0;
     uint32_t dwBytesRecorded = 0;  // wave-in: bytes filled when handed back
     uint32_t dwFlags = 0;
-    uintptr_t dwUser = 0;          // free for the owner
 };
 
 enum WaveResult : int {
