@@ -280,10 +280,6 @@ int TSVMainfrm::QuantsFitxersIguals(const std::string& name) const {
     return n;
 }
 
-void TSVMainfrm::SpeedButton16Click() {}
-void TSVMainfrm::SpeedButton17Click() {}
-void TSVMainfrm::SpeedButton14Click() {}
-
 void TSVMainfrm::Exit2Click() { close(); }
 
 void TSVMainfrm::habilitar_botones() {
@@ -313,13 +309,6 @@ void TSVMainfrm::habilitar_botones() {
                           "ZoomIn_SB", "ZoomOut_SB", "SampleInfo_SB"})
         enableButton(n, idle && child && loaded);
     for (auto& hook : enablingHooks) hook(idle, child, w);
-}
-
-void TSVMainfrm::parar_todo() {
-    setActivity(Activity::Idle);
-    habilitar_botones();
-    Gauge1->setValue(0);
-    Gauge2->setValue(0);
 }
 
 void TSVMainfrm::DisplayHint(const QString& hint) {

@@ -167,7 +167,67 @@ public:
     std::function<void(sv::IniFile&)> layoutSaveHook;
 
     // ---- file commands (begin) ----
+    // A reader fills a fresh sound window from a file and returns true when
+    // the sound is there; on false the window is closed and never shown.
+    using SoundReader = std::function<bool(TSoundfrm*, const std::string&)>;
+    // Plugs the reader of one extension (lower-cased, with its dot) into
+    // `openers`: Open, dropped files, Reopen and the command line reach it.
+    void registerReader(const std::string& ext, SoundReader reader);
+    // Creates a window captioned with the name, reads it, shows it only when
+    // it opened; the shown window, or null.
+    TSoundfrm* openWithReader(const SoundReader& reader, const std::string& name);
+    // The opener of an extension: a registered one, or the WAVE reader for
+    // ".wav"; empty when no reader handles it.
+    std::function<void(const std::string&)> openerFor(const std::string& ext);
+
+    // Save As writers of the other formats, keyed by their row of the
+    // "Save Waveform" filter (2 u-law, 3 A-law, 4-7 delimited text, 8
+    // personalised text). A row appears in the dialog only while its writer
+    // is registered. The writer gets the final name (extension already
+    // forced) and returns true when the file was written.
+    using SoundWriter = std::function<bool(TSoundfrm*, const std::string&)>;
+    std::map<int, SoundWriter> saveAsWriters;
+
+    void Reabrir1Click();
+    void reabrir11Click() { reopenEntry(1); }
+    void reabrir12Click() { reopenEntry(2); }
+    void reabrir13Click() { reopenEntry(3); }
+    void reopenEntry(int index);
+    void SaveSelection1Click();
+    void LoadSelection1Click();
+    void Selection1Click();
+    void Imprimir1Click();
+    void Opcionesimpresora1Click();
+    QMenu* Selection1 = nullptr;
+
+    // Files dropped from the desktop, and a sound window's selection dragged
+    // onto the frame (it becomes a new sound through dragAsNewHook; the drag
+    // carries kSelectionDragMime).
+    static constexpr const char* kSelectionDragMime = "application/x-sonvela-selection";
+    std::function<void(TSoundfrm*)> dragAsNewHook;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+    // The print and printer set-up dialogs run through these so that tests
+    // never block; each returns true when accepted. Both act on one printer
+    // kept for the whole run, so set-up choices hold for the next print.
+    std::function<bool(class QPrinter&)> printDialogHook;
+    std::function<bool(QPrinter&)> printerSetupHook;
+    QPrinter& printer();
+    std::shared_ptr<QPrinter> printer_;
+
+    // Adds the Miscellaneous > "&Selection" submenu and plugs in the file
+    // commands; safe to call more than once.
+    friend void installFileCommands(TSVMainfrm* main);
+
+    // Which item of the reopen list was found missing, by its name; shown
+    // disabled until the list changes.
+    std::string reopenMissing_[3];
     // ---- file commands (end) ----
+
+    // ---- transport and meters (begin) ----
+    // ---- transport and meters (end) ----
 
     // ---- navigation and control state (begin) ----
     // ---- navigation and control state (end) ----

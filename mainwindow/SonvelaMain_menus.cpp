@@ -22,21 +22,10 @@ void TSVMainfrm::buildMenus() {
     addItem(File2, "New2", "&New", QKeySequence("Ctrl+N"), [this] { New2Click(); });
     Reabrir1 = File2->addMenu("&Reopen");
     Reabrir1->setObjectName("Reabrir1");
-    for (int i = 1; i <= 3; ++i) {
-        const std::string name = "reabrir1" + std::to_string(i);
-        addItem(Reabrir1, name, "", {}, [this, i] {
-            const std::string& f = i == 1 ? RecentFile1 : (i == 2 ? RecentFile2 : RecentFile3);
-            if (!f.empty()) ObrirFitxer(false, f);
-        });
-    }
-    connect(Reabrir1, &QMenu::aboutToShow, this, [this] {
-        const std::string* files[3] = {&RecentFile1, &RecentFile2, &RecentFile3};
-        for (int i = 0; i < 3; ++i) {
-            QAction* a = item("reabrir1" + std::to_string(i + 1));
-            a->setText(qs(*files[i]));
-            a->setVisible(!files[i]->empty());
-        }
-    });
+    addItem(Reabrir1, "reabrir11", "", {}, [this] { reabrir11Click(); });
+    addItem(Reabrir1, "reabrir12", "", {}, [this] { reabrir12Click(); });
+    addItem(Reabrir1, "reabrir13", "", {}, [this] { reabrir13Click(); });
+    connect(Reabrir1, &QMenu::aboutToShow, this, [this] { Reabrir1Click(); });
     File2->addSeparator();
     addItem(File2, "Save2", "&Save", QKeySequence("Ctrl+S"), [this] { Save2Click(); });
     addItem(File2, "SaveAs2", "Sa&ve as...", QKeySequence("F12"), [this] { SaveAs2Click(); });
@@ -50,8 +39,8 @@ void TSVMainfrm::buildMenus() {
     addItem(File2, "Informaciondispositivos1", "&Device information");
     addItem(File2, "CDplayer1", "CD pla&yer");
     File2->addSeparator();
-    addItem(File2, "Imprimir1", "&Print");
-    addItem(File2, "Opcionesimpresora1", "Prin&ter options");
+    addItem(File2, "Imprimir1", "&Print", {}, [this] { Imprimir1Click(); });
+    addItem(File2, "Opcionesimpresora1", "Prin&ter options", {}, [this] { Opcionesimpresora1Click(); });
     File2->addSeparator();
     addItem(File2, "Exit2", "E&xit", {}, [this] { Exit2Click(); });
     connect(File2, &QMenu::aboutToShow, this, [this] { File2Click(); });

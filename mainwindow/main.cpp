@@ -9,6 +9,7 @@
 #include "mainwindow/Splash.h"
 #include "mainwindow/startup.h"
 #include "platform/qt/qt_prompts.h"
+#include "platform/qt/wave_notify.h"
 
 int main(int argc, char** argv) {
     // Qt removes its own options from argv: take the parameters first.
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Sonvela");
     sv::installQtPrompts();
     sv::bindActivityCursor();
+    sv::installWaveNotifier();
 
     Splashfrm = new TSplashfrm();
     Splashfrm->exec();
