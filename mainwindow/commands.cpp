@@ -1,7 +1,8 @@
 #include "mainwindow/commands.h"
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/SonvelaMain_tools.h"
 
 void installCommands(TSVMainfrm* main) {
-    (void)main;
+    installFileToolCommands(main);
 }

@@ -276,3 +276,12 @@ TEST_F(MainWindowTest, WindowsOnOneFileAreNumbered) {
     EXPECT_EQ(main->QuantsFitxersIguals(a), 2);
     EXPECT_EQ(main->QuantsFitxersIguals(toLower(a) + "x"), 0);
 }
+
+TEST_F(MainWindowTest, OnlyAvailableCommandsAreEnabled) {
+    start();
+    for (const char* n : {"DivideWaveForm1", "DivideTracks1", "DivideByLength_SB", "Imprimir1CliImprimir1", "Exit2"})
+        EXPECT_TRUE(main->item(n)->isEnabled()) << n;
+    // A command that is not built stays disabled whatever enables its menu.
+    main->enableItem("Contents1", true);
+    EXPECT_FALSE(main->item("Contents1")->isEnabled());
+}
