@@ -9,11 +9,31 @@
 
 #include "platform/numbers.h"
 #include "sound/engine/effects/effect_loop.h"
+#include "sound/engine/effects/scale_kernel.h"
 
 namespace sv {
 
 using fx::Range;
 using fx::Span;
+
+namespace {
+
+// x := trunc(x * num / den) clamped to [lo, hi], in exact integer terms.
+// 16-bit sounds take the wide kernel where the processor has it; the table
+// gives the same values everywhere else.
+template <typename T>
+void scaleSelection(const Span& sp, const OperationContext& ctx, int64_t num, int64_t den, int lo, int hi) {
+    const bool wideRange = num > -(int64_t(1) << 34) && num < (int64_t(1) << 34) && den > 0 && den <= (1 << 20);
+    if (sizeof(T) == 2 && wideRange && fx::wideScaleAvailable()) {
+        fx::forEachProgressRun(sp.samples, ctx, [&](int64_t b, int64_t e) {
+            fx::scaleSamples16(sp.data + 2 * b, e - b, num, den, lo, hi);
+        });
+        return;
+    }
+    fx::mapSamples<T>(sp, ctx, [=](int x) { return int(std::clamp<int64_t>(int64_t(x) * num / den, lo, hi)); });
+}
+
+} // namespace
 
 bool normalise(SoundBuffer& s, const OperationContext& ctx) {
     Span sp;
@@ -25,7 +45,7 @@ bool normalise(SoundBuffer& s, const OperationContext& ctx) {
         // double factor the loudest sample can land one step short of full
         // scale ((scale / peak) x peak may round below scale). The results
         // stay within -scale..scale (8-bit: -127..127).
-        fx::mapSamples<T>(sp, ctx, [peak](int x) { return int(int64_t(x) * Range<T>::scale / peak); });
+        scaleSelection<T>(sp, ctx, Range<T>::scale, peak, Range<T>::lo, Range<T>::hi);
     });
     return true;
 }
@@ -34,12 +54,13 @@ bool amplify(SoundBuffer& s, int32_t percent, const OperationContext& ctx) {
     if (percent == 100) return false;
     Span sp;
     if (!fx::beginEffect(s, ctx, undo_words::amplify, sp)) return false;
-    const double g = percent / 100.0;
     dispatchLayout(s.format, [&](auto tag, auto) {
         using T = decltype(tag);
-        // 8-bit: stored 0..255; 16-bit: -32768 is never written.
+        // 8-bit: stored 0..255; 16-bit: -32768 is never written. The gain is
+        // applied as percent x x / 100 exactly: through a double factor
+        // (0.29 x 100 = 28.999...) a whole result could come out one short.
         constexpr int lo = sizeof(T) == 1 ? Range<T>::lo : -32767;
-        fx::mapSamples<T>(sp, ctx, [g](int x) { return int(truncClamp(g * x, lo, Range<T>::hi)); });
+        scaleSelection<T>(sp, ctx, percent, 100, lo, Range<T>::hi);
     });
     return true;
 }

@@ -43,7 +43,7 @@ constexpr const char* expander = "Expander";
 // (127 or 32767), truncating.
 bool normalise(SoundBuffer& s, const OperationContext& ctx);
 
-// x := trunc(percent / 100 x x), clamped to 0..255 stored (8-bit) or
+// x := percent x x / 100 truncated (exactly), clamped to 0..255 stored (8-bit) or
 // -32767..32767. 100 percent is nothing to do.
 bool amplify(SoundBuffer& s, int32_t percent, const OperationContext& ctx);
 
