@@ -2,7 +2,9 @@
 // each driver, then back to PCM and compared with the tone they started as.
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
 #include "tests/conversion/conversion_support.h"
+#include "tests/support/scripted_prompts.h"
 
 using namespace sv;
 using namespace sv::codec;
@@ -95,5 +97,61 @@ TEST(AnyToAny, PcmThroughEveryCodecAndBackKeepsLength) {
         const int64_t backFrames = static_cast<int64_t>(back.size()) / f.Channels();
         EXPECT_GE(backFrames, frames);
         EXPECT_LT(backFrames, frames + 4 * 1152);
+    }
+}
+
+TEST(AnyToAny, FileOnDiskConvertsThroughFileStreams) {
+    TempExeDir dir;
+    const std::string srcPath = dir.file("tone.wav"), dstPath = dir.file("tone_gsm.wav");
+    auto pcm = pcmHolder(1, 8000, 16);
+    {
+        auto f = FileByteStream::Create(srcPath);
+        ASSERT_TRUE(f);
+        auto bytes = wavFile(pcm, bytesOf(flatTone(1, 8000, 8000 * 3, 400.0)));
+        f->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    }
+    const auto gsm = codecHolder(kTagGsm610, 1, 8000);
+    {
+        auto src = FileByteStream::OpenRead(srcPath);
+        auto dst = FileByteStream::Create(dstPath);
+        ASSERT_TRUE(src && dst);
+        TkaRIFFAudioReader reader(src.get());
+        TkaRIFFAudioWriter writer(dst.get());
+        writer.SetFormat(gsm);
+        TkaAudioConvertor conv;
+        conv.SetFormatIn(reader.GetFormat());
+        conv.SetFormatOut(gsm);
+        conv.OnAudioConverted = [&](TkaAudioConvertor*, const void* d, int32_t n, bool&) { writer.WriteAudio(d, n); };
+        conv.Open();
+        TkaSubStream* data = reader.DataStream();
+        conv.ConvertStream(*data);
+        EXPECT_EQ(data->Position(), data->Size());   // the last byte was read too
+        writer.Close();
+    }
+    auto in = FileByteStream::OpenRead(dstPath);
+    ASSERT_TRUE(in);
+    TkaRIFFAudioReader check(in.get());
+    EXPECT_EQ(check.GetFormat().FormatTag(), kTagGsm610);
+    // 24000 samples in blocks of 320 samples of 65 bytes.
+    EXPECT_EQ(check.DataSize(), (24000 + 319) / 320 * 65);
+    EXPECT_EQ(FileByteStream::OpenRead(dir.file("missing.wav")), nullptr);
+    setCreateFaultHook([](const std::string&) { return 13; });
+    EXPECT_EQ(FileByteStream::Create(dir.file("denied.wav")), nullptr);
+    setCreateFaultHook(nullptr);
+}
+
+TEST(AnyToAny, DriverListDescribesEveryDriver) {
+    const auto& list = Codecs();
+    ASSERT_EQ(list.size(), 6u);
+    EXPECT_TRUE(list[0]->Converter);
+    EXPECT_EQ(list[0]->ShortName, "PCM Converter");
+    for (const auto& c : list) {
+        EXPECT_TRUE(c->Codec || c->Converter);
+        EXPECT_GE(c->MaxFormatSize, 18u);
+        EXPECT_EQ(c->ExtraSize, c->MaxFormatSize - 18);
+        if (c->ShortName != "MPEG Layer-3" || encoderAvailable(kTagMpegLayer3)) {
+            EXPECT_FALSE(c->Formats.empty()) << c->ShortName;
+        }
+        for (const auto& f : c->Formats) EXPECT_EQ(f.second.size(), c->MaxFormatSize);
     }
 }
