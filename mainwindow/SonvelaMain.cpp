@@ -9,6 +9,7 @@
 #include <QToolBar>
 
 #include "mainwindow/commands.h"
+#include "mainwindow/startup.h"
 #include "platform/activity.h"
 #include "platform/audio/wave_out.h"
 #include "platform/exedir.h"
@@ -26,10 +27,12 @@ TSVMainfrm::TSVMainfrm(std::vector<std::string> args, QWidget* parent)
     : QMainWindow(parent), args_(std::move(args)) {
     SVMainfrm = this;
     FormCreate();
+    createLongLivedForms(this);
 }
 
 TSVMainfrm::~TSVMainfrm() {
     closing_ = true;
+    destroyLongLivedForms();
     if (SVMainfrm == this) SVMainfrm = nullptr;
 }
 
@@ -431,4 +434,16 @@ void TSVMainfrm::closeEvent(QCloseEvent* e) {
     FormClose();
     closing_ = true;
     e->accept();
+}
+
+void TSVMainfrm::soundCommand(bool needSelection, bool pauseCd, const std::function<void(TSoundfrm*)>& fn) {
+    TSoundfrm* w = activeSound();
+    if (!w) return;
+    if (needSelection) {
+        bool ok = false;
+        if (Edit3->text().toLongLong(&ok) <= 0 || !ok) return;
+    }
+    if (pauseCd) Timer1->stop();
+    fn(w);
+    if (pauseCd && Panel2->isVisible()) Timer1->start();
 }

@@ -96,6 +96,7 @@ public:
     QMenu* Window1 = nullptr;
     QMenu* Help1 = nullptr;
     QMenu* Reabrir1 = nullptr;
+    QMenu* Effects1 = nullptr;
     QAction* undo1 = nullptr;
     QAction* ViewGrid1 = nullptr;
     QAction* ZoomIn1 = nullptr;
@@ -135,6 +136,12 @@ public:
     // The reopen list: shift in a name as the newest entry and store it.
     void shiftRecent(const std::string& name);
     void writeRecent();
+
+    // Runs a command on the active sound window under its guards: with
+    // needSelection, only when Edit3 holds a length above 0; with pauseCd,
+    // the CD poll timer is off during the command and afterwards runs again
+    // only if the CD panel shows. Without a sound window nothing happens.
+    void soundCommand(bool needSelection, bool pauseCd, const std::function<void(TSoundfrm*)>& fn);
 
     // Adds a command to a menu. A null handler leaves the item disabled
     // (the command is not available in this build).
@@ -246,6 +253,9 @@ private:
     void File2Click();
     void Edit1Click();
     void Window1Click();
+    void Herramientas1Click();
+    void Filtros1Click();
+    bool selectionCommandsEnabled() const;
     void refreshReopenMenu();
     bool closeChildren();
     static QString barStyle(uint32_t bgr);

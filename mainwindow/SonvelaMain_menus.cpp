@@ -76,7 +76,7 @@ void TSVMainfrm::buildMenus() {
         {"Girar1", "&Invert"}, {"Invertir1", "&Reverse"}, {"Cambiarcanales1", "Invert c&hannels"},
         {"Travellingstereo1", "&Travelling stereo"}, {"Cambiarvelocidad1", "&Speed up/down"},
         {"Resamplear1", "&Resample"}, {"Eco1", "&Echo"}, {"Reverberar1", "Re&verb"},
-        {"Flanger1", "Flan&ger"}, {"Chorus1", "Chorus"}, {"Efectos1", "Effects"},
+        {"Flanger1", "Flan&ger"}, {"Chorus1", "Chorus"},
         {"CombineChannels1", "&Combine Channels"}, {"DivideChannels1", "&Divide Channels"},
         {"SpeedButton15Click", "&Record a New Sound"}, {"DivideWaveForm1", "D&ivide File in Multiple Files"},
         {"DivideTracks1", "Divide Fil&e in Tracks by Silences"},
@@ -84,6 +84,17 @@ void TSVMainfrm::buildMenus() {
         {"Imprimir1CliImprimir1", "Concatenate &Multiple Files"},
         {"WAVFileFormatConverter1", "WAV File Format Converter"}};
     for (const auto& t : tools) addItem(Herramientas1, t.first, t.second);
+    Effects1 = Herramientas1->addMenu("Effects");
+    Effects1->setObjectName("Effects1");
+    const std::pair<const char*, const char*> effects[] = {
+        {"TelefonicLine1", "&Phone Line"}, {"RoboticVoice1", "&Robotic Voice"},
+        {"HardMetallitzation1", "Metallization (&Hard)"}, {"SoftMetallization1", "Metallization (&Soft)"},
+        {"N19", "C&hopper"}, {"GreatChopper1", "Ch&opper (Great)"}, {"Karaoke1", "&Karaoke"},
+        {"SpectralAverage1", "Spectral &Average"}, {"Gapper1", "&Gapper"}, {"Groove1", "Groo&ve"},
+        {"ElectricGuitarDistortion1", "Electric Guitar &Distortion"}, {"Compressor1", "&Compressor"},
+        {"Expander1", "E&xpander"}, {"Quantifier1", "&Quantifier"}, {"NoiseGate1", "&Noise Gate"}};
+    for (const auto& e : effects) addItem(Effects1, e.first, e.second);
+    connect(Herramientas1, &QMenu::aboutToShow, this, [this] { Herramientas1Click(); });
 
     Filtros1 = mb->addMenu("F&ilter");
     Filtros1->setObjectName("Filtros1");
@@ -97,6 +108,7 @@ void TSVMainfrm::buildMenus() {
         {"CustomizedFilterSB", "&Customized Filter"}, {"FrequencyShift1", "&Pitch Change"},
         {"VoiceCleaner1", "Voice Cleaner"}};
     for (const auto& f : filters) addItem(Filtros1, f.first, f.second);
+    connect(Filtros1, &QMenu::aboutToShow, this, [this] { Filtros1Click(); });
 
     Miscellaneous1 = mb->addMenu("&Miscellaneous");
     Miscellaneous1->setObjectName("Misce1");
@@ -188,3 +200,31 @@ void TSVMainfrm::Window1Click() {
     }
 }
 
+
+// E for the Tools and Filter menus: a sound window, a selection, idle.
+bool TSVMainfrm::selectionCommandsEnabled() const {
+    bool ok = false;
+    const int len = Edit3->text().toInt(&ok);
+    return childCount() > 0 && ok && len >= 1 && activity() == Activity::Idle;
+}
+
+void TSVMainfrm::Herramientas1Click() {
+    const bool E = selectionCommandsEnabled();
+    TSoundfrm* w = activeSound();
+    const bool stereo = w && w->IsStereo();
+    for (const char* n : {"Eliminaroffset1", "Cambiarvelocidad1", "Girar1", "Invertir1", "Maximizaronda1", "Fadein1",
+                          "Fadeout1", "Amplificarvolumen1", "Eco1", "Reverberar1", "Flanger1", "Chorus1"})
+        enableItem(n, E);
+    Effects1->setEnabled(E);
+    for (const char* n : {"Cambiarcanales1", "Travellingstereo1", "DivideChannels1"}) enableItem(n, E && stereo);
+    enableItem("Resamplear1", childCount() > 0 && activity() == Activity::Idle);
+}
+
+void TSVMainfrm::Filtros1Click() {
+    const bool E = selectionCommandsEnabled();
+    for (QAction* a : Filtros1->actions()) {
+        if (a->isSeparator()) continue;
+        if (a->menu()) a->menu()->setEnabled(E);
+        else enableItem(ss(a->objectName()), E);
+    }
+}

@@ -1,8 +1,10 @@
 #include "mainwindow/commands.h"
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/SonvelaMain_filters.h"
 #include "mainwindow/SonvelaMain_tools.h"
 
 void installCommands(TSVMainfrm* main) {
     installFileToolCommands(main);
+    installSpectralCommands(main);
 }

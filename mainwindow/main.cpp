@@ -7,7 +7,6 @@
 
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/Splash.h"
-#include "mainwindow/startup.h"
 #include "platform/qt/qt_prompts.h"
 #include "platform/qt/wave_notify.h"
 
@@ -26,10 +25,8 @@ int main(int argc, char** argv) {
     Splashfrm = nullptr;
 
     auto* main = new TSVMainfrm(args);
-    createLongLivedForms(main);
     main->showMaximized();
     int rc = app.exec();
-    destroyLongLivedForms();
     delete main;
     return rc;
 }

@@ -131,6 +131,38 @@ public:
     static inline std::function<std::string(TSoundfrm*, const std::string&)> convertHook;
 
     // ---- display (begin) ----
+    // The envelope of one layout, drawn into WaveBitmap at the given zoom.
+    void mostrar_sonido_mono_8(int64_t zoom);
+    void mostrar_sonido_stereo_8(int64_t zoom);
+    void mostrar_sonido_mono_16(int64_t zoom);
+    void mostrar_sonido_stereo_16(int64_t zoom);
+    void PintarPanellDreta();   // the amplitude ruler and the grid lines
+    void pintarpanel1();        // the overview strip
+    void FormPaint();
+    void ScrollBar1Scroll();
+    // The first frame shown at the left edge. The scroll bar counts in int,
+    // so for sounds longer than its range one step is several frames; use
+    // these rather than ScrollBar1->value() for frame arithmetic.
+    int64_t scrollPosition() const;
+    // Moves the view without redrawing; clamped to the scroll bar's range.
+    void setScrollPosition(int64_t frame);
+    // Width of WaveBitmap: the client width, less the ruler when "View Grid"
+    // is checked.
+    int bitmapWidth() const;
+    // Bottom of the drawing area: the scroll bar's top while it is shown,
+    // else the overview strip's top.
+    int drawingBottom() const;
+    // Places the drawing area, the ruler panel and the stereo divider.
+    void layoutDisplay();
+    // Frames changed in place (effects, an undo step restored over the same
+    // buffer): the min/max summary of long sounds is brought up to date for
+    // them at the next redraw. A buffer that is replaced or changes length
+    // is noticed without a call.
+    void samplesChanged(int64_t firstFrame, int64_t frames);
+    void allSamplesChanged();
+    struct DisplayState;
+    std::shared_ptr<DisplayState> display_;
+    DisplayState& displayState();
     // ---- display (end) ----
 
     // ---- playback (begin) ----
@@ -141,12 +173,57 @@ public:
     std::unique_ptr<sv::UndoStore> Undo;
     // Progress and undo hooks for an engine operation on this sound.
     sv::OperationContext editContext();
+
+    // The structural edits. Each returns true when the sound changed; every
+    // error is reported here and never leaves the call. Delete and Trim do
+    // not redraw: their callers redraw at the main window's zoom.
+    bool copiar();
+    bool cortar();
+    bool borrar(bool saveUndo);
+    // Paste and Mix read "wavecopy.tmp"; a clip of another type is only
+    // taken after Yes to the format question (No changes nothing).
+    bool pegar();
+    bool mezclar(double clipWeight, double soundWeight);
+    bool insertar_silencio();
+    bool repetir_onda();
+    bool crop();
+    // Takes back the newest undo step.
+    bool deshacer();
+    // True while an undo step exists; otherwise the main window's undo item
+    // reads "&Undo" again.
+    bool habilitomenuundo();
+    // Asks for the two file names and writes each channel of the selection
+    // as a mono WAVE file; true when both were written.
+    bool DivideChannels();
+    // Fills this fresh window with two mono WAVE files as a stereo sound.
+    // On false the failure was reported and the window is closing: the
+    // caller must not show it.
+    bool CombineChannels(const std::string& leftName, const std::string& rightName);
+
+private:
+    // Shared tail of every edit: modified flag, undo caption, sizes, status
+    // panels and (unless redraw is false) the redraw.
+    void afterEdit(int64_t oldBytes, bool redraw);
+    // Runs one edit with the error reporting and the after-edit step.
+    bool runEdit(bool redraw, const std::function<bool()>& edit);
+    bool clipEdit(bool mix, double clipWeight, double soundWeight);
+    void showUndoCaption();
+public:
     // ---- editing commands and undo (end) ----
 
     // ---- amplitude effects (begin) ----
     // ---- amplitude effects (end) ----
 
     // ---- spectral operations (begin) ----
+    // Runs the spectral engine in a mode over the selection; f1, f2 as the
+    // mode reads them. Shows the engine's errors.
+    void transformar(const std::string& mode, int32_t f1, int32_t f2);
+    void linea_telefonica();
+    void Bionic();
+    void karaoke();
+    // Shared end of every operation that changed the samples: modified
+    // flag, undo caption, length fields and a redraw.
+    void afterEdit(int64_t oldBytes);
     // ---- spectral operations (end) ----
 
 protected:
