@@ -1,122 +1,268 @@
-// Drawing the waveform of a sound window.
+// Drawing a sound window: the waveform envelope, the view's zoom and scroll
+// position, the selection overlays, and what the redraw copies into the main
+// window. The ruler and the overview strip are in display_paint.cpp.
 #include <QPainter>
 
 #include <algorithm>
+#include <vector>
 
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"
 #include "sound/Sound.h"
 #include "sound/WaveCanvas.h"
+#include "sound/display_paint.h"
+#include "sound/engine/display_columns.h"
 
 using namespace sv;
 
-namespace {
-QColor bgr(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+struct TSoundfrm::DisplayState {
+    DisplaySummary summary;
+    // Frames per scroll-bar step: 1 unless the scrollable range passes
+    // what the bar's int can count.
+    int64_t scrollUnit = 1;
+    bool overlaysFollowed = false;
+    std::vector<ColumnRange> ranges;   // reused from one redraw to the next
+    std::vector<ColumnSpan> spans;
+};
 
-// Minimum and maximum of one channel over `count` frames, relative to
-// silence. One pass per column keeps redraws of long sounds cheap: only the
-// visible frames are read.
-template <typename S, int N>
-void columnRange(const uint8_t* p, int64_t count, int ch, int& lo, int& hi) {
-    constexpr int step = N * int(sizeof(S));
-    p += ch * int(sizeof(S));
-    int mn = INT32_MAX, mx = INT32_MIN;
-    for (int64_t i = 0; i < count; ++i, p += step) {
-        int v = readSample(p, S{});
-        mn = std::min(mn, v);
-        mx = std::max(mx, v);
-    }
-    lo = mn;
-    hi = mx;
+TSoundfrm::DisplayState& TSoundfrm::displayState() {
+    if (!display_) display_ = std::make_shared<DisplayState>();
+    return *display_;
 }
+
+void TSoundfrm::samplesChanged(int64_t firstFrame, int64_t frames) {
+    displayState().summary.invalidate(firstFrame, frames);
+}
+
+void TSoundfrm::allSamplesChanged() { displayState().summary.invalidateAll(); }
+
+int TSoundfrm::bitmapWidth() const {
+    const bool grid = SVMainfrm && SVMainfrm->ViewGrid1 && SVMainfrm->ViewGrid1->isChecked();
+    return width() - (grid ? kRulerPanelWidth : 0);
+}
+
+int TSoundfrm::drawingBottom() const {
+    return ScrollBar1->isHidden() ? Panel1->y() : ScrollBar1->y();
+}
+
+void TSoundfrm::layoutDisplay() {
+    const int w = std::max(0, bitmapWidth());
+    const int bottom = std::max(0, drawingBottom());
+    WaveView->setGeometry(0, 0, w, bottom);
+    Bevel1->setGeometry(0, bottom / 2, width(), 2);
+    Shape1->resize(Shape1->width(), bottom);
+    Bevel2->resize(1, bottom);
+}
+
+int64_t TSoundfrm::scrollPosition() const {
+    const int64_t unit = display_ ? display_->scrollUnit : 1;
+    return int64_t(ScrollBar1->value()) * unit;
+}
+
+void TSoundfrm::setScrollPosition(int64_t frame) {
+    const int64_t unit = displayState().scrollUnit;
+    const int64_t steps = std::clamp<int64_t>(frame / unit, ScrollBar1->minimum(), ScrollBar1->maximum());
+    inScrollSync_ = true;
+    ScrollBar1->setValue(int(steps));
+    inScrollSync_ = false;
+}
+
+namespace {
+
+// The zoom in the main window's zoom box; 0 when it holds no number.
+int64_t mainWindowZoom() {
+    if (!SVMainfrm || !SVMainfrm->Edit2) return 0;
+    bool ok = false;
+    const qlonglong z = SVMainfrm->Edit2->text().trimmed().toLongLong(&ok);
+    return ok ? z : 0;
+}
+
 } // namespace
 
-WaveCanvas::WaveCanvas(TSoundfrm* owner) : QWidget(owner), owner_(owner) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void WaveCanvas::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    if (owner_->WaveBitmap.isNull()) {
-        p.fillRect(rect(), palette().window());
-        return;
-    }
-    p.drawImage(0, 0, owner_->WaveBitmap);
-    const int64_t zoom = std::max<int64_t>(1, owner_->Zoom);
-    const int64_t first = owner_->ScrollBar1->value();
-    const int64_t x0 = (owner_->SelectionStart - first) / zoom;
-    const int64_t x1 = (owner_->SelectionStart + owner_->SelectionLength - first) / zoom;
-    if (owner_->SelectionLength > 0 && x1 >= 0 && x0 < width()) {
-        // The selection inverts what lies under it.
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        int a = int(std::max<int64_t>(0, x0)), b = int(std::min<int64_t>(width(), std::max(x1, x0 + 1)));
-        p.fillRect(a, 0, b - a, height(), QColor(128, 128, 128));
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
-    if (x0 >= 0 && x0 < width()) {
-        p.setPen(Qt::black);
-        p.drawLine(int(x0), 0, int(x0), height());
-    }
-}
-
-void TSoundfrm::mostrar_sonido(int64_t zoom) {
+void TSoundfrm::ScrollBar1Scroll() {
     if (NoRedraw) return;
+    const int64_t z = mainWindowZoom();
+    mostrar_sonido(z > 0 ? z : Zoom);
+}
+
+void TSoundfrm::FormPaint() {
+    const int bottom = std::max(0, drawingBottom());
+    Shape1->resize(Shape1->width(), bottom);
+    Bevel2->resize(1, bottom);
+    WaveView->update();
+}
+
+// The envelope of the view, for every layout alike; the layouts differ in
+// the rows their values land on (display_columns.h).
+static void drawEnvelope(TSoundfrm& w, TSoundfrm::DisplayState& ds, int64_t zoom) {
+    QImage& img = w.WaveBitmap;
+    const DisplayLayout layout = displayLayout(w.SampleFormat);
+    if (img.isNull() || layout == DisplayLayout::None) return;
+    const int H = img.height();
+    const int n = displayChannels(layout);
+    const int columns = columnsToDraw(w.FrameCount(), w.scrollPosition(), zoom, img.width());
+    if (columns > 0) {
+        ds.ranges.resize(size_t(columns) * size_t(n));
+        ds.spans.resize(ds.ranges.size());
+        ds.summary.columnRanges(w.Sound, w.scrollPosition(), zoom, columns, ds.ranges.data());
+        columnSpans(layout, ds.ranges.data(), columns, H, ds.spans.data());
+        const DisplayColours c = displayColours();
+        const QRgb pens[2] = {c.wave, c.stereo};
+        for (int ch = 0; ch < n; ++ch)
+            for (int x = 0; x < columns; ++x) {
+                const ColumnSpan& s = ds.spans[size_t(x) * size_t(n) + size_t(ch)];
+                paintColumn(img, x, s.top, s.bottom, pens[ch]);
+            }
+    }
+    // The centre lines go over the envelope: every column's line reaches the
+    // centre, which would otherwise hide it wherever there is sound.
+    int rows[2];
+    const int count = centreRows(layout, H, rows);
+    for (int i = 0; i < count; ++i) paintRow(img, rows[i], displayColours().centre);
+    w.Bevel1->setVisible(n == 2);
+    if (n == 2) w.Bevel1->setGeometry(0, std::max(0, w.drawingBottom()) / 2, w.width(), 2);
+}
+
+void TSoundfrm::mostrar_sonido_mono_8(int64_t zoom) {
+    // Zooming keeps the view's centre: the zoom box still holds the zoom
+    // before the change, so half the old view is W x old / 4 frames when
+    // zooming in and W x old / 2 when zooming out.
+    if (ZoomDirection == 1 || ZoomDirection == 2) {
+        const int64_t old = mainWindowZoom();
+        const int64_t shift = int64_t(WaveBitmap.width()) * old / (ZoomDirection == 1 ? 4 : 2);
+        setScrollPosition(scrollPosition() + (ZoomDirection == 1 ? shift : -shift));
+    }
+    drawEnvelope(*this, displayState(), zoom);
+}
+
+void TSoundfrm::mostrar_sonido_stereo_8(int64_t zoom) { drawEnvelope(*this, displayState(), zoom); }
+void TSoundfrm::mostrar_sonido_mono_16(int64_t zoom) { drawEnvelope(*this, displayState(), zoom); }
+void TSoundfrm::mostrar_sonido_stereo_16(int64_t zoom) { drawEnvelope(*this, displayState(), zoom); }
+
+// Sets the scroll bar for a view of `zoom` frames per column and `width`
+// columns; keeps the position, clamped to the new range.
+static void setScrollRange(TSoundfrm& w, TSoundfrm::DisplayState& ds, int64_t zoom, int width) {
+    const int64_t frames = w.FrameCount();
+    int64_t maxFirst = frames - zoom * width;
+    if (maxFirst < 1) maxFirst = 0;
+    const int64_t position = w.scrollPosition();
+    const int64_t unit = maxFirst > INT32_MAX ? (maxFirst + INT32_MAX - 1) / INT32_MAX : 1;
+    ds.scrollUnit = unit;
+    QScrollBar* bar = w.ScrollBar1;
+    const bool wasBlocked = bar->signalsBlocked();
+    bar->blockSignals(true);
+    bar->setRange(0, int(maxFirst / unit));
+    bar->setSingleStep(int(std::clamp<int64_t>(zoom * width / 2 / unit, 1, INT32_MAX)));
+    bar->setPageStep(int(std::clamp<int64_t>(frames / 8 / unit, 1, INT32_MAX)));
+    bar->setValue(int(std::clamp<int64_t>(position / unit, 0, maxFirst / unit)));
+    bar->blockSignals(wasBlocked);
+}
+
+// Places the selection rectangle and the cursor line from the selection.
+static void placeSelection(TSoundfrm& w, int bottom) {
+    const int64_t p = w.scrollPosition();
+    const int64_t s = w.SelectionStart;
+    const int64_t n = w.SelectionLength;
+    const int64_t z = std::max<int64_t>(1, w.Zoom);
+    // Far-off columns are kept just outside the view, so that no widget
+    // coordinate overflows.
+    const int64_t limit = int64_t(w.width()) + 2;
+    int64_t x = 0, width = 1;
+    if (s < p) {
+        if (s + n > p) width = (s + n - p) / z;
+    } else {
+        x = (s - p) / z;
+        width = n / z;
+    }
+    x = std::min(x, limit);
+    width = std::clamp<int64_t>(width, 1, limit);
+    w.Shape1->setGeometry(int(x), 0, int(width), bottom);
+    w.Bevel2->setGeometry(int(x), 0, 1, bottom);
+    w.Shape1->show();
+    w.Bevel2->show();
+}
+
+void TSoundfrm::mostrar_sonido(int64_t z) {
+    if (NoRedraw) return;
+    DisplayState& ds = displayState();
+    if (!ds.overlaysFollowed) {
+        auto* canvas = static_cast<WaveCanvas*>(WaveView);
+        canvas->follow(Shape1);
+        canvas->follow(Bevel2);
+        ds.overlaysFollowed = true;
+    }
+    ActualitzarCaption();
+    if (SVMainfrm) {
+        SVMainfrm->SampleRate = int32_t(SampleFormat.nSamplesPerSec);
+        if (SVMainfrm->Timer1) SVMainfrm->Timer1->stop();
+    }
+
+    const int64_t frames = FrameCount();
+    const int W = bitmapWidth();
+    if (z < 1) z = 1;
+    Bevel1->resize(width(), Bevel1->height());
+    if (W >= 1) {
+        const int64_t fit = frames / W + 1;
+        const int barHeight = ScrollBar1->sizeHint().height();
+        int H;
+        if (z < fit) {
+            // The sound is wider than the view.
+            H = Panel1->y() - barHeight;
+            ScrollBar1->setGeometry(0, Panel1->y() - barHeight - 3, width(), barHeight);
+            setScrollRange(*this, ds, z, W);
+            ScrollBar1->show();
+            Zoom = z;
+        } else {
+            ScrollBar1->hide();
+            H = Panel1->y();
+            Zoom = fit;
+            if (SVMainfrm) SVMainfrm->Edit2->setText(QString::number(fit));
+            setScrollRange(*this, ds, fit, W);
+            setScrollPosition(0);
+        }
+        layoutDisplay();
+        if (H >= 1) {
+            if (WaveBitmap.size() != QSize(W, H)) WaveBitmap = QImage(W, H, QImage::Format_RGB32);
+            WaveBitmap.fill(displayColours().background);
+        } else {
+            WaveBitmap = QImage();
+        }
+    } else {
+        // No room to draw: the view keeps its zoom and shows nothing.
+        WaveBitmap = QImage();
+        layoutDisplay();
+    }
+
+    if (SVMainfrm) {
+        SVMainfrm->Edit3->setText(QString::number(SelectionLength));
+        SVMainfrm->Edit4->setText(QString::number(SelectionStart));
+    }
+    StatusPanels[5]->setText(Modified ? "Modified" : "Saved");
+    PintarPanellDreta();
+
+    switch (displayLayout(SampleFormat)) {
+    case DisplayLayout::Mono8: mostrar_sonido_mono_8(Zoom); break;
+    case DisplayLayout::Stereo8: mostrar_sonido_stereo_8(Zoom); break;
+    case DisplayLayout::Mono16: mostrar_sonido_mono_16(Zoom); break;
+    case DisplayLayout::Stereo16: mostrar_sonido_stereo_16(Zoom); break;
+    case DisplayLayout::None: Bevel1->hide(); break;
+    }
+
+    placeSelection(*this, std::max(0, drawingBottom()));
+
     if (activity() == Activity::Busy) {
-        // An operation that left the bar up ends here.
+        // A long operation ends in this redraw: its hourglass and bar go.
+        setActivity(Activity::Idle);
         ProgressBar1->hide();
     }
-    if (zoom < 1) zoom = 1;
-    Zoom = zoom;
-    const int w = waveWidth();
-    const int h = std::max(1, WaveView->height());
-    const int64_t frames = FrameCount();
-    const int64_t visible = int64_t(w) * Zoom;
-    const int64_t maxFirst = std::max<int64_t>(0, frames - visible);
-    inScrollSync_ = true;
-    // The scroll bar counts frames; very long sounds at zoom 1 exceed int.
-    ScrollBar1->setRange(0, int(std::min<int64_t>(maxFirst, INT32_MAX)));
-    ScrollBar1->setPageStep(int(std::min<int64_t>(visible, INT32_MAX)));
-    ScrollBar1->setSingleStep(int(std::max<int64_t>(1, Zoom * 10)));
-    inScrollSync_ = false;
-    const int64_t first = ScrollBar1->value();
-
-    uint32_t back = 0xC0C0C0, wave = 0x800000, centre = 0x0000FF, stereo = 0x00FF00;
     if (SVMainfrm) {
-        back = SVMainfrm->BackgroundColor;
-        wave = SVMainfrm->WaveformColor;
-        centre = SVMainfrm->CentralLineColor;
-        stereo = SVMainfrm->StereoColor;
-    }
-    if (WaveBitmap.size() != QSize(w, h)) WaveBitmap = QImage(w, h, QImage::Format_RGB32);
-    WaveBitmap.fill(bgr(back));
-    QPainter p(&WaveBitmap);
-    const int channels = std::max<int>(1, SampleFormat.nChannels);
-    const int laneH = h / channels;
-    const double range = SampleFormat.is16() ? 32768.0 : 128.0;
-    p.setPen(bgr(centre));
-    for (int c = 0; c < channels; ++c) p.drawLine(0, c * laneH + laneH / 2, w, c * laneH + laneH / 2);
-    if (frames > 0 && SampleFormat.nBlockAlign > 0) {
-        for (int c = 0; c < channels; ++c) {
-            p.setPen(bgr(c == 0 ? wave : stereo));
-            const int mid = c * laneH + laneH / 2;
-            for (int x = 0; x < w; ++x) {
-                const int64_t f0 = first + int64_t(x) * Zoom;
-                if (f0 >= frames) break;
-                const int64_t n = std::min<int64_t>(Zoom, frames - f0);
-                int lo = 0, hi = 0;
-                dispatchLayout(SampleFormat, [&](auto s, auto ch) {
-                    using S = decltype(s);
-                    columnRange<S, decltype(ch)::value>(Sound.frame(f0), n, c, lo, hi);
-                });
-                const int y0 = mid - int(hi / range * (laneH / 2));
-                const int y1 = mid - int(lo / range * (laneH / 2));
-                p.drawLine(x, y0, x, y1);
-            }
+        SVMainfrm->habilitar_botones();
+        // The CD player's poll runs only while its panel is shown.
+        if (SVMainfrm->Timer1) {
+            if (SVMainfrm->Panel2 && !SVMainfrm->Panel2->isHidden()) SVMainfrm->Timer1->start();
+            else SVMainfrm->Timer1->stop();
         }
     }
-    p.end();
-    Bevel1->setVisible(channels == 2);
-    StatusPanels[5]->setText(Modified ? "Modified" : "Saved");
-    WaveView->update();
-    copyToMain();
+    pintarpanel1();
+    FormPaint();
 }
