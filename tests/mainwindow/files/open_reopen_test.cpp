@@ -125,16 +125,6 @@ TEST_F(FileCommandsTest, FailedCancelledOrThrowingReadersLeaveNoWindow) {
     EXPECT_EQ(openWindows(), 0);
 }
 
-TEST_F(FileCommandsTest, RefusedWaveFileLeavesNoWindow) {
-    auto adpcm = canonicalWave(8000, 16, 1, testSignal(16, 1, 100));
-    adpcm[20] = 2;
-    writeBytes(dir.file("adpcm.wav"), adpcm);
-    start();
-    main->ObrirFitxer(false, dir.file("adpcm.wav"));
-    EXPECT_TRUE(scripted().sawMessage("Sonvela does not support ADPCM files."));
-    EXPECT_EQ(openWindows(), 0);
-}
-
 TEST_F(FileCommandsTest, ReopenListShiftsKeepsDuplicatesAndSurvivesARestart) {
     const std::string a = wav("a.wav"), b = wav("b.wav"), c = wav("c.wav"), d = wav("d.wav");
     start();
@@ -251,14 +241,4 @@ TEST_F(FileCommandsTest, DragsWithoutFilesAreRefused) {
     QDragEnterEvent enter2(QPoint(1, 1), Qt::MoveAction, &sel, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(main.get(), &enter2);
     EXPECT_FALSE(enter2.isAccepted());
-}
-
-TEST_F(FileCommandsTest, WindowsOfEqualCaptionAreCountedCaseSensitively) {
-    const std::string a = wav("a.wav");
-    start();
-    open(a);
-    open(a);
-    EXPECT_EQ(main->QuantsFitxersIguals(a), 2);
-    EXPECT_EQ(main->QuantsFitxersIguals(dir.file("A.wav")), 0);
-    EXPECT_EQ(main->soundWindows()[1]->Tag, 1);
 }
