@@ -395,13 +395,15 @@ bool TSVMainfrm::FormCloseQuery() {
     return true;
 }
 
-// Closes the sound windows from the last to the first; false when one of
-// them stays open (its save was cancelled or failed), so the program keeps
-// running rather than lose that sound.
+// Closes the sound windows from the least recently used to the active one,
+// as Close All does; false when one of them stays open (its save was
+// cancelled or failed), so the program keeps running rather than lose that
+// sound.
 bool TSVMainfrm::closeChildren() {
-    auto list = mdi->subWindowList(QMdiArea::CreationOrder);
-    for (int i = list.size() - 1; i >= 0; --i) {
-        QPointer<QMdiSubWindow> sub(list[i]);
+    const auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (QMdiSubWindow* s : list) {
+        QPointer<QMdiSubWindow> sub(s);
+        if (!sub) continue;
         sub->close();
         if (sub && sub->isVisible()) return false;
     }

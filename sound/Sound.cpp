@@ -336,7 +336,11 @@ bool TSoundfrm::saveWithQuestion() {
     req.defaultExt = "wav";
     FileDialogResult r = prompts().saveDialog(req);
     if (!r.accepted) return false;
-    return guardar_como(r.fileName, true);
+    // The replace question is about the name that will really be written.
+    const std::string target = forceExtension(r.fileName, ".wav");
+    if (fileExists(target) && !askYesNo("Sonvela - Save", "The file already exists. Do you want to replace it?"))
+        return false;
+    return guardar_como(target, true);
 }
 
 void TSoundfrm::deleteUndoFiles() {

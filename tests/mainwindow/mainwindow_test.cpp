@@ -285,3 +285,20 @@ TEST_F(MainWindowTest, OnlyAvailableCommandsAreEnabled) {
     main->enableItem("Contents1", true);
     EXPECT_FALSE(main->item("Contents1")->isEnabled());
 }
+
+TEST_F(MainWindowTest, SavingANewSoundOnCloseAsksBeforeReplacingAFile) {
+    std::string existing = wav("taken.wav", 8, 1, 10);
+    const auto before = readBytes(existing);
+    start();
+    main->New2Click();
+    TSoundfrm* w = main->soundWindows()[0];
+    w->Modified = true;
+    scripted().answer(mrYes);               // save it
+    scripted().answerFile(dir.file("taken.WAV").substr(0, dir.file("taken.WAV").size() - 4));  // no extension
+    scripted().answer(mrNo);                // do not replace
+    w->closeWindow();
+    flushDeletes();
+    EXPECT_EQ(main->childCount(), 1);
+    EXPECT_EQ(scripted().log.back().text, "The file already exists. Do you want to replace it?");
+    EXPECT_EQ(readBytes(existing), before);
+}
