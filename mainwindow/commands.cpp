@@ -1,10 +1,12 @@
 #include "mainwindow/commands.h"
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/SonvelaMain_edit.h"
 #include "mainwindow/SonvelaMain_filters.h"
 #include "mainwindow/SonvelaMain_tools.h"
 
 void installCommands(TSVMainfrm* main) {
+    installEditCommands(main);
     installFileToolCommands(main);
     installSpectralCommands(main);
 }
