@@ -1,6 +1,7 @@
 #include "mainwindow/commands.h"
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/SonvelaMain_effects.h"
 #include "mainwindow/SonvelaMain_edit.h"
 #include "mainwindow/SonvelaMain_filters.h"
 #include "mainwindow/SonvelaMain_tools.h"
@@ -9,4 +10,5 @@ void installCommands(TSVMainfrm* main) {
     installEditCommands(main);
     installFileToolCommands(main);
     installSpectralCommands(main);
+    installAmplitudeCommands(main);
 }

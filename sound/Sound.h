@@ -212,6 +212,27 @@ public:
     // ---- editing commands and undo (end) ----
 
     // ---- amplitude effects (begin) ----
+    // In-place effects on the selection (sound/Sound_amplitude.cpp). Each
+    // writes its undo step, marks the sound modified and redraws only when
+    // the samples changed; every error is shown here and never leaves the
+    // call. The ones that ask their own dialog change nothing on Cancel.
+    void normalizar_onda();
+    void amplificar_volumen();
+    void fadein();
+    void fadeout();
+    void forzar_silencio();
+    void cambiar_canales();
+    void girar_onda();
+    void invertir_onda();
+    void travelling_stereo();
+    void eliminar_offset();
+    // threshold and residual in percent, fade in milliseconds.
+    void puertas_ruido(int32_t threshold, int32_t fade, int32_t residual);
+    void metalizar(uint8_t hard);
+    // threshold in 8-bit units (0..127), percent as the effects dialog gives.
+    void compresor(int32_t threshold, int32_t percent);
+    void distorsion(int32_t threshold, int32_t percent);
+    void amplificador(int32_t threshold, int32_t percent);
     // ---- amplitude effects (end) ----
 
     // ---- spectral operations (begin) ----
