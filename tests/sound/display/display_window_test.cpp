@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QMdiSubWindow>
 
 #include <memory>
@@ -195,6 +196,14 @@ TEST_F(DisplayTest, GridShowsTheRulerAndDrawsGridLines) {
     EXPECT_EQ(w->WaveBitmap.width(), w->width() - 32);
     EXPECT_EQ(w->RulerBitmap.size(), QSize(30, w->PanellDreta->height()));
     EXPECT_EQ(w->RulerBitmap.pixel(29, 0) | 0xFF000000u, rgb(main->GridPanelBackColor));
+    if (!QFontDatabase::families().isEmpty()) {
+        // Some label text, lighter than the grey ground, near label 2's row.
+        const int top = rulerLabelTop(false, 0, 2, w->WaveBitmap.height(), w->Panel1->height());
+        bool text = false;
+        for (int y = std::max(0, top); y < top + 12 && y < w->RulerBitmap.height(); ++y)
+            for (int x = 0; x < w->RulerBitmap.width(); ++x) text |= qRed(w->RulerBitmap.pixel(x, y)) > 0xC0;
+        EXPECT_TRUE(text);
+    }
     const int H = w->WaveBitmap.height();
     for (int y : gridRows(false, H)) EXPECT_EQ(pixel(w, w->WaveBitmap.width() - 1, y), rgb(0x0A0B0C)) << y;
 
@@ -383,4 +392,41 @@ TEST_F(DisplayTest, ScrollingRedrawsAtTheZoomInTheZoomBox) {
     w->ScrollBar1Scroll();
     EXPECT_EQ(w->Zoom, 6);
     w->NoRedraw = false;
+}
+
+TEST_F(DisplayTest, EveryColumnOfALongSoundMatchesTheDirectComputation) {
+    // Random stereo 8-bit samples, long enough for the summary; after an
+    // announced edit every column's line must still end exactly where the
+    // direct reading of the samples puts it.
+    uint32_t x = 99;
+    TSoundfrm* w = window(8, 2, 1500000, [&x](int64_t, int) {
+        x = x * 1664525u + 1013904223u;
+        return int(x >> 28) * 8 + 60;
+    });
+    w->mostrar_sonido(1000000);
+    ASSERT_GE(w->Zoom, DisplaySummary::kMinZoom);
+    // Inside whole summary blocks of a column, away from its ragged ends.
+    for (int64_t f = 700500; f < 700600; ++f) w->Sound.frame(f)[1] = 255;
+    w->samplesChanged(700500, 100);
+    w->mostrar_sonido(w->Zoom);
+
+    const int W = w->WaveBitmap.width(), H = w->WaveBitmap.height();
+    const int cols = columnsToDraw(w->FrameCount(), 0, w->Zoom, W);
+    std::vector<ColumnRange> ranges(size_t(cols) * 2);
+    columnRangesDirect(w->Sound, 0, w->Zoom, cols, ranges.data());
+    std::vector<ColumnSpan> spans(ranges.size());
+    columnSpans(DisplayLayout::Stereo8, ranges.data(), cols, H, spans.data());
+    int rows[2];
+    centreRows(DisplayLayout::Stereo8, H, rows);
+    const QRgb pens[2] = {rgb(main->WaveformColor), rgb(main->StereoColor)};
+    for (int c = 0; c < cols; ++c)
+        for (int ch = 0; ch < 2; ++ch) {
+            const ColumnSpan& s = spans[size_t(c) * 2 + size_t(ch)];
+            for (int y : {s.top, s.bottom}) {
+                if (y == rows[0] || y == rows[1]) continue;
+                ASSERT_EQ(pixel(w, c, y), pens[ch]) << "column " << c << " channel " << ch;
+            }
+            if (s.top > 0 && s.top - 1 != rows[0] && s.top - 1 != rows[1] && !(ch == 1 && s.top - 1 == spans[size_t(c) * 2].bottom))
+                ASSERT_NE(pixel(w, c, s.top - 1), pens[ch]) << "column " << c << " channel " << ch;
+        }
 }
