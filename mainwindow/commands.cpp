@@ -4,11 +4,13 @@
 #include "mainwindow/SonvelaMain_effects.h"
 #include "mainwindow/SonvelaMain_edit.h"
 #include "mainwindow/SonvelaMain_filters.h"
+#include "mainwindow/SonvelaMain_record.h"
 #include "mainwindow/SonvelaMain_tools.h"
 
 void installCommands(TSVMainfrm* main) {
     installEditCommands(main);
     installFileToolCommands(main);
+    installRecordCommands(main);
     installSpectralCommands(main);
     installAmplitudeCommands(main);
 }
