@@ -79,7 +79,7 @@ void RadioGroup::setItemIndex(int index) {
 }
 
 EditKeys::EditKeys(QLineEdit* edit, std::function<void()> onEnter, std::function<void()> onExit)
-    : QObject(edit), onEnter_(std::move(onEnter)), onExit_(std::move(onExit)) {
+    : QObject(edit), edit_(edit), onEnter_(std::move(onEnter)), onExit_(std::move(onExit)) {
     edit->installEventFilter(this);
 }
 
@@ -95,7 +95,10 @@ bool EditKeys::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     } else if (event->type() == QEvent::FocusOut) {
-        if (!busy_ && onExit_) {
+        // Leaving a box counts only while its dialog shows: a focus change
+        // while the dialog is hidden or being destroyed must not run the
+        // handler on controls that may already be gone.
+        if (!busy_ && onExit_ && edit_->window()->isVisible()) {
             busy_ = true;
             onExit_();
             busy_ = false;

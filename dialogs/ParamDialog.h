@@ -72,6 +72,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 private:
+    QLineEdit* edit_;
     std::function<void()> onEnter_, onExit_;
     bool busy_ = false;
 };

@@ -201,3 +201,16 @@ TEST(FadeDialog, ThroughTheModalLoop) {
     EXPECT_EQ(progression, 0);
     EXPECT_EQ(Settings().ReadInteger("Fade", "FadeIn", 0), 25);
 }
+
+// A dialog destroyed while its box still holds the focus must not run the
+// box's exit handler on controls that are already gone.
+TEST(FadeDialogLifetime, DestroyedWithFocusInItsBox) {
+    auto* f = new TFadeInOutfrm();
+    f->show();
+    f->activateWindow();
+    f->Edit1->setFocus();
+    QCoreApplication::processEvents();
+    f->hide();
+    delete f;
+    SUCCEED();
+}
