@@ -2,6 +2,8 @@
 // through the real modal loop.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
