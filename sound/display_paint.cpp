@@ -75,14 +75,16 @@ void TSoundfrm::PintarPanellDreta() {
     {
         QPainter p(&RulerBitmap);
         p.setPen(QColor::fromRgb(colours.gridFont));
-        const QFont small = rulerFont("Small Fonts");
-        const QFont symbol = rulerFont("Symbol");
+        p.setFont(rulerFont("Small Fonts"));
         for (int band = 0; band < (stereo ? 2 : 1); ++band) {
             for (int i = 1; i <= 7; ++i) {
                 const bool infinity = scale == kScaleDecibels && i == 4;
-                p.setFont(infinity ? symbol : small);
                 const int top = rulerLabelTop(stereo, band, i, H, Panel1->height());
-                const QString text = QString::fromStdString(rulerLabel(scale, i, SampleFormat.wBitsPerSample));
+                QString text = QString::fromStdString(rulerLabel(scale, i, SampleFormat.wBitsPerSample));
+                // "-inf" is shown as the sign. Symbol fonts found here keep
+                // the old 8-bit symbol encoding (letters come out Greek), so
+                // the sign is taken from the ruler's own font.
+                if (infinity) text = QString::fromUtf8("-\u221E");
                 p.drawText(QRect(1, top, RulerBitmap.width() - 1, 2 * Panel1->height() + 2),
                            Qt::AlignLeft | Qt::AlignTop, text);
             }
