@@ -234,6 +234,14 @@ public:
     // ---- file commands (end) ----
 
     // ---- transport and meters (begin) ----
+    // The open wave-out handle, copies of the two headers playing and the
+    // window that plays them (mainwindow/SonvelaMain_transport.h): kept here
+    // so that parar_todo can stop whatever plays, from any window.
+    struct TransportState;
+    std::shared_ptr<TransportState> transport_;
+    TransportState& transport();
+    // "&Loop": toggles loop mode and the "LOOP Mode" picture.
+    void Loop1Click();
     // ---- transport and meters (end) ----
 
     // ---- navigation and control state (begin) ----

@@ -1,6 +1,7 @@
 #include "mainwindow/commands.h"
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/SonvelaMain_transport.h"
 #include "mainwindow/SonvelaMain_effects.h"
 #include "mainwindow/SonvelaMain_edit.h"
 #include "mainwindow/SonvelaMain_filters.h"
@@ -9,6 +10,7 @@
 
 void installCommands(TSVMainfrm* main) {
     installEditCommands(main);
+    installTransportCommands(main);
     installFileToolCommands(main);
     installRecordCommands(main);
     installSpectralCommands(main);

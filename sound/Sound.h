@@ -166,6 +166,26 @@ public:
     // ---- display (end) ----
 
     // ---- playback (begin) ----
+    // Play (or resume a paused play), restart at the end in loop mode, stop
+    // and pause. Only one sound plays at a time: a start stops whatever
+    // plays through TSVMainfrm::parar_todo.
+    void reproducir_sonido();
+    void reproducir_loop();
+    void parar_sonido();
+    void pausar_sonido();
+    // The device handed a block back: `header` is its place in PlayHeaders
+    // (0 or 1). Requeues the next block, or ends or restarts the play.
+    void WaveOutDone(int header);
+    // Places and shows the play lines and starts TimerPlay.
+    void ActivarTimerPlay();
+    void TimerPlayTimer();
+    // Level meters from the block of PlayHeaders[header].
+    void CalculaVumeters(int header);
+    // Counters, headers and play-line state (sound/Sound_play.h). Declared
+    // after the sound so that it goes first when the window is destroyed.
+    struct PlaybackState;
+    std::shared_ptr<PlaybackState> playback_;
+    PlaybackState& playState();
     // ---- playback (end) ----
 
     // ---- editing commands and undo (begin) ----
