@@ -5,7 +5,10 @@
 namespace sv {
 
 DisplayLayout displayLayout(const SampleFormat& f) {
-    if (!f.isSupportedPcm()) return DisplayLayout::None;
+    // Only the frame layout matters here, not the format tag or the rate.
+    const bool walkable = (f.nChannels == 1 || f.nChannels == 2) && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
+                          f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
+    if (!walkable) return DisplayLayout::None;
     if (f.nBlockAlign == 1) return DisplayLayout::Mono8;
     if (f.wBitsPerSample == 8) return DisplayLayout::Stereo8;
     if (f.nChannels == 1) return DisplayLayout::Mono16;

@@ -59,6 +59,12 @@ TEST(DisplayLayout, DispatchesTheFourLayoutsAndRefusesOthers) {
     three.nChannels = 3;
     three.nBlockAlign = 3;
     EXPECT_EQ(displayLayout(three), DisplayLayout::None);
+    SampleFormat odd = SampleFormat::pcm(8000, 16, 2);
+    odd.nBlockAlign = 2;   // would walk past each frame's end
+    EXPECT_EQ(displayLayout(odd), DisplayLayout::None);
+    SampleFormat law = SampleFormat::pcm(8000, 16, 1);
+    law.wFormatTag = kFormatMuLaw;   // drawn by its frames, whatever the tag
+    EXPECT_EQ(displayLayout(law), DisplayLayout::Mono16);
     EXPECT_EQ(displayChannels(DisplayLayout::None), 0);
 }
 
