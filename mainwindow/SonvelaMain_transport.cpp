@@ -28,9 +28,10 @@ void TSVMainfrm::SpeedButton14Click() {
 // Called also when nothing plays: every wave-out call on a closed handle
 // does nothing.
 void TSVMainfrm::parar_todo() {
-    setActivity(Activity::Idle);
-    habilitar_botones();
     TransportState& t = transport();
+    setActivity(Activity::Idle);
+    if (t.animate) t.animate(false);
+    habilitar_botones();
     const WaveOutHandle h = t.WaveOutHandle;
     waveOutReset(h);
     waveOutUnprepareHeader(h, &t.WaveHeaders[0]);

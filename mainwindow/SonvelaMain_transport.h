@@ -4,6 +4,8 @@
 #pragma once
 #include <QPointer>
 
+#include <functional>
+
 #include "mainwindow/SonvelaMain.h"
 #include "platform/audio/wave_types.h"
 #include "sound/Sound.h"
@@ -20,6 +22,10 @@ struct TSVMainfrm::TransportState {
     QPointer<TSoundfrm> player;
     // Loop mode as last set by Loop1Click (the menu item's check follows it).
     bool loop = false;
+    // The main window's picture animates while a sound plays: on at a start
+    // or resume, off at a pause or a stop. The picture component plugs in
+    // here.
+    std::function<void(bool)> animate;
 };
 
 // Registers the Play, Pause, Stop and "&Loop" commands.

@@ -126,6 +126,10 @@ void idleButtons(TSVMainfrm* m) {
     m->enableButton("SpeedButton15", true);
 }
 
+void animatePicture(bool on) {
+    if (SVMainfrm && SVMainfrm->transport().animate) SVMainfrm->transport().animate(on);
+}
+
 void stopEverything() {
     if (SVMainfrm) SVMainfrm->parar_todo();
 }
@@ -255,6 +259,7 @@ void TSoundfrm::reproducir_sonido() {
         setActivity(Activity::Playing);
         playingButtons(m);
         waveOutRestart(ps.WaveOut);
+        animatePicture(true);
         resumeClock(ps);
         Playing = true;
         Paused = false;
@@ -270,6 +275,7 @@ void TSoundfrm::reproducir_sonido() {
     playingButtons(m);
     stopEverything();
     setActivity(Activity::Playing);
+    animatePicture(true);
     if (!openAndQueue(*this)) return;
     Playing = true;
     Paused = false;
@@ -322,6 +328,7 @@ void TSoundfrm::parar_sonido() {
 void TSoundfrm::pausar_sonido() {
     if (!Playing) return;
     PlaybackState& ps = playState();
+    animatePicture(false);
     if (TSVMainfrm* m = SVMainfrm) {
         m->SpeedButton16->setEnabled(true);
         m->enableButton("SpeedButton15", false);

@@ -177,6 +177,22 @@ TEST_F(Playback, PauseHoldsTheDeviceAndPlayResumesIt) {
     EXPECT_EQ(ps.BlocksPlayed, 2);
 }
 
+TEST_F(Playback, ThePictureAnimatesExactlyWhileASoundPlays) {
+    TSoundfrm* w = openMono8(8000);
+    std::vector<bool> calls;
+    transport().animate = [&calls](bool on) { calls.push_back(on); };
+    main->SpeedButton16Click();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_TRUE(calls.back());
+    w->pausar_sonido();
+    EXPECT_FALSE(calls.back());
+    w->reproducir_sonido();
+    EXPECT_TRUE(calls.back());
+    main->SpeedButton17Click();
+    EXPECT_FALSE(calls.back());
+    transport().animate = nullptr;
+}
+
 TEST_F(Playback, PauseDoesNothingWhenNotPlaying) {
     TSoundfrm* w = openMono8(2000);
     main->SpeedButton14Click();
