@@ -178,7 +178,10 @@ bool openAndQueue(TSoundfrm& w) {
                                [self](WaveOutHandle, WaveHeader* h) {
                                    if (!self->playback_) return;
                                    for (int i = 0; i < 2; ++i)
-                                       if (h == &self->playback_->PlayHeaders[i]) self->WaveOutDone(i);
+                                       if (h == &self->playback_->PlayHeaders[i]) {
+                                           self->WaveOutDone(i);
+                                           return;
+                                       }
                                });
     ps.WaveOut = handle;
     if (m) {
@@ -230,7 +233,7 @@ void resumeClock(TSoundfrm::PlaybackState& ps) {
 } // namespace
 
 TSoundfrm::PlaybackState& TSoundfrm::playState() {
-    if (!playback_) playback_ = std::make_shared<PlaybackState>(this);
+    if (!playback_) playback_ = std::make_shared<PlaybackState>();
     PlaybackState& ps = *playback_;
     if (!ps.timerConnected) {
         connect(TimerPlay, &QTimer::timeout, this, [this] { TimerPlayTimer(); });

@@ -49,14 +49,12 @@ BlockPeaks blockPeaks(const uint8_t* data, uint32_t length, int bitsPerSample, i
 } // namespace sv
 
 struct TSoundfrm::PlaybackState {
-    explicit PlaybackState(TSoundfrm* owner) : owner(owner) {}
+    PlaybackState() = default;
     // A window that goes away while its device is open closes it first: the
     // device reads the window's sample buffer and calls back into it.
     ~PlaybackState();
     PlaybackState(const PlaybackState&) = delete;
     PlaybackState& operator=(const PlaybackState&) = delete;
-
-    TSoundfrm* owner;
 
     int64_t BlocksPlayed = 0;    // blocks reported finished since the start
     int64_t BlockCount = 0;      // blocks of the range being played
