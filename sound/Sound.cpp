@@ -1,6 +1,8 @@
 #include "sound/Sound.h"
 
 #include <QApplication>
+
+#include <algorithm>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -24,7 +26,6 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
 
     WaveView = new WaveCanvas(this);
     PanellDreta = new QWidget(this);
-    PanellDreta->setFixedWidth(25);
     ImatgeDreta = new QLabel(PanellDreta);
     Panel1 = new QWidget(this);
     Panel1->setFixedHeight(7);
@@ -79,7 +80,7 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
     mk(boto_zoomout, "boto_zoomout", "-");
 
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int) {
-        if (!NoRedraw && !inScrollSync_) mostrar_sonido(Zoom);
+        if (!NoRedraw && !inScrollSync_) ScrollBar1Scroll();
     });
 
     NoRedraw = true;
@@ -177,10 +178,7 @@ void TSoundfrm::updateStatusPanels() {
     StatusPanels[5]->setText(Modified ? "Modified" : "Saved");
 }
 
-int TSoundfrm::waveWidth() const {
-    int w = WaveView ? WaveView->width() : width() - 25;
-    return w < 1 ? 1 : w;
-}
+int TSoundfrm::waveWidth() const { return std::max(1, bitmapWidth()); }
 
 void TSoundfrm::copyToMain() {
     if (!SVMainfrm) return;
@@ -200,7 +198,7 @@ void TSoundfrm::FormActivate() {
     SVMainfrm->SpeedButton14->setEnabled(!SVMainfrm->SpeedButton16->isEnabled() && Playing);
     SVMainfrm->habilitar_botones();
     if (activity() == Activity::Playing) SVMainfrm->SpeedButton16->setEnabled(false);
-    layoutControls();
+    placeStatusButtons();
 }
 
 void TSoundfrm::layoutControls() {
@@ -209,20 +207,19 @@ void TSoundfrm::layoutControls() {
     StatusBar1->setGeometry(0, h - sbH, w, sbH);
     Panel1->setGeometry(0, h - sbH - 7, w, 7);
     PaintBox1->setGeometry(0, 0, w, 7);
-    int bottom = h - sbH - 7;
+    // The redraw decides whether the scroll bar shows; here it is only
+    // kept above the overview strip.
     if (SoundLoaded) {
         const int sh = ScrollBar1->sizeHint().height();
-        ScrollBar1->setGeometry(0, bottom - sh - 3, w, sh);
-        ScrollBar1->show();
-        bottom = bottom - sh - 3;
-    } else {
-        ScrollBar1->hide();
+        ScrollBar1->setGeometry(0, h - sbH - 7 - sh - 3, w, sh);
     }
-    PanellDreta->setGeometry(w - 25, 0, 25, bottom);
-    ImatgeDreta->setGeometry(0, 0, 25, bottom);
-    WaveView->setGeometry(0, 0, w - 25, bottom);
-    Bevel1->setGeometry(0, bottom / 2, w, 2);
+    layoutDisplay();
     LiniaPlay1->setGeometry(LiniaPlay1->x(), 0, 1, h);
+    placeStatusButtons();
+}
+
+void TSoundfrm::placeStatusButtons() {
+    const int sbH = StatusBar1->sizeHint().height();
     const int y = 3;
     boto_selectall->setGeometry(1, y, 115, sbH - 2 * y);
     boto_selectnone->setGeometry(117, y, 35, sbH - 2 * y);

@@ -220,10 +220,10 @@ public:
     // caller must not show it.
     bool CombineChannels(const std::string& leftName, const std::string& rightName);
 
-private:
     // Shared tail of every edit: modified flag, undo caption, sizes, status
     // panels and (unless redraw is false) the redraw.
-    void afterEdit(int64_t oldBytes, bool redraw);
+    void afterEdit(int64_t oldBytes, bool redraw = true);
+private:
     // Runs one edit with the error reporting and the after-edit step.
     bool runEdit(bool redraw, const std::function<bool()>& edit);
     bool clipEdit(bool mix, double clipWeight, double soundWeight);
@@ -262,9 +262,6 @@ public:
     void linea_telefonica();
     void Bionic();
     void karaoke();
-    // Shared end of every operation that changed the samples: modified
-    // flag, undo caption, length fields and a redraw.
-    void afterEdit(int64_t oldBytes);
     // ---- spectral operations (end) ----
 
 protected:
@@ -284,6 +281,7 @@ public:
 
 private:
     void layoutControls();
+    void placeStatusButtons();
     void updateStatusPanels();
     void copyToMain();
     bool saveWithQuestion();

@@ -59,6 +59,9 @@ void TSoundfrm::showUndoCaption() {
 
 void TSoundfrm::afterEdit(int64_t oldBytes, bool redraw) {
     Modified = true;
+    // Edits in place (mix, effects, filters) keep the buffer's length: the
+    // display's summary cannot see them by itself.
+    if (int64_t(Sound.bytes.size()) == oldBytes) allSamplesChanged();
     showUndoCaption();
     FileSize += int64_t(Sound.bytes.size()) - oldBytes;
     updateStatusPanels();

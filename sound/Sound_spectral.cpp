@@ -14,22 +14,6 @@
 
 using namespace sv;
 
-void TSoundfrm::afterEdit(int64_t oldBytes) {
-    Modified = true;
-    if (SVMainfrm && Undo && !Undo->disabled() && Undo->habilitomenuundo()) {
-        SVMainfrm->undo1->setText(qs(Undo->menuCaption()));
-        SVMainfrm->undo1->setEnabled(true);
-    }
-    const int64_t newBytes = int64_t(Sound.bytes.size());
-    if (newBytes != oldBytes) {
-        FileSize += newBytes - oldBytes;
-        if (SVMainfrm) SVMainfrm->SoundLength = FrameCount();
-        StatusPanels[0]->setText(QString::number(FileSize) + " Bytes");
-        StatusPanels[1]->setText(QString::number(FrameCount()) + " Samples");
-    }
-    mostrar_sonido(Zoom);
-}
-
 // Runs one engine call and turns its outcome into the window's state: the
 // engine never shows anything, and no exception may reach the event loop.
 template <typename Op>

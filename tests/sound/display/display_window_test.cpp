@@ -369,7 +369,7 @@ TEST_F(DisplayTest, LongSoundThroughTheSummaryMatchesAfterAnnouncedEdits) {
 // Waits for the window's layout (FormActivate, FormResize) to leave the
 // scroll bar's visibility to the redraw: today it shows the bar again after
 // a fitted sound was drawn.
-TEST_F(DisplayTest, DISABLED_OpeningAWaveFileDrawsItFitted) {
+TEST_F(DisplayTest, OpeningAWaveFileDrawsItFitted) {
     const std::string path = dir.file("s.wav");
     writeBytes(path, canonicalWave(22050, 16, 2, testSignal(16, 2, 40000)));
     TSoundfrm* w = main->openWave(path, false);
