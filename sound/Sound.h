@@ -165,6 +165,9 @@ public:
     DisplayState& displayState();
     // ---- display (end) ----
 
+    // ---- selection and navigation (begin) ----
+    // ---- selection and navigation (end) ----
+
     // ---- playback (begin) ----
     // Play (or resume a paused play), restart at the end in loop mode, stop
     // and pause. Only one sound plays at a time: a start stops whatever
