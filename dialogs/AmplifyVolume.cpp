@@ -24,17 +24,11 @@ TAmplifyVolumefrm::TAmplifyVolumefrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Amplify volume"));
     setModal(true);
 
-    TrackBar1 = new QSlider(Qt::Horizontal, this);
-    TrackBar1->setRange(kSliderMin, kSliderMax);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setTickInterval(10);
+    TrackBar1 = sv::makeTrackBar(this, kSliderMin, kSliderMax, 10, 100);
     TrackBar1->setSingleStep(2);
-    TrackBar1->setValue(100);
     Label2 = new QLabel(QStringLiteral("0%"), this);
     Label3 = new QLabel(QStringLiteral("100%"), this);
     Label4 = new QLabel(QStringLiteral("200%"), this);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     RadioGroup1 = new sv::RadioGroup(QStringLiteral("&Action:"),
                                      {QStringLiteral("Double volume (200%)"), QStringLiteral("Half volume (50%)"),
@@ -49,15 +43,8 @@ TAmplifyVolumefrm::TAmplifyVolumefrm(QWidget* parent) : QDialog(parent) {
     manual->addWidget(Edit1);
     manual->addWidget(Label1);
 
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    sv::makePlainButton(Button1);
-    sv::makePlainButton(Button2);
+    sv::makeOkCancel(this, Button1, Button2);
 
-    auto* marks = new QHBoxLayout;
-    marks->addWidget(Label2);
-    marks->addWidget(Label3, 1);
-    marks->addWidget(Label4);
     auto* side = new QVBoxLayout;
     side->addWidget(GroupBox1);
     side->addStretch(1);
@@ -65,7 +52,7 @@ TAmplifyVolumefrm::TAmplifyVolumefrm(QWidget* parent) : QDialog(parent) {
     side->addWidget(Button2);
     auto* left = new QVBoxLayout;
     left->addWidget(TrackBar1);
-    left->addLayout(marks);
+    left->addLayout(sv::makeScaleRow(Label2, Label3, Label4));
     left->addWidget(RadioGroup1);
     auto* top = new QHBoxLayout(this);
     top->addLayout(left, 1);

@@ -44,16 +44,8 @@ TDiv_Length_frm::TDiv_Length_frm(QWidget* parent) : QDialog(parent) {
     Label3->setBuddy(list);
     top->addWidget(list, 1);
 
-    auto* buttons = new QHBoxLayout;
-    button1 = new QPushButton(QStringLiteral("&Divide"), this);
-    button1->setAutoDefault(false);
-    SpeedButton2 = makeSpeedButton(this, "E&xit");
-    buttons->addStretch();
-    buttons->addWidget(button1);
-    buttons->addWidget(SpeedButton2);
-    top->addLayout(buttons);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setSizeGripEnabled(false);
+    top->addLayout(makeDivideRow(this, button1, SpeedButton2));
+    StatusBar1 = makeToolStatusBar(this);
     top->addWidget(StatusBar1);
 
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
@@ -128,13 +120,7 @@ void TDiv_Length_frm::button1Click() {
         return;
     }
     const std::string path = ss(Edit1->text());
-    const bool done = runWaveJob([&] {
-        splitByLengths(path, t, [this](int64_t n, int64_t) {
-            StatusBar1->showMessage(QStringLiteral("Tracks Generated = ") + QString::number(n));
-            StatusBar1->repaint();
-        });
-    });
-    if (done) ShowMessage(wavetext::kSuccess);
+    runSplitJob([&] { splitByLengths(path, t, tracksGenerated(StatusBar1)); });
 }
 
 void TDiv_Length_frm::SpeedButton2Click() { reject(); }

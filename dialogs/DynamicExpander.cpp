@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "dialogs/ParamDialog.h"
@@ -24,30 +23,17 @@ TDynamicExpanderfrm::TDynamicExpanderfrm(QWidget* parent) : QDialog(parent) {
     Label3 = new QLabel(QStringLiteral("1"), this);
     Label4 = new QLabel(QStringLiteral("2"), this);
     Label5 = new QLabel(QStringLiteral("1.00"), this);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    sv::makePlainButton(Button1);
-    sv::makePlainButton(Button2);
+    sv::makeOkCancel(this, Button1, Button2);
 
     auto* head = new QHBoxLayout;
     head->addWidget(Label1);
     head->addWidget(Label5, 1);
-    auto* marks = new QHBoxLayout;
-    marks->addWidget(Label2);
-    marks->addWidget(Label3, 1);
-    marks->addWidget(Label4);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
     auto* top = new QVBoxLayout(this);
     top->addLayout(head);
     top->addWidget(ScrollBar1);
-    top->addLayout(marks);
-    top->addLayout(buttons);
+    top->addLayout(sv::makeScaleRow(Label2, Label3, Label4));
+    top->addLayout(sv::makeButtonRow(Button1, Button2));
 
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { ScrollBar1Change(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -63,8 +49,7 @@ uint8_t TDynamicExpanderfrm::mostrar_form(int32_t& ratio) {
 void TDynamicExpanderfrm::prepare() {
     setWindowTitle(QStringLiteral("Dynamic expander"));
     Cancelled = 1;
-    const QSignalBlocker block(ScrollBar1);
-    ScrollBar1->setValue(100);
+    sv::setSliderQuietly(ScrollBar1, 100);
     Label5->setText(QStringLiteral("1.00"));
 }
 

@@ -30,31 +30,21 @@ TEffectsfrm::TEffectsfrm(QWidget* parent) : QDialog(parent) {
                          QStringLiteral("13.-Spectral Average")});
     Label1->setBuddy(ComboBox1);
 
-    auto slider = [this] {
-        auto* s = new QSlider(Qt::Horizontal, this);
-        s->setRange(0, 100);
-        s->setTickPosition(QSlider::TicksBelow);
-        s->setTickInterval(26);
-        return s;
-    };
     Label2 = new QLabel(QStringLiteral("&Threshold:"), this);
-    TrackBar1 = slider();
+    TrackBar1 = sv::makeTrackBar(this, 0, 100, 26, 0);
     Label2->setBuddy(TrackBar1);
     Label3 = new QLabel(QStringLiteral("0"), this);
     Label4 = new QLabel(QStringLiteral("100%"), this);
     Label5 = new QLabel(QStringLiteral("0%"), this);
     Label9 = new QLabel(QStringLiteral("&Ratio:"), this);
-    TrackBar2 = slider();
+    TrackBar2 = sv::makeTrackBar(this, 0, 100, 26, 0);
     Label9->setBuddy(TrackBar2);
     Label6 = new QLabel(QStringLiteral("0"), this);
     Label7 = new QLabel(QStringLiteral("100%"), this);
     Label8 = new QLabel(QStringLiteral("0%"), this);
     for (QLabel* l : {Label4, Label7, Label5, Label8}) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    sv::makePlainButton(Button1);
-    sv::makePlainButton(Button2);
+    sv::makeOkCancel(this, Button1, Button2);
 
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, [this] { ComboBox1Click(); });
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
@@ -139,14 +129,9 @@ int32_t TEffectsfrm::conclude(int, int32_t& threshold, int32_t& ratio) const {
 // presets also enable the sliders they set, since a named effect opens
 // with the list hidden and nothing else would enable them.
 void TEffectsfrm::noiseGatePreset() {
-    sv::setSliderQuietly(TrackBar1, 0, 100, 10);
+    sv::setGateDefaults({TrackBar1, Label5, TrackBar2, Label7, Label8, Label9});
     Label4->setText(QStringLiteral("100%"));
-    Label5->setText(QStringLiteral("10%"));
     Threshold = 10;
-    sv::setSliderQuietly(TrackBar2, 0, 50, 2);
-    Label7->setText(QStringLiteral("50"));
-    Label8->setText(QStringLiteral("2"));
-    Label9->setText(QStringLiteral("Release/Attack Time (ms):"));
     Ratio = 2;
     TrackBar1->setEnabled(true);
     TrackBar2->setEnabled(true);
@@ -198,7 +183,7 @@ void TEffectsfrm::ComboBox1Click() {
 }
 
 void TEffectsfrm::TrackBar1Change() {
-    Threshold = TrackBar1->value() * 127 / 100;
+    Threshold = sv::gateThreshold(TrackBar1);
     Label5->setText(sv::sliderValueText(TrackBar1));
 }
 

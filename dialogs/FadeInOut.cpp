@@ -67,17 +67,11 @@ TFadeInOutfrm::TFadeInOutfrm(QWidget* parent) : QDialog(parent) {
     big.setBold(true);
     headingLabel->setFont(big);
     Label1 = new QLabel(QStringLiteral("Initial Percent:"), this);
-    TrackBar1 = new QSlider(Qt::Horizontal, this);
-    TrackBar1->setRange(0, 100);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setTickInterval(10);
-    TrackBar1->setValue(100);
+    TrackBar1 = sv::makeTrackBar(this, 0, 100, 10, 100);
     Label1->setBuddy(TrackBar1);
     Label2 = new QLabel(QStringLiteral("100%"), this);
     Label3 = new QLabel(QStringLiteral("50%"), this);
     Label4 = new QLabel(QStringLiteral("0%"), this);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     GroupBox1 = new QGroupBox(QStringLiteral("&Manual Selection"), this);
     Edit1 = new QLineEdit(QStringLiteral("100"), GroupBox1);
@@ -95,29 +89,18 @@ TFadeInOutfrm::TFadeInOutfrm(QWidget* parent) : QDialog(parent) {
     Bevel2->setFrameShape(QFrame::HLine);
     Bevel2->setFrameShadow(QFrame::Sunken);
 
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    sv::makePlainButton(Button1);
-    sv::makePlainButton(Button2);
+    sv::makeOkCancel(this, Button1, Button2);
 
-    auto* marks = new QHBoxLayout;
-    marks->addWidget(Label4);
-    marks->addWidget(Label3, 1);
-    marks->addWidget(Label2);
     auto* left = new QVBoxLayout;
     left->addWidget(headingLabel);
     left->addWidget(Label1);
     left->addWidget(TrackBar1);
-    left->addLayout(marks);
+    left->addLayout(sv::makeScaleRow(Label4, Label3, Label2));
     left->addWidget(GroupBox1);
     left->addWidget(RadioGroup1);
     auto* right = new QVBoxLayout;
     right->addWidget(Bevel1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    right->addLayout(buttons);
+    right->addLayout(sv::makeButtonRow(Button1, Button2));
     auto* top = new QHBoxLayout(this);
     top->addLayout(left);
     top->addLayout(right, 1);

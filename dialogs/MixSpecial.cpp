@@ -36,10 +36,7 @@ Tmixspecial::Tmixspecial(QWidget* parent) : QDialog(parent) {
     progressbar2 = gauge();
     cb1 = new QCheckBox(QStringLiteral("Mantain Ratio"), this);
     cb1->setChecked(true);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    sv::makePlainButton(Button1);
-    sv::makePlainButton(Button2);
+    sv::makeOkCancel(this, Button1, Button2);
 
     auto* grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
@@ -48,11 +45,8 @@ Tmixspecial::Tmixspecial(QWidget* parent) : QDialog(parent) {
     grid->addWidget(Label2, 2, 0);
     grid->addWidget(progressbar2, 2, 1);
     grid->addWidget(TrackBar2, 3, 0, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cb1);
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = sv::makeButtonRow(Button1, Button2);
+    buttons->insertWidget(0, cb1);
     auto* top = new QVBoxLayout(this);
     top->addLayout(grid);
     top->addLayout(buttons);

@@ -13,10 +13,7 @@ TNoiseGatefrm::TNoiseGatefrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Noise Gate"));
     setModal(true);
     auto slider = [this] {
-        auto* s = new QSlider(Qt::Horizontal, this);
-        s->setRange(0, 100);
-        s->setTickPosition(QSlider::TicksBelow);
-        s->setTickInterval(26);
+        QSlider* s = sv::makeTrackBar(this, 0, 100, 26, 0);
         s->setMinimumWidth(220);
         return s;
     };
@@ -36,10 +33,7 @@ TNoiseGatefrm::TNoiseGatefrm(QWidget* parent) : QDialog(parent) {
     Label10->setBuddy(TrackBar3);
     for (QLabel* l : {Label5, Label7, Label8, Label11}) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    sv::makePlainButton(Button1);
-    sv::makePlainButton(Button2);
+    sv::makeOkCancel(this, Button1, Button2);
 
     auto* grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
@@ -53,13 +47,9 @@ TNoiseGatefrm::TNoiseGatefrm(QWidget* parent) : QDialog(parent) {
     grid->addWidget(Label10, 5, 0);
     grid->addWidget(Label11, 5, 1);
     grid->addWidget(TrackBar3, 6, 0, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
     auto* top = new QVBoxLayout(this);
     top->addLayout(grid);
-    top->addLayout(buttons);
+    top->addLayout(sv::makeButtonRow(Button1, Button2));
 
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
     connect(TrackBar2, &QSlider::valueChanged, this, [this] { TrackBar2Change(); });
@@ -72,13 +62,8 @@ TNoiseGatefrm::TNoiseGatefrm(QWidget* parent) : QDialog(parent) {
 // The defaults are set unscaled (threshold 10); a moved threshold slider
 // gives position x 127 div 100.
 void TNoiseGatefrm::FormCreate() {
-    sv::setSliderQuietly(TrackBar1, 0, 100, 10);
-    Label5->setText(QStringLiteral("10%"));
+    sv::setGateDefaults({TrackBar1, Label5, TrackBar2, Label7, Label8, Label9});
     Threshold = 10;
-    sv::setSliderQuietly(TrackBar2, 0, 50, 2);
-    Label7->setText(QStringLiteral("50"));
-    Label8->setText(QStringLiteral("2"));
-    Label9->setText(QStringLiteral("Release/Attack Time (ms):"));
     Time = 2;
     sv::setSliderQuietly(TrackBar3, 0, 100, 0);
     Label11->setText(QStringLiteral("0%"));
@@ -86,7 +71,7 @@ void TNoiseGatefrm::FormCreate() {
 }
 
 void TNoiseGatefrm::TrackBar1Change() {
-    Threshold = TrackBar1->value() * 127 / 100;
+    Threshold = sv::gateThreshold(TrackBar1);
     Label5->setText(sv::sliderValueText(TrackBar1));
 }
 

@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,12 +26,50 @@ void makePlainButton(QAbstractButton* button) {
     }
 }
 
-void setSliderQuietly(QSlider* slider, int position) {
+void makeOkCancel(QWidget* parent, QPushButton*& ok, QPushButton*& cancel) {
+    ok = new QPushButton(QStringLiteral("&OK"), parent);
+    cancel = new QPushButton(QStringLiteral("&Cancel"), parent);
+    makePlainButton(ok);
+    makePlainButton(cancel);
+}
+
+QHBoxLayout* makeButtonRow(QPushButton* ok, QPushButton* cancel) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
+QSlider* makeTrackBar(QWidget* parent, int minimum, int maximum, int tickInterval, int position) {
+    auto* s = new QSlider(Qt::Horizontal, parent);
+    s->setRange(minimum, maximum);
+    s->setTickPosition(QSlider::TicksBelow);
+    s->setTickInterval(tickInterval);
+    s->setValue(position);
+    return s;
+}
+
+QHBoxLayout* makeScaleRow(QLabel* low, QLabel* middle, QLabel* high) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(low);
+    high->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (middle) {
+        middle->setAlignment(Qt::AlignCenter);
+        row->addWidget(middle, 1);
+        row->addWidget(high);
+    } else {
+        row->addWidget(high, 1);
+    }
+    return row;
+}
+
+void setSliderQuietly(QAbstractSlider* slider, int position) {
     const QSignalBlocker block(slider);
     slider->setValue(position);
 }
 
-void setSliderQuietly(QSlider* slider, int minimum, int maximum, int position) {
+void setSliderQuietly(QAbstractSlider* slider, int minimum, int maximum, int position) {
     const QSignalBlocker block(slider);
     slider->setRange(minimum, maximum);
     slider->setValue(position);
@@ -51,6 +91,17 @@ bool typedInteger(const QLineEdit* edit, int& value) {
     }
     value = v;
     return true;
+}
+
+int gateThreshold(const QSlider* threshold) { return threshold->value() * 127 / 100; }
+
+void setGateDefaults(const GateControls& c) {
+    setSliderQuietly(c.threshold, 0, 100, 10);
+    c.thresholdText->setText(QStringLiteral("10%"));
+    setSliderQuietly(c.time, 0, 50, 2);
+    c.timeMaximum->setText(QStringLiteral("50"));
+    c.timeText->setText(QStringLiteral("2"));
+    c.timeCaption->setText(QStringLiteral("Release/Attack Time (ms):"));
 }
 
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent) : QGroupBox(caption, parent) {

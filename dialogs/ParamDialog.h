@@ -1,7 +1,7 @@
 // What the parameter dialogs share: the modal results as the program counts
-// them, the radio group of the forms, quiet control updates, and the edit
-// box that takes a typed integer on Return (swallowing the key) or when it
-// loses the focus.
+// them, the OK/Cancel pair, track bars and their scales, the radio group of
+// the forms, quiet control updates, and the edit box that takes a typed
+// integer on Return (swallowing the key) or when it loses the focus.
 #pragma once
 #include <QGroupBox>
 #include <QObject>
@@ -12,8 +12,11 @@
 #include "platform/prompts.h"
 
 class QDialog;
+class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
+class QAbstractSlider;
 class QSlider;
 class QLabel;
 class QAbstractButton;
@@ -31,10 +34,21 @@ int showModal(QDialog& dialog);
 // Return in an edit box does only what the box's own handler does.
 void makePlainButton(QAbstractButton* button);
 
+// "&OK" and "&Cancel", both plain buttons.
+void makeOkCancel(QWidget* parent, QPushButton*& ok, QPushButton*& cancel);
+// A row holding the two buttons at its right end.
+QHBoxLayout* makeButtonRow(QPushButton* ok, QPushButton* cancel);
+
+// A horizontal track bar with its ticks below, every tickInterval positions.
+QSlider* makeTrackBar(QWidget* parent, int minimum, int maximum, int tickInterval, int position);
+// The marks under a bar: low at the left, middle centred (it may be null),
+// high at the right end.
+QHBoxLayout* makeScaleRow(QLabel* low, QLabel* middle, QLabel* high);
+
 // Sets a slider's position (and optionally its range) without running its
 // change handler: the handlers stand for the user moving the slider.
-void setSliderQuietly(QSlider* slider, int position);
-void setSliderQuietly(QSlider* slider, int minimum, int maximum, int position);
+void setSliderQuietly(QAbstractSlider* slider, int position);
+void setSliderQuietly(QAbstractSlider* slider, int minimum, int maximum, int position);
 
 // The slider value text: the position, followed by "%" when the slider's
 // maximum is 100.
@@ -43,6 +57,23 @@ QString sliderValueText(const QSlider* slider);
 // Parses a typed integer. Text that is not one is reported with the
 // standard error box and gives false; the caller keeps its value.
 bool typedInteger(const QLineEdit* edit, int& value);
+
+// The noise gate of the Noise Gate form and of the Special Effects list.
+// A moved threshold bar (0..100) gives a threshold on the 0..127 scale of
+// the samples' distance from silence.
+int gateThreshold(const QSlider* threshold);
+// The gate's opening values: threshold at 10 of 100, release/attack time at
+// 2 of 50 ms. Both positions are taken unscaled as the values (threshold
+// 10, time 2), and no change handler runs.
+struct GateControls {
+    QSlider* threshold;
+    QLabel* thresholdText;
+    QSlider* time;
+    QLabel* timeMaximum;
+    QLabel* timeText;
+    QLabel* timeCaption;
+};
+void setGateDefaults(const GateControls& c);
 
 // A group of radio buttons with an index, as the forms use them.
 class RadioGroup : public QGroupBox {

@@ -13,15 +13,11 @@ TTravellingStereofrm::TTravellingStereofrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Travelling Stereo"));
     setModal(true);
     Label1 = new QLabel(QStringLiteral("&Percent:"), this);
-    TrackBar1 = new QSlider(Qt::Horizontal, this);
-    TrackBar1->setRange(0, 100);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setTickInterval(10);
+    TrackBar1 = sv::makeTrackBar(this, 0, 100, 10, 0);
     TrackBar1->setMinimumWidth(220);
     Label1->setBuddy(TrackBar1);
     Label3 = new QLabel(QStringLiteral("0%"), this);
     Label4 = new QLabel(QStringLiteral("100%"), this);
-    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Panel1 = new QFrame(this);
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Sunken);
@@ -31,28 +27,18 @@ TTravellingStereofrm::TTravellingStereofrm(QWidget* parent) : QDialog(parent) {
     RadioGroup1 = new sv::RadioGroup(QStringLiteral("&Direction:"),
                                      {QStringLiteral("Left -> Right"), QStringLiteral("Right -> Left")}, this);
     RadioGroup1->setItemIndex(0);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    sv::makePlainButton(Button1);
-    sv::makePlainButton(Button2);
+    sv::makeOkCancel(this, Button1, Button2);
 
     auto* head = new QHBoxLayout;
     head->addWidget(Label1);
     head->addStretch(1);
     head->addWidget(Panel1);
-    auto* marks = new QHBoxLayout;
-    marks->addWidget(Label3);
-    marks->addWidget(Label4, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
     auto* top = new QVBoxLayout(this);
     top->addLayout(head);
     top->addWidget(TrackBar1);
-    top->addLayout(marks);
+    top->addLayout(sv::makeScaleRow(Label3, nullptr, Label4));
     top->addWidget(RadioGroup1);
-    top->addLayout(buttons);
+    top->addLayout(sv::makeButtonRow(Button1, Button2));
 
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });

@@ -64,8 +64,7 @@ Tconcatenatefrm::Tconcatenatefrm(QWidget* parent, std::function<void(const std::
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
     top->addLayout(buttons);
-    sb1 = new QStatusBar(this);
-    sb1->setSizeGripEnabled(false);
+    sb1 = makeToolStatusBar(this);
     top->addWidget(sb1);
 
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
@@ -165,8 +164,7 @@ void Tconcatenatefrm::Button1Click() {
         return;
 
     ConcatPlan plan;
-    sb1->showMessage(QString::fromUtf8(wavetext::kCheckingFormats));
-    sb1->repaint();
+    showProgress(sb1, QString::fromUtf8(wavetext::kCheckingFormats));
     if (!runWaveJob([&] { plan = planConcatenation(sources, target); })) return;
 
     if (!plan.pcm()) {
@@ -183,8 +181,7 @@ void Tconcatenatefrm::Button1Click() {
 
     const bool written = runWaveJob([&] {
         writeConcatenation(plan, target, [this](int64_t i, int64_t n) {
-            sb1->showMessage(QString::number(i) + "/" + QString::number(n));
-            sb1->repaint();
+            showProgress(sb1, QString::number(i) + "/" + QString::number(n));
         });
     });
     if (!written) return;

@@ -11,22 +11,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "dialogs/ParamDialog.h"
 #include "dialogs/wave_split.h"
 #include "dialogs/wave_tool_ui.h"
 #include "platform/qt/qt_prompts.h"
 
 using namespace sv;
-
-namespace {
-QSlider* makeTrackBar(QWidget* parent, int max, int tick, int position) {
-    auto* s = new QSlider(Qt::Horizontal, parent);
-    s->setRange(0, max);
-    s->setTickPosition(QSlider::TicksBelow);
-    s->setTickInterval(tick);
-    s->setValue(position);
-    return s;
-}
-} // namespace
 
 Tdiv_tracksfrm::Tdiv_tracksfrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Divide File in Tracks by Silences"));
@@ -36,14 +26,14 @@ Tdiv_tracksfrm::Tdiv_tracksfrm(QWidget* parent) : QDialog(parent) {
 
     auto* grid = new QGridLayout;
     Label3 = new QLabel(QStringLiteral("&Threshold :"), this);
-    TrackBar1 = makeTrackBar(this, 100, 10, 10);
+    TrackBar1 = makeTrackBar(this, 0, 100, 10, 10);
     Label4 = new QLabel(QStringLiteral("10%"), this);
     Label3->setBuddy(TrackBar1);
     grid->addWidget(Label3, 0, 0);
     grid->addWidget(TrackBar1, 0, 1);
     grid->addWidget(Label4, 0, 2);
     Label6 = new QLabel(QStringLiteral("&Silence Length (secs) :"), this);
-    TrackBar2 = makeTrackBar(this, 10, 1, 2);
+    TrackBar2 = makeTrackBar(this, 0, 10, 1, 2);
     Label7 = new QLabel(QStringLiteral("2\""), this);
     Label6->setBuddy(TrackBar2);
     grid->addWidget(Label6, 1, 0);
@@ -51,16 +41,8 @@ Tdiv_tracksfrm::Tdiv_tracksfrm(QWidget* parent) : QDialog(parent) {
     grid->addWidget(Label7, 1, 2);
     top->addLayout(grid);
 
-    auto* buttons = new QHBoxLayout;
-    button1 = new QPushButton(QStringLiteral("&Divide"), this);
-    button1->setAutoDefault(false);
-    SpeedButton2 = makeSpeedButton(this, "E&xit");
-    buttons->addStretch();
-    buttons->addWidget(button1);
-    buttons->addWidget(SpeedButton2);
-    top->addLayout(buttons);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setSizeGripEnabled(false);
+    top->addLayout(makeDivideRow(this, button1, SpeedButton2));
+    StatusBar1 = makeToolStatusBar(this);
     top->addWidget(StatusBar1);
 
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
@@ -89,13 +71,7 @@ void Tdiv_tracksfrm::button1Click() {
     const std::string path = ss(Edit1->text());
     const int threshold = TrackBar1->value();
     const int seconds = TrackBar2->value();
-    const bool done = runWaveJob([&] {
-        splitAtSilences(path, threshold, seconds, [this](int64_t n, int64_t) {
-            StatusBar1->showMessage(QStringLiteral("Tracks Generated = ") + QString::number(n));
-            StatusBar1->repaint();
-        });
-    });
-    if (done) ShowMessage(wavetext::kSuccess);
+    runSplitJob([&] { splitAtSilences(path, threshold, seconds, tracksGenerated(StatusBar1)); });
 }
 
 void Tdiv_tracksfrm::SpeedButton2Click() { reject(); }

@@ -66,14 +66,7 @@ Tdiv_wavs::Tdiv_wavs(QWidget* parent) : QDialog(parent) {
     middle->addLayout(sizeBox);
     top->addLayout(middle);
 
-    auto* buttons = new QHBoxLayout;
-    button1 = new QPushButton(QStringLiteral("&Divide"), this);
-    button1->setAutoDefault(false);
-    SpeedButton2 = makeSpeedButton(this, "E&xit");
-    buttons->addStretch();
-    buttons->addWidget(button1);
-    buttons->addWidget(SpeedButton2);
-    top->addLayout(buttons);
+    top->addLayout(makeDivideRow(this, button1, SpeedButton2));
 
     setRg1ItemIndex(0);
     ComboBox1->setCurrentIndex(0);
@@ -114,13 +107,12 @@ void Tdiv_wavs::Button1Click() {
     const int64_t value =
         unit == 0 && !Custom->isChecked() ? ComboBox1->currentText().toLongLong() : SpinEdit1->value();
     const std::string path = ss(Edit1->text());
-    const bool done = runWaveJob([&] {
+    runSplitJob([&] {
         splitBySize(path, static_cast<PieceUnit>(unit), value, [this](int64_t n, int64_t total) {
             Label5->setText(QString::number(n) + "/" + QString::number(total));
             Label5->repaint();
         });
     });
-    if (done) ShowMessage(wavetext::kSuccess);
 }
 
 void Tdiv_wavs::SpeedButton2Click() { reject(); }

@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "dialogs/wave_split.h"
@@ -37,6 +39,32 @@ QHBoxLayout* makeSourceRow(QWidget* parent, QLabel*& Label1, QLineEdit*& Edit1, 
     row->addWidget(Edit1, 1);
     row->addWidget(SpeedButton1);
     return row;
+}
+
+QHBoxLayout* makeDivideRow(QWidget* parent, QPushButton*& button1, QToolButton*& SpeedButton2) {
+    auto* row = new QHBoxLayout;
+    button1 = new QPushButton(QStringLiteral("&Divide"), parent);
+    button1->setAutoDefault(false);
+    SpeedButton2 = makeSpeedButton(parent, "E&xit");
+    row->addStretch();
+    row->addWidget(button1);
+    row->addWidget(SpeedButton2);
+    return row;
+}
+
+QStatusBar* makeToolStatusBar(QWidget* parent) {
+    auto* bar = new QStatusBar(parent);
+    bar->setSizeGripEnabled(false);
+    return bar;
+}
+
+void showProgress(QStatusBar* bar, const QString& text) {
+    bar->showMessage(text);
+    bar->repaint();
+}
+
+std::function<void(int64_t, int64_t)> tracksGenerated(QStatusBar* bar) {
+    return [bar](int64_t n, int64_t) { showProgress(bar, QStringLiteral("Tracks Generated = ") + QString::number(n)); };
 }
 
 bool browseInto(const FileDialogRequest& request, QLineEdit* edit) {
@@ -76,6 +104,10 @@ bool runWaveJob(const std::function<void()>& job) {
     else
         ShowMessage(refusal);
     return false;
+}
+
+void runSplitJob(const std::function<void()>& job) {
+    if (runWaveJob(job)) ShowMessage(wavetext::kSuccess);
 }
 
 } // namespace sv
