@@ -136,8 +136,10 @@ void TSVMainfrm::FormCreate() {
     mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi);
     connect(mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
-        if (!sub) return;
-        if (auto* w = qobject_cast<TSoundfrm*>(sub->widget())) w->FormActivate();
+        TSoundfrm* now = sub ? qobject_cast<TSoundfrm*>(sub->widget()) : nullptr;
+        if (lastActive_ && lastActive_ != now) lastActive_->FormDeactivate();
+        lastActive_ = now;
+        if (now) now->FormActivate();
     });
 
     Timer1 = new QTimer(this);

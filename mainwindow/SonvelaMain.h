@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPointer>
 #include <QMdiArea>
 #include <QMenu>
 #include <QProgressBar>
@@ -268,6 +269,7 @@ private:
     bool closeChildren();
     static QString barStyle(uint32_t bgr);
     bool closing_ = false;
+    QPointer<TSoundfrm> lastActive_;   // for its deactivation
     QAction* windowSeparator_ = nullptr;
     std::vector<QAction*> windowListItems_;
     std::map<std::string, std::string> buttonItem_;   // button -> its menu item

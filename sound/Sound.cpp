@@ -259,10 +259,17 @@ bool TSoundfrm::event(QEvent* e) {
 }
 
 bool TSoundfrm::FormCloseQuery() {
-    // Playback is stopped by the playback code once it exists; a window that
-    // is closing never redraws again.
+    if (Paused) parar_sonido();
+    if (Playing) parar_sonido();
+    // A window that is closing never redraws again.
     NoRedraw = true;
     return true;
+}
+
+// A paused playback ends when another window takes the focus; a running one
+// goes on.
+void TSoundfrm::FormDeactivate() {
+    if (Paused) parar_sonido();
 }
 
 void TSoundfrm::closeEvent(QCloseEvent* e) {

@@ -276,6 +276,7 @@ protected:
 public:
     // Event handlers with their form names.
     void FormActivate();
+    void FormDeactivate();
     void FormResize();
     void FormKeyPress(int key);
     bool FormCloseQuery();

@@ -345,5 +345,18 @@ TEST_F(Playback, AWindowDestroyedWhilePlayingReleasesTheDevice) {
     EXPECT_EQ(run(1000), 0u);
 }
 
+TEST_F(Playback, APausedPlayEndsWhenAnotherWindowTakesTheFocus) {
+    TSoundfrm* a = openMono8(8000);
+    main->SpeedButton16Click();
+    ASSERT_EQ(run(300), 1u);
+    main->SpeedButton14Click();
+    ASSERT_TRUE(a->Paused);
+    TSoundfrm* b = openMono8(4000);
+    main->mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
+    EXPECT_FALSE(a->Paused);
+    EXPECT_FALSE(a->Playing);
+    EXPECT_EQ(activity(), Activity::Idle);
+}
+
 } // namespace
 } // namespace sv::test
