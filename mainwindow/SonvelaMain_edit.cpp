@@ -11,7 +11,7 @@
 #include <string>
 
 #include "dialogs/CombineChannels.h"
-#include "dialogs/MixSpecial.h"
+#include "dialogs/MixWeights.h"
 #include "dialogs/ParamDialog.h"
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"

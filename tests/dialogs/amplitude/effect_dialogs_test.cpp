@@ -13,7 +13,7 @@
 
 #include "dialogs/DynamicExpander.h"
 #include "dialogs/Effects.h"
-#include "dialogs/MixSpecial.h"
+#include "dialogs/MixWeights.h"
 #include "dialogs/NoiseGate.h"
 #include "dialogs/ParamDialog.h"
 #include "dialogs/TravellingStereo.h"

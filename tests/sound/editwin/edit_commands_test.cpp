@@ -6,7 +6,7 @@
 #include <QSlider>
 #include <cerrno>
 
-#include "dialogs/MixSpecial.h"
+#include "dialogs/MixWeights.h"
 #include "platform/activity.h"
 #include "platform/settings.h"
 #include "sound/engine/clipboard_file.h"

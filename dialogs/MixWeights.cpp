@@ -1,4 +1,4 @@
-#include "dialogs/MixSpecial.h"
+#include "dialogs/MixWeights.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
