@@ -94,6 +94,15 @@ DivideResult divideChannels(const SoundBuffer& sound, const std::string& leftNam
         res.status = DivideResult::SameName;
         return res;
     }
+    const int64_t frames0 = sound.frameCount();
+    const int64_t s = std::clamp<int64_t>(sound.selectionStart, 0, frames0);
+    const int64_t l = std::clamp<int64_t>(sound.selectionLength, 0, frames0 - s);
+    const int64_t half = f.nBlockAlign / 2;
+    if (half * l > WaveFileHeader::kMaxDataBytes) {
+        res.status = DivideResult::LeftFailed;
+        res.error = EFBIG;
+        return res;
+    }
     SafeFileWriter left, right;
     if (int e = left.open(leftName)) {
         res.status = DivideResult::LeftFailed;
@@ -106,10 +115,6 @@ DivideResult divideChannels(const SoundBuffer& sound, const std::string& leftNam
         return res;   // the left writer removes its partial file
     }
 
-    const int64_t frames0 = sound.frameCount();
-    const int64_t s = std::clamp<int64_t>(sound.selectionStart, 0, frames0);
-    const int64_t l = std::clamp<int64_t>(sound.selectionLength, 0, frames0 - s);
-    const int64_t half = f.nBlockAlign / 2;
     SampleFormat mono = f;
     mono.nChannels = 1;
     mono.nBlockAlign = static_cast<uint16_t>(half);

@@ -136,6 +136,8 @@ void readWaveSamples(const std::string& path, const WaveProbe& probe, int64_t by
 }
 
 int writeWaveFile(const std::string& path, const SampleFormat& f, const uint8_t* data, int64_t bytes, bool asWav) {
+    // A wrapped size would make the file claim a fraction of its samples.
+    if (asWav && bytes > WaveFileHeader::kMaxDataBytes) return EFBIG;
     SafeFileWriter w;
     if (int e = w.open(path)) return e;
     if (asWav) {

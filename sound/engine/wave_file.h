@@ -15,6 +15,10 @@ namespace sv {
 constexpr int kWaveHeaderBytes = 44;
 
 struct WaveFileHeader {
+    // The most sample bytes a header can state: its RIFF size (36 + data)
+    // is a 32-bit count.
+    static constexpr int64_t kMaxDataBytes = int64_t(UINT32_MAX) - 36;
+
     static void build(uint8_t out[kWaveHeaderBytes], const SampleFormat& f, uint32_t dataBytes);
 };
 
@@ -45,7 +49,8 @@ void readWaveSamples(const std::string& path, const WaveProbe& probe, int64_t by
 
 // Writes a WAVE file (asWav) or headerless samples, beside the target and
 // renamed over it when complete. Returns 0, or the errno of a failure to
-// create the file; throws FileIOError for an error while writing.
+// create the file (EFBIG, before anything is created, for more samples than
+// a WAVE header can count); throws FileIOError for an error while writing.
 int writeWaveFile(const std::string& path, const SampleFormat& f, const uint8_t* data, int64_t bytes,
                   bool asWav = true);
 

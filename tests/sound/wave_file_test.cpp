@@ -97,6 +97,18 @@ TEST(WaveFile, FailedCreateLeavesOldFileIntact) {
     EXPECT_EQ(readBytes(dir.file("keep.wav")), old);
 }
 
+TEST(WaveFile, MoreSamplesThanAHeaderCountsAreRefusedBeforeAnythingIsWritten) {
+    TempExeDir dir;
+    const auto old = canonicalWave(8000, 8, 1, testSignal(8, 1, 50));
+    writeBytes(dir.file("keep.wav"), old);
+    uint8_t data[4] = {1, 2, 3, 4};
+    // Refused on the count alone: the samples are never read.
+    EXPECT_EQ(writeWaveFile(dir.file("keep.wav"), SampleFormat::pcm(8000, 8, 1), data,
+                            WaveFileHeader::kMaxDataBytes + 1),
+              EFBIG);
+    EXPECT_EQ(readBytes(dir.file("keep.wav")), old);
+}
+
 TEST(SampleFormat, EighteenBytesLittleEndian) {
     SampleFormat f = SampleFormat::pcm(44100, 16, 2);
     uint8_t b[kSampleFormatBytes];
