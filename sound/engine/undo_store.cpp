@@ -173,15 +173,20 @@ void UndoStore::completar_guardar_deshacer(int64_t newLength) {
     // The file already says so: nothing to write, nothing that can fail.
     if (!lastSaveWrote_ || paths_.empty() || newLength == lastSavedLength_) return;
     const std::string path = paths_.back();
-    uint8_t v[4];
-    putI32(v, static_cast<int32_t>(newLength));
-    File f;
-    f.f = std::fopen(path.c_str(), "r+b");
-    bool ok = f.f && std::fseek(f.f, UndoFileHeader::kNewLengthOffset, SEEK_SET) == 0 &&
-              std::fwrite(v, 1, 4, f.f) == 4;
-    if (f.f) {
-        ok = (std::fclose(f.f) == 0) && ok;
-        f.f = nullptr;
+    bool ok = false;
+    errno = EFBIG;
+    // The file keeps 32-bit frame counts; a wrapped one would splice frames.
+    if (newLength >= 0 && newLength <= INT32_MAX) {
+        uint8_t v[4];
+        putI32(v, static_cast<int32_t>(newLength));
+        File f;
+        f.f = std::fopen(path.c_str(), "r+b");
+        ok = f.f && std::fseek(f.f, UndoFileHeader::kNewLengthOffset, SEEK_SET) == 0 &&
+             std::fwrite(v, 1, 4, f.f) == 4;
+        if (f.f) {
+            ok = (std::fclose(f.f) == 0) && ok;
+            f.f = nullptr;
+        }
     }
     if (!ok) {
         // Its stored length no longer matches the sound: undoing it would

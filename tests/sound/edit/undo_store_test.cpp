@@ -339,3 +339,16 @@ TEST(UndoStoreFailure, FailedCompletionDropsTheUntrustworthyStep) {
     EXPECT_EQ(store.menuCaption(), "&Undo Echo");
     EXPECT_EQ(store.description(), "Echo");
 }
+
+TEST(UndoStoreFailure, NewLengthBeyondThirtyTwoBitsDropsTheStep) {
+    test::TempExeDir dir;
+    UndoStore store(dir.path());
+    SoundBuffer s = makeSound(8, 1, 30);
+    s.setSelection(0, 3);
+    store.guardar_deshacer("Echo", 3, false, s);
+    store.guardar_deshacer("Paste", 3, false, s);
+    // Stored as 32 bits this would read back as 5 frames.
+    EXPECT_THROW(store.completar_guardar_deshacer((int64_t(1) << 32) + 5), FileIOError);
+    EXPECT_EQ(store.stepCount(), 1u);
+    EXPECT_EQ(store.menuCaption(), "&Undo Echo");
+}
