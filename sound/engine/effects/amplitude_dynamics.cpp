@@ -159,7 +159,8 @@ bool distortion(SoundBuffer& s, int32_t threshold, int32_t percent, const Operat
 bool expander(SoundBuffer& s, int32_t threshold, int32_t percent, const OperationContext& ctx) {
     Span sp;
     if (!fx::beginEffect(s, ctx, undo_words::expander, sp)) return false;
-    const double g = (100 + percent) / 100.0;
+    // In double: 100 + a percent near the int32 limit would overflow.
+    const double g = (100.0 + percent) / 100.0;
     dispatchLayout(s.format, [&](auto tag, auto) {
         using T = decltype(tag);
         const int64_t t = sizeof(T) == 1 ? threshold : 256 * int64_t(threshold);

@@ -198,3 +198,10 @@ TEST(Expander, ZeroPercentChangesNothing) {
     ASSERT_TRUE(expander(s, 1, 0, rec.context()));
     EXPECT_EQ(values(s), (std::vector<int>{-32767, -300, 0, 12345, 32767}));
 }
+
+TEST(Expander, HugePercentSaturatesAwayFromTheThreshold) {
+    SoundBuffer s = makeSound(16, 1, {5000, -5000, 1000});
+    Recorder rec;
+    ASSERT_TRUE(expander(s, 10, INT32_MAX, rec.context()));
+    EXPECT_EQ(values(s), (std::vector<int>{32767, -32767, 1000}));
+}
