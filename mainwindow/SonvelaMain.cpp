@@ -301,18 +301,45 @@ void TSVMainfrm::habilitar_botones() {
     } else if (mdi->activeSubWindow() && !w) {
         return;  // another kind of child: nothing changes
     }
+    // With a sound window the transport buttons stay as playback set them.
     const bool loaded = SoundLoaded;
     const bool selected = w && w->SelectionLength != 0;
     const bool E = idle && child && selected && loaded;
-    (void)E;
+    const bool stereo = w && w->IsStereo();
     for (const char* n : {"SpeedButton10", "SpeedButton7", "SpeedButton8", "CombineChannels_SB", "Divide_SB",
                           "Concatenate_SB", "Colors_SB", "Volume_SB", "Grid_SB", "Websites_SB",
                           "Divideintotracks_SB"})
         enableButton(n, notPlaying);
+    for (const char* n :
+         {"SpeedButton5", "SpeedButton1", "speedzoom", "SpeedButton13", "SpeedButton34", "SpeedButton35",
+          "SpeedButton2", "SpeedButton11", "SpeedButton19", "SpeedButton20", "SpeedButton21", "SpeedButton22",
+          "SpeedButton23", "SpeedButton29", "SpeedButton9", "CustomizedFilterSB", "SpeedButton24", "SpeedButton28",
+          "SpeedButton30", "SpeedButton25", "SpeedButton26", "SpeedButton27", "SpeedButton31", "SpeedButton45",
+          "SpeedButton32", "SpeedButton33", "SpeedButton12", "Trim_SB", "SelectNone_SB", "Invert_SB",
+          "RemoveOffset_SB", "Flange_SB", "ImprovedMedian_SB", "Average_SB", "TopHat_SB", "DifferenceFilter_SB",
+          "EdgeEnhancement_SB", "Uniform_SB", "Gaussian_SB", "Speckle_SB", "STSA_SB", "Wavelet_SB", "Pink_SB",
+          "Histogram_SB", "ZoomInto_SB", "NoiseGate_SB"})
+        enableButton(n, E);
+    for (const char* n : {"InvertChannels_SB", "DivideChannels_SB", "TravellingStereo_SB"})
+        enableButton(n, E && stereo);
+    const bool clip = idle && child && loaded && fileExists(ExeDir + "wavecopy.tmp");
+    for (const char* n : {"SpeedButton3", "SpeedButton4", "PasteAsNew_SB", "MixSpecial_SB"}) enableButton(n, clip);
+    enableButton("SpeedButton18", idle && child && w && w->habilitomenuundo());
     enableButton("SpeedButton6", idle && child && loaded && !SaveDisabled);
     for (const char* n : {"SaveAs_SB", "FileInfo_SB", "CloseActive_SB", "CloseAll_SB", "Print_SB", "Resample_SB",
                           "ZoomIn_SB", "ZoomOut_SB", "SampleInfo_SB"})
         enableButton(n, idle && child && loaded);
+    enableButton("SelectAll_SB", idle && child);
+    enableButton("Loop_SB", idle);
+    // Two buttons show the check of their menu item as their down state.
+    const std::pair<const char*, const char*> downs[] = {{"Grid_SB", "ViewGrid1"}, {"Vumeters_SB", "ViewVumeters1"}};
+    for (const auto& [b, i] : downs) {
+        QToolButton* button = this->button(b);
+        QAction* a = item(i);
+        if (!button || !a) continue;
+        button->setCheckable(true);
+        button->setChecked(a->isChecked());
+    }
     for (auto& hook : enablingHooks) hook(idle, child, w);
 }
 

@@ -246,6 +246,51 @@ public:
     // ---- transport and meters (end) ----
 
     // ---- navigation and control state (begin) ----
+    // (mainwindow/SonvelaMain_nav.cpp) Key presses in the zoom (Edit2),
+    // start (Edit4) and length (Edit3) boxes, by character: 13 for Enter
+    // (space counts as Enter). True when the key was used up.
+    bool Edit2KeyPress(int key);
+    bool Edit4KeyPress(int key);
+    bool Edit3KeyPress(int key);
+    void Edit4Exit();
+    void Edit3Exit();
+    void Edit4Change();   // ms1 follows the start box
+    void Edit3Change();   // ms2 follows the length box
+    // Space in a box plays, or stops what plays.
+    void key_space();
+    // The spin buttons beside the boxes (1 zoom, 3 start, 2 length).
+    QWidget* SpinButton1 = nullptr;
+    QWidget* SpinButton2 = nullptr;
+    QWidget* SpinButton3 = nullptr;
+    void SpinButton1UpClick();
+    void SpinButton1DownClick();
+    void SpinButton2UpClick();
+    void SpinButton2DownClick();
+    void SpinButton3UpClick();
+    void SpinButton3DownClick();
+    // Zoom: the selection to the window, in, out.
+    void speedzoomClick();
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    // "&Zero Crossing": the start's and the end's direction.
+    void zeroCrossingCommand(char startMode, char endMode);
+    void Inward1Click() { zeroCrossingCommand('r', 'l'); }
+    void Outward1Click() { zeroCrossingCommand('l', 'r'); }
+    void TotheLeft1Click() { zeroCrossingCommand('l', 'l'); }
+    void TotheRight1Click() { zeroCrossingCommand('r', 'r'); }
+    void Begintotheleft1Click() { zeroCrossingCommand('l', 'n'); }
+    void Endtotheleft1Click() { zeroCrossingCommand('n', 'l'); }
+    void BegintotheRight1Click() { zeroCrossingCommand('r', 'n'); }
+    void EndtotheRight1Click() { zeroCrossingCommand('n', 'r'); }
+    // "&Go to ...", select all and none, the sample report.
+    void CursorPosition1Click();
+    void Begin1Click();
+    void End1Click();
+    void Seleccionartodo1Click();
+    void SelectNone1Click();
+    void CurrentSampleValue1Click();
+    // Which parts of the window's top show at its width.
+    void FormResize();
     // ---- navigation and control state (end) ----
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/SonvelaMain_edit.h"
+#include "mainwindow/SonvelaMain_nav.h"
 #include "mainwindow/SonvelaMain_transport.h"
 #include "mainwindow/SonvelaMain_effects.h"
 #include "mainwindow/SonvelaMain_filters.h"
@@ -11,6 +12,7 @@
 void installCommands(TSVMainfrm* main) {
     installFileCommands(main);
     installEditCommands(main);
+    installNavigationCommands(main);
     installTransportCommands(main);
     installFileToolCommands(main);
     installRecordCommands(main);

@@ -69,7 +69,6 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
         b->setObjectName(name);
         b->setText(text);
         b->setAutoRaise(true);
-        b->hide();  // shown once the navigation commands are wired
     };
     mk(boto_selectall, "boto_selectall", "Select All");
     mk(boto_selectnone, "boto_selectnone", "None");
@@ -78,6 +77,7 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
     mk(boto_gotoend, "boto_gotoend", ">|");
     mk(boto_zoomin, "boto_zoomin", "+");
     mk(boto_zoomout, "boto_zoomout", "-");
+    setupSelection();   // hints, handlers, which buttons show; the mouse
 
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int) {
         if (!NoRedraw && !inScrollSync_) ScrollBar1Scroll();

@@ -166,6 +166,84 @@ public:
     // ---- display (end) ----
 
     // ---- selection and navigation (begin) ----
+    // The mouse (sound/Sound_select.cpp). The form handlers take x, y in the
+    // window's coordinates, the Shape1 handlers relative to the selection
+    // rectangle. Every frame they derive goes through setSelection.
+    void FormMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, int x, int y);
+    void FormMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x, int y);
+    void Shape1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, int x, int y);
+    void Shape1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x, int y);
+    void FormMouseWheelDown();   // zooms in
+    void FormMouseWheelUp();     // zooms out
+    void StatusBar1MouseMove();
+    void StatusBar1DblClick() { seleccionar_todo(); }
+
+    void seleccionar_todo();
+    void selectnone();
+    void posicion_cursor();
+    void posicion_begin();
+    void posicion_end();
+    void boto_gotobeginClick() { posicion_begin(); }
+    void boto_gotocursorClick() { posicion_cursor(); }
+    void boto_gotoendClick() { posicion_end(); }
+    void boto_selectallClick() { seleccionar_todo(); }
+    void boto_selectnoneClick() { selectnone(); }
+    void boto_zoominClick();
+    void boto_zoomoutClick();
+
+    // Moves the selection's edges to zero crossings: 'l' left, 'r' right,
+    // 'n' leaves that edge.
+    void zerocrossing(char startMode, char endMode);
+    // Shows the value of the sample at the cursor.
+    void CurrentSampleValue();
+
+    // A selection dragged (Ctrl + drag of the rectangle) from `source`. The
+    // DragOver handlers answer whether a drop is accepted here; a drop asks
+    // what to do with TDraganddropfrm and pastes, mixes or moves.
+    bool FormDragOver(TSoundfrm* source);
+    bool Shape1DragOver(TSoundfrm* source);
+    void FormDragDrop(TSoundfrm* source, int x, int y);
+    void Shape1DragDrop(TSoundfrm* source, int x, int y);
+    // The selection as a new sound window (a drop on the main window).
+    void ferDragAsNew();
+    // The sound window a drag carrying the selection mime type comes from,
+    // or null (also when that window has gone).
+    static TSoundfrm* selectionDragSource(const class QMimeData* data, QObject* source);
+    // The mime data of a drag of this window's selection.
+    class QMimeData* selectionDragData();
+    // Runs the drag instead of QDrag::exec when set (tests).
+    static inline std::function<void(TSoundfrm*)> dragStartHook;
+
+    // Writes the selection to the main window's boxes, updates the enabling
+    // and places the cursor line and the rectangle from the fields.
+    void showSelection();
+    // The frame under a column of the form, clamped to the sound.
+    int64_t frameAtX(int x) const;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    // Called once by the constructor: mouse tracking, drops, the seven
+    // status-bar buttons.
+    void setupSelection();
+    void placeSelectionLines();
+    void setStatusButtonsShown(bool shown);
+    bool loopGuard() const;
+    bool overShape(const QPoint& p) const;
+    void startSelectionDrag();
+    enum class Press { None, Form, Shape };
+    Press press_ = Press::None;
+    QPoint dragOrigin_;
+    bool dragPending_ = false;
+public:
     // ---- selection and navigation (end) ----
 
     // ---- playback (begin) ----
