@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QSignalBlocker>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -186,7 +185,7 @@ void TSoundfrm::Shape1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mo
     }
 }
 
-// Drag-selecting. `x` is in the window's coordinates; `overShape` tells the
+// Drag-selecting. `x` is in the window's coordinates; `fromShape` tells the
 // rectangle's own rule apart: left of the anchor it collapses the selection
 // to a cursor instead of restarting it one column wide.
 static void dragSelect(TSoundfrm& w, int x, bool fromShape) {
