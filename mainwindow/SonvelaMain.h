@@ -293,6 +293,12 @@ public:
     void FormResize();
     // ---- navigation and control state (end) ----
 
+    // ---- CD player (begin) ----
+    // ---- CD player (end) ----
+
+    // ---- conversion (begin) ----
+    // ---- conversion (end) ----
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;

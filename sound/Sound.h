@@ -345,6 +345,18 @@ public:
     void karaoke();
     // ---- spectral operations (end) ----
 
+    // ---- other file formats (begin) ----
+    // ---- other file formats (end) ----
+
+    // ---- filters, noise and analysis (begin) ----
+    // ---- filters, noise and analysis (end) ----
+
+    // ---- time, rate and delay effects (begin) ----
+    // ---- time, rate and delay effects (end) ----
+
+    // ---- advanced filter (begin) ----
+    // ---- advanced filter (end) ----
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
