@@ -173,6 +173,9 @@ bool TSoundfrm::deshacer() {
         if (SVMainfrm) SVMainfrm->habilitar_botones();
         return false;
     }
+    // A step of the same length is written back into the same buffer, over
+    // the frames it now selects: the display's summary cannot see that.
+    if (!o.whole && !o.lengthChanged) samplesChanged(SelectionStart, SelectionLength);
     FileSize = FrameCount() * SampleFormat.nBlockAlign + 44;
     updateStatusPanels();
     if (SVMainfrm) SVMainfrm->SoundLength = FrameCount();

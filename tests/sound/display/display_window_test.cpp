@@ -366,6 +366,36 @@ TEST_F(DisplayTest, LongSoundThroughTheSummaryMatchesAfterAnnouncedEdits) {
     EXPECT_EQ(pixel(w, 11, H / 2 - 127 * H / 256), back);
 }
 
+TEST_F(DisplayTest, LongSoundShowsAnEffectAndItsUndoOverTheSameBuffer) {
+    // A loud stretch inside whole summary blocks of column 10, away from its
+    // ragged ends; an effect over it and its undo both write into the same
+    // buffer.
+    TSoundfrm* w = constant(16, 1, 2000000, 0);
+    w->mostrar_sonido(1000000);
+    ASSERT_GE(w->Zoom, DisplaySummary::kMinZoom);
+    const int64_t first = (10 * w->Zoom / DisplaySummary::kBlockFrames + 1) * DisplaySummary::kBlockFrames;
+    const int64_t frames = 2 * DisplaySummary::kBlockFrames;
+    ASSERT_LE(first + frames, 11 * w->Zoom);
+    for (int64_t f = first; f < first + frames; ++f) {
+        w->Sound.frame(f)[0] = 0x40;
+        w->Sound.frame(f)[1] = 0x1F;
+    }
+    w->samplesChanged(first, frames);
+    w->mostrar_sonido(w->Zoom);
+    const int H = w->WaveBitmap.height();
+    auto columnsMatch = [&](int a, int b) {
+        for (int y = 0; y < H; ++y)
+            if (pixel(w, a, y) != pixel(w, b, y)) return false;
+        return true;
+    };
+    ASSERT_FALSE(columnsMatch(9, 10));
+    w->setSelection(first, frames);
+    w->forzar_silencio();
+    EXPECT_TRUE(columnsMatch(9, 10));
+    ASSERT_TRUE(w->deshacer());
+    EXPECT_FALSE(columnsMatch(9, 10));
+}
+
 // Waits for the window's layout (FormActivate, FormResize) to leave the
 // scroll bar's visibility to the redraw: today it shows the bar again after
 // a fitted sound was drawn.
