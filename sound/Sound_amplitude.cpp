@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/prompts.h"
 #include "sound/Sound.h"
+#include "sound/display_state.h"
 #include "sound/engine/effects/amplitude.h"
 
 using namespace sv;
@@ -57,6 +58,7 @@ bool runAmplitude(TSoundfrm* w, bool redrawAlways, Op&& op) {
         // The effects work in place on the selection: only its frames need
         // a new summary for the display.
         w->samplesChanged(first, frames);
+        w->displayState().changeAnnounced = true;
         w->afterEdit(oldBytes);
     } else if (redrawAlways) {
         w->mostrar_sonido(w->Zoom);

@@ -11,19 +11,10 @@
 #include "sound/Sound.h"
 #include "sound/WaveCanvas.h"
 #include "sound/display_paint.h"
+#include "sound/display_state.h"
 #include "sound/engine/display_columns.h"
 
 using namespace sv;
-
-struct TSoundfrm::DisplayState {
-    DisplaySummary summary;
-    // Frames per scroll-bar step: 1 unless the scrollable range passes
-    // what the bar's int can count.
-    int64_t scrollUnit = 1;
-    bool overlaysFollowed = false;
-    std::vector<ColumnRange> ranges;   // reused from one redraw to the next
-    std::vector<ColumnSpan> spans;
-};
 
 TSoundfrm::DisplayState& TSoundfrm::displayState() {
     if (!display_) display_ = std::make_shared<DisplayState>();

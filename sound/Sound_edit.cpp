@@ -15,6 +15,7 @@
 #include "platform/prompts.h"
 #include "platform/qt/qt_prompts.h"
 #include "sound/Sound.h"
+#include "sound/display_state.h"
 #include "sound/engine/clipboard_file.h"
 #include "sound/engine/edit_ops.h"
 
@@ -60,8 +61,11 @@ void TSoundfrm::showUndoCaption() {
 void TSoundfrm::afterEdit(int64_t oldBytes, bool redraw) {
     Modified = true;
     // Edits in place (mix, effects, filters) keep the buffer's length: the
-    // display's summary cannot see them by itself.
-    if (int64_t(Sound.bytes.size()) == oldBytes) allSamplesChanged();
+    // display's summary cannot see them by itself, unless the edit has
+    // named the frames it changed.
+    DisplayState& ds = displayState();
+    if (int64_t(Sound.bytes.size()) == oldBytes && !ds.changeAnnounced) allSamplesChanged();
+    ds.changeAnnounced = false;
     showUndoCaption();
     FileSize += int64_t(Sound.bytes.size()) - oldBytes;
     updateStatusPanels();
