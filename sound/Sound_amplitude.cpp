@@ -3,30 +3,22 @@
 // selection (sound/engine/effects/amplitude.h) and shows the outcome.
 #include <QProgressBar>
 
-#include <exception>
-#include <new>
-#include <string>
-
 #include "dialogs/AmplifyVolume.h"
 #include "dialogs/FadeInOut.h"
 #include "dialogs/TravellingStereo.h"
-#include "platform/activity.h"
-#include "platform/files.h"
-#include "platform/prompts.h"
 #include "sound/Sound.h"
 #include "sound/display_state.h"
 #include "sound/engine/effects/amplitude.h"
+#include "sound/operation_failure.h"
 
 using namespace sv;
 
 namespace {
 
-// Runs one engine call under the busy state and turns its outcome into the
-// window's state. The message box comes up only once the busy state is
-// over, and no exception reaches the event loop. An effect that fails after
-// its undo step was written may have changed samples already: the window
-// then shows the sound as it is and counts it as modified, so that nothing
-// changes unseen and the step can take it back.
+// Runs one engine call and turns its outcome into the window's state. An
+// effect that fails after its undo step was written may have changed
+// samples already: the window then shows the sound as it is and counts it
+// as modified, so that nothing changes unseen and the step can take it back.
 template <typename Op>
 bool runAmplitude(TSoundfrm* w, bool redrawAlways, Op&& op) {
     const int64_t oldBytes = int64_t(w->Sound.bytes.size());
@@ -34,24 +26,10 @@ bool runAmplitude(TSoundfrm* w, bool redrawAlways, Op&& op) {
     const int64_t first = w->SelectionStart;
     const int64_t frames = w->SelectionLength;
     bool changed = false;
-    bool failed = false;
-    std::string text;
-    try {
-        BusyGuard busy;
-        changed = op(w->editContext());
-    } catch (const FileIOError& e) {
-        failed = true;
-        text = e.what();
-    } catch (const std::bad_alloc&) {
-        failed = true;
-        text = "Not enough memory for this operation.";
-    } catch (const std::exception& e) {
-        failed = true;
-        text = e.what();
-    }
-    if (failed) {
+    const OperationFailure f = attemptOperation([&] { changed = op(w->editContext()); });
+    if (f.failed) {
         w->ProgressBar1->hide();
-        prompts().messageBox(applicationTitle(), text, Buttons::Ok, Icon::Error);
+        reportFailure(f);
         changed = w->Undo && w->Undo->counter() != oldCounter;
     }
     if (changed) {
@@ -63,7 +41,7 @@ bool runAmplitude(TSoundfrm* w, bool redrawAlways, Op&& op) {
     } else if (redrawAlways) {
         w->mostrar_sonido(w->Zoom);
     }
-    return changed && !failed;
+    return changed && !f.failed;
 }
 
 } // namespace

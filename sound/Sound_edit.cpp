@@ -5,48 +5,19 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "dialogs/DivideChannels.h"
 #include "mainwindow/SonvelaMain.h"
-#include "platform/activity.h"
-#include "platform/files.h"
 #include "platform/prompts.h"
 #include "platform/qt/qt_prompts.h"
 #include "sound/Sound.h"
 #include "sound/display_state.h"
 #include "sound/engine/clipboard_file.h"
 #include "sound/engine/edit_ops.h"
+#include "sound/operation_failure.h"
 
 using namespace sv;
-
-namespace {
-
-// An engine error, kept to be shown once the busy state is over (the
-// message box must not come up under the hourglass).
-struct Failure {
-    bool failed = false;
-    std::string text;
-};
-
-template <typename Fn>
-Failure attempt(Fn&& fn) {
-    Failure f;
-    try {
-        BusyGuard busy;
-        fn();
-    } catch (const FileIOError& e) {
-        f = {true, e.what()};
-    } catch (const std::bad_alloc&) {
-        f = {true, "Not enough memory for this operation."};
-    }
-    return f;
-}
-
-void report(const Failure& f) { prompts().messageBox(applicationTitle(), f.text, Buttons::Ok, Icon::Error); }
-
-} // namespace
 
 // The undo item names the step now on top. A disabled history leaves the
 // item as the options set it ("&Undo DISABLED").
@@ -86,10 +57,10 @@ bool TSoundfrm::runEdit(bool redraw, const std::function<bool()>& edit) {
     const int64_t oldBytes = int64_t(Sound.bytes.size());
     const int32_t oldCounter = Undo ? Undo->counter() : 0;
     bool done = false;
-    const Failure f = attempt([&] { done = edit(); });
+    const OperationFailure f = attemptOperation([&] { done = edit(); });
     if (f.failed) {
         ProgressBar1->hide();
-        report(f);
+        reportFailure(f);
         done = int64_t(Sound.bytes.size()) != oldBytes || (Undo && Undo->counter() != oldCounter);
     }
     if (done) afterEdit(oldBytes, redraw);
@@ -98,8 +69,8 @@ bool TSoundfrm::runEdit(bool redraw, const std::function<bool()>& edit) {
 
 bool TSoundfrm::copiar() {
     bool done = false;
-    const Failure f = attempt([&] { done = copySelection(Sound, clipboardPath()); });
-    if (f.failed) report(f);
+    const OperationFailure f = attemptOperation([&] { done = copySelection(Sound, clipboardPath()); });
+    if (f.failed) reportFailure(f);
     if (SVMainfrm) SVMainfrm->habilitar_botones();
     return done;
 }
@@ -133,9 +104,9 @@ bool TSoundfrm::mezclar(double clipWeight, double soundWeight) { return clipEdit
 // its undo history as they were.
 bool TSoundfrm::clipEdit(bool mix, double clipWeight, double soundWeight) {
     std::unique_ptr<ClipboardFile> clip;
-    const Failure opened = attempt([&] { clip = std::make_unique<ClipboardFile>(clipboardPath()); });
+    const OperationFailure opened = attemptOperation([&] { clip = std::make_unique<ClipboardFile>(clipboardPath()); });
     if (opened.failed) {
-        report(opened);
+        reportFailure(opened);
         return false;
     }
     const ClipFit fit = clipFit(Sound, IsNew, clip->format());
@@ -166,10 +137,10 @@ bool TSoundfrm::clipEdit(bool mix, double clipWeight, double soundWeight) {
 bool TSoundfrm::deshacer() {
     if (!Undo) return false;
     UndoOutcome o;
-    const Failure f = attempt([&] { o = Undo->deshacer(Sound); });
+    const OperationFailure f = attemptOperation([&] { o = Undo->deshacer(Sound); });
     if (f.failed) {
         // The sound is as it was; the step stays for another try.
-        report(f);
+        reportFailure(f);
         return false;
     }
     showUndoCaption();
@@ -210,9 +181,9 @@ bool TSoundfrm::DivideChannels() {
         right = ss(dialog.RightEdit->text());
     }
     DivideResult r;
-    const Failure f = attempt([&] { r = divideChannels(Sound, left, right); });
+    const OperationFailure f = attemptOperation([&] { r = divideChannels(Sound, left, right); });
     if (f.failed) {
-        report(f);
+        reportFailure(f);
         return false;
     }
     if (r.status != DivideResult::Ok) {
@@ -226,9 +197,9 @@ bool TSoundfrm::DivideChannels() {
 bool TSoundfrm::CombineChannels(const std::string& leftName, const std::string& rightName) {
     SoundBuffer s;
     CombineResult r;
-    const Failure f = attempt([&] { r = combineChannels(leftName, rightName, s); });
+    const OperationFailure f = attemptOperation([&] { r = combineChannels(leftName, rightName, s); });
     if (f.failed || r.status != CombineResult::Ok) {
-        if (f.failed) report(f);
+        if (f.failed) reportFailure(f);
         else ShowMessage(r.message(leftName, rightName));
         // Nothing to save: the window goes without a question.
         CloseHandled = true;

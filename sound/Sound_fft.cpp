@@ -1,41 +1,35 @@
 // Spectral operations of a sound window, through the block engine.
 #include <QApplication>
 
-#include <stdexcept>
-
-#include "mainwindow/SonvelaMain.h"
-#include "platform/activity.h"
-#include "platform/files.h"
-#include "platform/prompts.h"
-#include "platform/qt/qt_prompts.h"
 #include "sound/Sound.h"
 #include "sound/engine/fft/transformar.h"
 #include "sound/fft_state.h"
+#include "sound/operation_failure.h"
 
 using namespace sv;
 
-// Runs one engine call and turns its outcome into the window's state: the
-// engine never shows anything, and no exception may reach the event loop.
+// Runs one engine call and turns its outcome into the window's state. A
+// block error is announced with a beep as well; when it came after the undo
+// step was written the samples may have changed, and the sound is shown as
+// modified.
 template <typename Op>
 static void runSpectral(TSoundfrm* w, Op&& op) {
     const int64_t before = int64_t(w->Sound.bytes.size());
     bool changed = false;
-    try {
-        changed = op(w->editContext());
-    } catch (const FftBlockError& e) {
-        setActivity(Activity::Idle);
+    bool blockError = false;
+    const OperationFailure f = attemptOperation([&] {
+        try {
+            changed = op(w->editContext());
+        } catch (const FftBlockError& e) {
+            blockError = true;
+            changed = e.stepTaken();
+            throw;
+        }
+    });
+    if (f.failed) {
         w->ProgressBar1->hide();
-        QApplication::beep();
-        prompts().messageBox(applicationTitle(), e.what(), Buttons::Ok, Icon::Error);
-        changed = e.stepTaken();
-    } catch (const FileIOError& e) {
-        setActivity(Activity::Idle);
-        w->ProgressBar1->hide();
-        prompts().messageBox(applicationTitle(), e.what(), Buttons::Ok, Icon::Error);
-    } catch (const std::exception& e) {
-        setActivity(Activity::Idle);
-        w->ProgressBar1->hide();
-        prompts().messageBox(applicationTitle(), e.what(), Buttons::Ok, Icon::Error);
+        if (blockError) QApplication::beep();
+        reportFailure(f);
     }
     if (changed) w->afterEdit(before);
     else w->mostrar_sonido(w->Zoom);
