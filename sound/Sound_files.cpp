@@ -1,28 +1,39 @@
 // Reading and writing WAVE files in a sound window.
-#include <QMdiSubWindow>
-
-#include <cerrno>
-#include <cstring>
-
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"
-#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/qt/qt_prompts.h"
 #include "sound/Sound.h"
 #include "sound/engine/wave_file.h"
+#include "sound/operation_failure.h"
 
 using namespace sv;
 
 namespace {
 const char* kOpenError = "Error opening file";
 const char* kCorrupted = "Format seems corrupted. Do you want to continue opening the waveform?";
-// The data size field of a WAVE file is 32 bits wide.
-constexpr int64_t kMaxWaveData = int64_t(UINT32_MAX) - 36;
 
-void reportIOError(const FileIOError& e) {
-    prompts().messageBox(applicationTitle(), e.what(), Buttons::Ok, Icon::Error);
+void tooLong() {
+    prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
+}
+
+// Writes the samples, reporting a failure once the busy state is over; true
+// when the whole file was written.
+bool writeSamples(const std::string& name, const SampleFormat& format, const uint8_t* data, int64_t bytes,
+                  bool asWav) {
+    int err = 0;
+    const OperationFailure f = attemptOperation([&] { err = writeWaveFile(name, format, data, bytes, asWav); });
+    if (f.failed) {
+        reportFailure(f);
+        return false;
+    }
+    if (err) {
+        prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
+                             Buttons::Ok, Icon::Warning);
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -78,7 +89,6 @@ int TSoundfrm::seleccionar_wav(const std::string& name) {
 }
 
 void TSoundfrm::abrir_sonido(const std::string& name) {
-    BusyGuard busy;
     if (SVMainfrm) SVMainfrm->SaveDisabled = false;
     CloseHandled = false;
     WaveProbe pr = probeWave(name);
@@ -115,13 +125,14 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
             return;
         }
     }
-    try {
-        readWaveSamples(name, pr, pr.dataBytes(true), Sound);
-    } catch (const FileIOError& e) {
-        reportIOError(e);
+    const OperationFailure f = attemptOperation([&] { readWaveSamples(name, pr, pr.dataBytes(true), Sound); });
+    if (f.failed) {
+        reportFailure(f);
         closeFailedOpen();
         return;
     }
+    // Drawing a long sound takes a while too.
+    BusyGuard busy;
     bool readOnly = CloseHandled;
     FileSize = pr.fileSize;
     IsNew = false;
@@ -135,10 +146,8 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
     Zoom = FitZoom = FrameCount() / waveWidth() + 1;
     applyPreferredZoom();
     if (SVMainfrm) SVMainfrm->Edit2->setText(QString::number(Zoom));
-    if (SampleFormat.nAvgBytesPerSec != uint32_t(SampleFormat.nBlockAlign) * SampleFormat.nSamplesPerSec)
-        SampleFormat.nAvgBytesPerSec = uint32_t(SampleFormat.nBlockAlign) * SampleFormat.nSamplesPerSec;
+    SampleFormat.nAvgBytesPerSec = uint32_t(SampleFormat.nBlockAlign) * SampleFormat.nSamplesPerSec;
     updateStatusPanels();
-    ActualitzarOpcions();
     SoundLoaded = true;
     if (SVMainfrm) SVMainfrm->SoundLoaded = true;
     CloseHandled = readOnly;
@@ -149,22 +158,11 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
 bool TSoundfrm::guardar_como(const std::string& nameIn, bool asWav) {
     const std::string name = forceExtension(nameIn, asWav ? ".wav" : ".raw");
     const int64_t bytes = FrameCount() * SampleFormat.nBlockAlign;
-    if (asWav && bytes > kMaxWaveData) {
-        prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
+    if (asWav && bytes > WaveFileHeader::kMaxDataBytes) {
+        tooLong();
         return false;
     }
-    BusyGuard busy;
-    try {
-        int err = writeWaveFile(name, SampleFormat, Sound.bytes.data(), bytes, asWav);
-        if (err) {
-            prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
-                                 Buttons::Ok, Icon::Warning);
-            return false;
-        }
-    } catch (const FileIOError& e) {
-        reportIOError(e);
-        return false;
-    }
+    if (!writeSamples(name, SampleFormat, Sound.bytes.data(), bytes, asWav)) return false;
     // Only a complete file counts as saved.
     IsNew = false;
     Modified = false;
@@ -179,22 +177,10 @@ bool TSoundfrm::guardar_como(const std::string& nameIn, bool asWav) {
 
 bool TSoundfrm::guardar_seleccion(const std::string& nameIn) {
     const std::string name = forceExtension(nameIn, ".wav");
-    BusyGuard busy;
     const int64_t bytes = SelectionLength * SampleFormat.nBlockAlign;
-    if (bytes > kMaxWaveData) {
-        prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
+    if (bytes > WaveFileHeader::kMaxDataBytes) {
+        tooLong();
         return false;
     }
-    try {
-        int err = writeWaveFile(name, SampleFormat, Sound.frame(SelectionStart), bytes, true);
-        if (err) {
-            prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
-                                 Buttons::Ok, Icon::Warning);
-            return false;
-        }
-    } catch (const FileIOError& e) {
-        reportIOError(e);
-        return false;
-    }
-    return true;
+    return writeSamples(name, SampleFormat, Sound.frame(SelectionStart), bytes, true);
 }
