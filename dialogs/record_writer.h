@@ -8,12 +8,12 @@
 
 #include "platform/files.h"
 #include "sound/engine/sample_format.h"
+#include "sound/engine/wave_file.h"
 
 namespace sv {
 
-// The most data bytes a WAVE file can describe: the RIFF size (data + 36)
-// is a 32-bit count.
-constexpr uint64_t kMaxWaveDataBytes = 0xFFFFFFFFull - 36;
+// The most data bytes a take can hold.
+constexpr uint64_t kMaxWaveDataBytes = WaveFileHeader::kMaxDataBytes;
 
 // The WAVE file of one take. It is written beside its target and renamed
 // over it when the take is finished, so a take that fails never destroys a

@@ -50,7 +50,7 @@ ConcatPlan planConcatenation(const std::vector<std::string>& sources, const std:
         plan.totalBytes += s.dataBytes;
         plan.sources.push_back(std::move(s));
     }
-    if (plan.totalBytes > kMaxWaveDataBytes) throw WaveToolError(wavetext::kConcatTooLarge);
+    if (plan.totalBytes > WaveFileHeader::kMaxDataBytes) throw WaveToolError(wavetext::kConcatTooLarge);
     return plan;
 }
 

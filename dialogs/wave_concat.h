@@ -28,9 +28,6 @@ extern const char* const kOnlyWavAccepted;  // followed by CR and the file name
 std::string formatDiffers(const std::string& file, const std::string& first);
 } // namespace wavetext
 
-// The largest data size a WAVE header can state (its RIFF size is 36 more).
-constexpr int64_t kMaxWaveDataBytes = int64_t(0xFFFFFFFFu) - 36;
-
 struct ConcatPlan {
     SampleFormat format;                // the first file's, written to the target
     std::vector<WaveSource> sources;
