@@ -1,0 +1,488 @@
+#include "conversion/RIFFWAVEFileConverter.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <new>
+
+#include "dialogs/ParamDialog.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/qt/qt_prompts.h"
+
+using namespace sv;
+
+namespace {
+
+const char* const kNoDestFormat = "Please select a Valid Destination File Format";
+const char* const kNotMp3 =
+    "You have selected an Mp3 file extension, but I do not recognise the output format as Mp3, are you sure you "
+    "wish to continue?";
+const char* const kReplace = "The file already exists. Do you want to replace it?";
+const char* const kNotEnoughMemory = "Not enough memory for this operation.";
+
+std::function<int(TRIFFWaveFileconverterfrm&)> g_driver;
+
+void reportError(const std::string& text) {
+    prompts().messageBox(applicationTitle(), text, Buttons::Ok, Icon::Error);
+}
+
+// Runs fn and reports what it raised with the standard error box; true
+// when it returned normally.
+template <typename Fn>
+bool reported(Fn&& fn) {
+    try {
+        fn();
+        return true;
+    } catch (const std::bad_alloc&) {
+        reportError(kNotEnoughMemory);
+    } catch (const std::exception& e) {
+        reportError(e.what());
+    }
+    return false;
+}
+
+std::unique_ptr<FileByteStream> openSource(const std::string& name) {
+    auto s = FileByteStream::OpenRead(name);
+    if (!s) throw FileIOError("Cannot open file \"" + name + "\". " + std::strerror(errno), errno);
+    return s;
+}
+
+QToolButton* flatButton(QWidget* parent, const char* text, const char* hint) {
+    auto* b = new QToolButton(parent);
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    b->setAutoRaise(true);
+    return b;
+}
+
+QLineEdit* shownField(QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setReadOnly(true);
+    e->setEnabled(false);
+    e->setFocusPolicy(Qt::NoFocus);
+    return e;
+}
+
+} // namespace
+
+TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(parent) {
+    setObjectName("RIFFWaveFileconverterfrm");
+    setWindowTitle("WAV File Converter");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setSizeGripEnabled(false);
+
+    Label1 = new QLabel("Source File", this);
+    Label4 = new QLabel("Source Format", this);
+    Label2 = new QLabel("Destination File", this);
+    Label3 = new QLabel("Dest Format", this);
+    edSource = shownField(this);
+    edSourceFormat = shownField(this);
+    edDest = shownField(this);
+    edDestFormat = shownField(this);
+    btnselectsource = flatButton(this, "...", "Select Source File Name");
+    btnselectdest = flatButton(this, "...", "Select Destination File Name");
+    btnselectDestformat = flatButton(this, "...", "Select Destination Format");
+    SpeedButton44 = flatButton(this, "Exit", "Exit");
+    btnStart = new QPushButton("Convert", this);
+    btnStop = new QPushButton("Stop", this);
+    makePlainButton(btnStart);
+    makePlainButton(btnStop);
+    btnStop->setEnabled(false);
+    pbPeakLeft = new QProgressBar(this);
+    pbPeakRight = new QProgressBar(this);
+    for (QProgressBar* b : {pbPeakLeft, pbPeakRight}) {
+        b->setRange(0, 32768);
+        b->setValue(0);
+        b->setTextVisible(false);
+        b->setFixedHeight(10);
+    }
+    lblPercent = new QLabel(this);
+    lblPercent->setAlignment(Qt::AlignCenter);
+    QFont big = lblPercent->font();
+    big.setBold(true);
+    big.setPixelSize(19);
+    lblPercent->setFont(big);
+    lblPercent->setStyleSheet("color: navy;");
+
+    kaOscilloscope3 = new TkaOscilloscope(this);
+    kaOscilloscope3->SetNumberOfPoints(200);
+    kaOscilloscope3->SetPenLeft(QPen(QColor(0, 255, 0), 1, Qt::SolidLine));
+    kaOscilloscope3->SetPenRight(QPen(QColor(255, 0, 0), 1, Qt::SolidLine));
+    kaOscilloscope3->SetColor(palette().color(QPalette::Button));
+    kaOscilloscope3->hide();
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(false);
+    auto* panel = new QLabel(StatusBar1);
+    panel->setFixedWidth(50);
+    StatusBar1->addWidget(panel);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(edSource, 0, 1);
+    grid->addWidget(btnselectsource, 0, 2);
+    grid->addWidget(Label4, 1, 0);
+    grid->addWidget(edSourceFormat, 1, 1, 1, 2);
+    grid->addWidget(Label2, 2, 0);
+    grid->addWidget(edDest, 2, 1);
+    grid->addWidget(btnselectdest, 2, 2);
+    grid->addWidget(Label3, 3, 0);
+    grid->addWidget(edDestFormat, 3, 1);
+    grid->addWidget(btnselectDestformat, 3, 2);
+    grid->setColumnStretch(1, 1);
+    auto* bars = new QVBoxLayout;
+    bars->addWidget(pbPeakLeft);
+    bars->addWidget(pbPeakRight);
+    auto* row = new QHBoxLayout;
+    row->addWidget(btnStart);
+    row->addWidget(btnStop);
+    row->addLayout(bars, 1);
+    row->addWidget(lblPercent);
+    row->addWidget(SpeedButton44);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(4, 4, 4, 0);
+    box->addLayout(grid);
+    box->addLayout(row);
+    box->addWidget(kaOscilloscope3);
+    box->addWidget(StatusBar1);
+    setMinimumWidth(335);
+    resize(335, 210);
+
+    odSelectSource.title = "Select source file";
+    odSelectSource.filter = "RIFF files (*.wav)|*.wav";
+    odSelectSource.defaultExt = "wav";
+    sdSelectDest.title = "Select destination file";
+    sdSelectDest.filter = "RIFF files (*.wav)|*.wav|Mp3 files (*.mp3)|*.mp3";
+    sdSelectDest.defaultExt = "wav";
+
+    // Design-time formats: 8-bit mono PCM at 11025 Hz in, and out a 1-bit
+    // 8000 Hz speech format whose record carries 32 extra bytes.
+    TkaWaveFormat& in = kaAudioConvertor1.FormatIn();
+    in.SetFormatTag(1);
+    in.SetChannels(1);
+    in.SetSamplesPerSec(11025);
+    in.SetAvgBytesPerSec(11025);
+    in.SetBlockAlign(1);
+    in.SetBitsPerSample(8);
+    in.SetExtraSize(0);
+    TkaWaveFormat& out = kaAudioConvertor1.FormatOut();
+    std::memset(out.FormatRecord(), 0, TkaWaveFormat::kBufferSize);
+    out.SetFormatTag(34);
+    out.SetChannels(1);
+    out.SetSamplesPerSec(8000);
+    out.SetAvgBytesPerSec(1067);
+    out.SetBlockAlign(32);
+    out.SetBitsPerSample(1);
+    out.SetExtraSize(32);
+    const uint8_t extra[4] = {0x01, 0x00, 0xF0, 0x00};
+    std::memcpy(out.FormatRecord() + 18, extra, sizeof extra);
+
+    kaAudioControlSource1.SetAudioSource(&kaAudioConvertor1);
+    kaOscilloscope3->SetAudioControlSource(&kaAudioControlSource1);
+    kaAudioConvertor1.OnAudioConverted = [this](TkaAudioConvertor*, const void* d, int32_t n, bool& abort) {
+        kaAudioConvertor1AudioConverted(d, n, abort);
+    };
+    kaAudioConvertor1.OnAudioStreamConverted = [this](TkaAudioConvertor*) { kaAudioConvertor1AudioStreamConverted(); };
+    kaAudioControlSource1.OnDataChanged = [this](TkaAudioControlSource*) { kaAudioControlSource1DataChanged(); };
+
+    connect(btnselectsource, &QToolButton::clicked, this, [this] { btnSelectSourceClick(); });
+    connect(btnselectdest, &QToolButton::clicked, this, [this] { btnSelectDestClick(); });
+    connect(btnselectDestformat, &QToolButton::clicked, this, [this] { btnSelectDestFormatClick(); });
+    connect(SpeedButton44, &QToolButton::clicked, this, [this] { SpeedButton44Click(); });
+    connect(btnStart, &QPushButton::clicked, this, [this] { btnStartClick(); });
+    connect(btnStop, &QPushButton::clicked, this, [this] {
+        btnStopClick();
+        done(mrCancel);
+    });
+
+    FormCreate();
+}
+
+TRIFFWaveFileconverterfrm::~TRIFFWaveFileconverterfrm() {
+    // The oscilloscope lets go of the level source before members go.
+    kaOscilloscope3->SetAudioControlSource(nullptr);
+    releaseConversion(false);
+}
+
+void TRIFFWaveFileconverterfrm::FormCreate() {
+    DestFileName.clear();
+    UpdateControls();
+    edDestFormat->setText(qs(kaAudioConvertor1.FormatOut().FormatText()));
+}
+
+void TRIFFWaveFileconverterfrm::UpdateControls() {
+    btnStart->setEnabled(!edSource->text().isEmpty() && !edDest->text().isEmpty() && !Running);
+    btnStop->setEnabled(Running);
+    btnselectsource->setEnabled(!Running);
+    btnselectdest->setEnabled(!Running);
+    btnselectDestformat->setEnabled(!Running);
+    pbPeakLeft->setValue(0);
+    pbPeakRight->setValue(0);
+    kaOscilloscope3->hide();
+}
+
+void TRIFFWaveFileconverterfrm::ActualitzaFormatsIBotons() {
+    if (edSource->text().isEmpty()) return;
+    auto file = openSource(ss(edSource->text()));
+    TkaRIFFAudioReader reader(file.get());
+    const TkaWaveFormat& src = reader.GetFormat();
+    edSourceFormat->setText(qs(src.FormatText()));
+    const uint16_t channels = src.Channels();
+    const uint32_t rate = src.SamplesPerSec();
+    uint8_t record[18];
+    const auto put16 = [&](int at, uint32_t v) {
+        record[at] = static_cast<uint8_t>(v);
+        record[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    put16(0, 1);
+    put16(2, channels);
+    put16(4, rate);
+    put16(6, rate >> 16);
+    const uint32_t avg = rate * channels * 2u;
+    put16(8, avg);
+    put16(10, avg >> 16);
+    put16(12, channels * 2u);
+    put16(14, 16);
+    put16(16, 0);
+    TkaWaveFormat& out = kaAudioConvertor1.FormatOut();
+    out.SetFormatTag(1);
+    out.AssignRecord(record);
+    edDestFormat->setText(qs(out.FormatText()));
+    UpdateControls();
+}
+
+void TRIFFWaveFileconverterfrm::btnSelectSourceClick() {
+    FileDialogResult r = prompts().openDialog(odSelectSource);
+    if (!r.accepted) return;
+    reported([&] {
+        auto file = openSource(r.fileName);
+        TkaRIFFAudioReader reader(file.get());
+        edSourceFormat->setText(qs(reader.GetFormat().FormatText()));
+        edSource->setText(qs(r.fileName));
+    });
+    UpdateControls();
+}
+
+void TRIFFWaveFileconverterfrm::btnSelectDestClick() {
+    FileDialogResult r = prompts().saveDialog(sdSelectDest);
+    if (!r.accepted) return;
+    if (fileExists(r.fileName) && !askYesNo(sdSelectDest.title, kReplace, Icon::Warning)) return;
+    edDest->setText(qs(r.fileName));
+    DestFileName = r.fileName;
+    UpdateControls();
+}
+
+void TRIFFWaveFileconverterfrm::btnSelectDestFormatClick() {
+    TkaWaveFormat& out = kaAudioConvertor1.FormatOut();
+    if (!DestFileName.empty()) {
+        out.SetFormatTag(1);
+        edDestFormat->setText(qs(out.FormatText()));
+    }
+    reported([&] {
+        if (out.Choose("Select output format")) edDestFormat->setText(qs(out.FormatText()));
+    });
+}
+
+void TRIFFWaveFileconverterfrm::btnStartClick() {
+    modalResult_ = mrOk;
+    // A refusal keeps the dialog open so that the user can do what the
+    // message asks.
+    if (edDestFormat->text().isEmpty()) {
+        ShowMessage(kNoDestFormat);
+        return;
+    }
+    RawOutput = sameTextNoCase(extractFileExt(ss(edDest->text())), ".Mp3");
+    const uint16_t tag = kaAudioConvertor1.FormatOut().FormatTag();
+    if (RawOutput && tag != 0x50 && tag != 0x55 && !askYesNo("Confirm", kNotMp3)) return;
+
+    converting_ = true;
+    Running = true;
+    UpdateControls();
+    uncaughtAtStart_ = std::uncaught_exceptions();
+    bool ok = false;
+    std::string failure;
+    try {
+        runConversion();
+        ok = true;
+    } catch (const std::bad_alloc&) {
+        failure = kNotEnoughMemory;
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    const bool stopped = !Running;
+    Running = false;
+    UpdateControls();
+    // A stopped conversion keeps what it wrote, as a file with its sizes
+    // fixed; a failed one leaves any earlier file of that name untouched.
+    try {
+        releaseConversion(ok);
+    } catch (const std::exception& e) {
+        if (ok) failure = e.what();
+        ok = false;
+    }
+    converting_ = false;
+    if (!failure.empty()) reportError(failure);
+    // Only a conversion that ran to its end closes with OK: the sound window
+    // opens the destination on OK.
+    if (!ok || stopped) modalResult_ = mrCancel;
+    done(modalResult_);
+}
+
+void TRIFFWaveFileconverterfrm::runConversion() {
+    const std::string src = ss(edSource->text());
+    const std::string dst = ss(edDest->text());
+    source_ = openSource(src);
+    destFile_ = std::make_unique<SafeFileWriter>();
+    if (int err = destFile_->open(dst)) {
+        destFile_.reset();
+        throw FileIOError("Cannot create file \"" + dst + "\". " + std::strerror(err), err);
+    }
+    dest_ = std::make_unique<FileByteStream>(destFile_->file(), false);
+    rawBytes_ = 0;
+    reader_ = std::make_unique<TkaRIFFAudioReader>(source_.get());
+    writer_ = std::make_unique<TkaRIFFAudioWriter>(dest_.get());
+    writer_->SetFormat(kaAudioConvertor1.FormatOut());
+    kaAudioConvertor1.SetFormatIn(reader_->GetFormat());
+    kaAudioConvertor1.Open();
+    data_ = reader_->DataStream();
+    kaAudioConvertor1.ConvertStream(*data_);
+}
+
+void TRIFFWaveFileconverterfrm::releaseConversion(bool keepOutput) {
+    delete data_;
+    data_ = nullptr;
+    reader_.reset();
+    std::exception_ptr failure;
+    if (writer_) {
+        if (keepOutput) {
+            try {
+                writer_->Close();
+            } catch (...) {
+                failure = std::current_exception();
+                keepOutput = false;
+            }
+        }
+        writer_.reset();
+    }
+    dest_.reset();
+    if (destFile_) {
+        if (keepOutput) {
+            try {
+                destFile_->commit();
+            } catch (...) {
+                if (!failure) failure = std::current_exception();
+            }
+        }
+        destFile_.reset();   // removes the partial file when not committed
+    }
+    source_.reset();
+    if (kaAudioConvertor1.Active()) kaAudioConvertor1.Close();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TRIFFWaveFileconverterfrm::btnStopClick() {
+    Running = false;
+    UpdateControls();
+}
+
+void TRIFFWaveFileconverterfrm::SpeedButton44Click() { done(mrCancel); }
+
+bool TRIFFWaveFileconverterfrm::FormCloseQuery() {
+    Running = false;
+    return true;
+}
+
+void TRIFFWaveFileconverterfrm::done(int r) {
+    // During a conversion a close only sets the result: the dialog goes once
+    // the Convert handler has returned.
+    if (converting_) {
+        modalResult_ = modalResultFrom(r);
+        return;
+    }
+    modalResult_ = modalResultFrom(r);
+    FormCloseQuery();
+    QDialog::done(modalResult_);
+}
+
+void TRIFFWaveFileconverterfrm::closeEvent(QCloseEvent* e) {
+    if (converting_) {
+        modalResult_ = mrCancel;
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+void TRIFFWaveFileconverterfrm::kaAudioConvertor1AudioConverted(const void* audioData, int32_t audioDataSize,
+                                                                bool& abort) {
+    if (RawOutput) {
+        dest_->WriteBuffer(audioData, audioDataSize);
+        rawBytes_ += audioDataSize;
+    } else {
+        writer_->WriteAudio(audioData, audioDataSize);
+    }
+    if (data_) {
+        const int64_t size = data_->Size();
+        const int64_t percent = size > 0 ? data_->Position() * 100 / size : 100;
+        lblPercent->setText(QString::number(percent) + "%");
+    }
+    repaint();
+    // A press of Stop arrives here; it ends the conversion after this block.
+    QCoreApplication::processEvents();
+    abort = !Running;
+}
+
+void TRIFFWaveFileconverterfrm::kaAudioConvertor1AudioStreamConverted() {
+    UpdateControls();
+    // The converter signals the end of the stream also when a block failed;
+    // that failure is reported on its own, not as "Complete".
+    if (std::uncaught_exceptions() > uncaughtAtStart_) return;
+    ShowMessage("Complete");
+}
+
+void TRIFFWaveFileconverterfrm::kaAudioControlSource1DataChanged() {
+    pbPeakLeft->setValue(kaAudioControlSource1.LeftPeak());
+    pbPeakRight->setValue(kaAudioControlSource1.RightPeak());
+}
+
+namespace sv {
+
+void setConverterDriver(std::function<int(TRIFFWaveFileconverterfrm&)> driver) { g_driver = std::move(driver); }
+
+static int showConverter(TRIFFWaveFileconverterfrm& dlg) {
+    if (g_driver) return g_driver(dlg);
+    dlg.exec();
+    return dlg.ModalResult();
+}
+
+void runWaveFileConverter(QWidget* parent) {
+    TRIFFWaveFileconverterfrm dlg(parent);
+    showConverter(dlg);
+}
+
+std::string pcmCopyName(const std::string& fileName) { return nameWithoutExt(fileName) + "_PCM" + ".wav"; }
+
+std::string convertForSoundWindow(QWidget* owner, const std::string& fileName) {
+    TRIFFWaveFileconverterfrm dlg(owner);
+    dlg.edSource->setText(qs(fileName));
+    dlg.DestFileName = pcmCopyName(fileName);
+    dlg.edDest->setText(qs(dlg.DestFileName));
+    if (!reported([&] { dlg.ActualitzaFormatsIBotons(); })) return std::string();
+    if (showConverter(dlg) != mrOk) return std::string();
+    return dlg.DestFileName;
+}
+
+} // namespace sv

@@ -1,0 +1,349 @@
+// The WAVE file converter dialog: preparing from a source, the conversion
+// with its percentage, Stop and Exit, raw MP3 output, failures, and the
+// main window's and sound window's ways in.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <filesystem>
+#include <QPushButton>
+#include <QTimer>
+#include <QLineEdit>
+#include <QLabel>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "conversion/RIFFWAVEFileConverter.h"
+#include "dialogs/ParamDialog.h"
+#include "mainwindow/SonvelaMain.h"
+#include "mainwindow/SonvelaMain_convert.h"
+#include "platform/paths.h"
+#include "sound/Sound.h"
+#include "tests/conversion/conversion_support.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/wave_fixtures.h"
+
+using namespace sv;
+using namespace sv::test;
+
+namespace {
+
+class ConverterTest : public ::testing::Test {
+protected:
+    TempExeDir dir;
+
+    void TearDown() override { setConverterDriver(nullptr); }
+
+    // A PCM file of `seconds` of a tone, as the library writes it.
+    std::string pcmWav(const std::string& name, uint16_t ch, uint32_t rate, uint16_t bits, double seconds) {
+        auto tone16 = flatTone(ch, rate, static_cast<int64_t>(rate * seconds), 300.0);
+        std::vector<uint8_t> data;
+        if (bits == 16) {
+            data = bytesOf(tone16);
+        } else {
+            for (int16_t s : tone16) data.push_back(static_cast<uint8_t>(128 + s / 256));
+        }
+        writeBytes(dir.file(name), wavFile(pcmHolder(ch, rate, bits), data));
+        return dir.file(name);
+    }
+    std::string adpcmWav(const std::string& name, uint16_t ch, uint32_t rate, double seconds) {
+        std::string pcm = pcmWav("src_" + name, ch, rate, 16, seconds);
+        writeBytes(dir.file(name), convertFile(readBytes(pcm), codecHolder(codec::kTagImaAdpcm, ch, rate)));
+        return dir.file(name);
+    }
+    static int32_t dataSize(const std::vector<uint8_t>& file) {
+        return static_cast<int32_t>(wavData(file).size());
+    }
+};
+
+void prepare(TRIFFWaveFileconverterfrm& d, const std::string& src, const std::string& dst) {
+    d.edSource->setText(QString::fromStdString(src));
+    d.DestFileName = dst;
+    d.edDest->setText(QString::fromStdString(dst));
+    d.ActualitzaFormatsIBotons();
+}
+
+} // namespace
+
+TEST_F(ConverterTest, PreparingFromASourceProposesSixteenBitPcm) {
+    EXPECT_EQ(pcmCopyName("/a/b.c.wav"), "/a/b.c_PCM.wav");
+    EXPECT_EQ(pcmCopyName("/a/tune.WAV"), "/a/tune_PCM.wav");
+    std::string src = adpcmWav("b.c.wav", 2, 22050, 0.5);
+    TRIFFWaveFileconverterfrm d;
+    EXPECT_EQ(d.windowTitle(), "WAV File Converter");
+    EXPECT_FALSE(d.btnStart->isEnabled());
+    EXPECT_FALSE(d.btnStop->isEnabled());
+    EXPECT_TRUE(d.kaOscilloscope3->isHidden());
+    prepare(d, src, pcmCopyName(src));
+    EXPECT_EQ(d.edDest->text().toStdString(), dir.file("b.c_PCM.wav"));
+    const TkaWaveFormat& out = d.kaAudioConvertor1.FormatOut();
+    EXPECT_EQ(out.FormatTag(), 1);
+    EXPECT_EQ(out.Channels(), 2);
+    EXPECT_EQ(out.SamplesPerSec(), 22050u);
+    EXPECT_EQ(out.AvgBytesPerSec(), 22050u * 4);
+    EXPECT_EQ(out.BlockAlign(), 4);
+    EXPECT_EQ(out.BitsPerSample(), 16);
+    EXPECT_EQ(d.edDestFormat->text().toStdString(), out.FormatText());
+    EXPECT_FALSE(d.edSourceFormat->text().isEmpty());
+    EXPECT_TRUE(d.btnStart->isEnabled());
+
+    // A source that is not RIFF WAVE reaches the caller.
+    writeBytes(dir.file("junk.wav"), std::vector<uint8_t>(64, 'x'));
+    d.edSource->setText(QString::fromStdString(dir.file("junk.wav")));
+    EXPECT_THROW(d.ActualitzaFormatsIBotons(), EACMAudioReadError);
+}
+
+TEST_F(ConverterTest, EitherSelectionOrderEnablesConvertAndABadSourceChangesNothing) {
+    std::string src = pcmWav("a.wav", 1, 8000, 8, 0.2);
+    writeBytes(dir.file("junk.wav"), std::vector<uint8_t>(64, 'x'));
+    for (bool destFirst : {true, false}) {
+        TRIFFWaveFileconverterfrm d;
+        if (destFirst) {
+            scripted().answerFile(dir.file("out.wav"));
+            d.btnSelectDestClick();
+            EXPECT_FALSE(d.btnStart->isEnabled());
+        }
+        scripted().answerFile(src);
+        d.btnSelectSourceClick();
+        if (!destFirst) {
+            scripted().answerFile(dir.file("out.wav"));
+            d.btnSelectDestClick();
+        }
+        EXPECT_TRUE(d.btnStart->isEnabled());
+        EXPECT_EQ(d.DestFileName, dir.file("out.wav"));
+        const QString format = d.edSourceFormat->text();
+        scripted().answerFile(dir.file("junk.wav"));
+        d.btnSelectSourceClick();
+        EXPECT_TRUE(scripted().sawMessage("Invalid file format."));
+        EXPECT_EQ(d.edSource->text().toStdString(), src);
+        EXPECT_EQ(d.edSourceFormat->text(), format);
+    }
+    EXPECT_EQ(scripted().log[0].request.title, "Select destination file");
+    EXPECT_EQ(scripted().log[0].request.filter, "RIFF files (*.wav)|*.wav|Mp3 files (*.mp3)|*.mp3");
+}
+
+TEST_F(ConverterTest, ConvertsToTheEndWithPercentLevelsAndComplete) {
+    std::string src = adpcmWav("t.wav", 1, 8000, 5.0);
+    // An earlier file of the destination's name is replaced only at the end.
+    writeBytes(dir.file("t_PCM.wav"), {1, 2, 3});
+    TRIFFWaveFileconverterfrm d;
+    prepare(d, src, pcmCopyName(src));
+    int blocks = 0, maxPeak = 0;
+    std::vector<QString> percents;
+    d.kaAudioConvertor1.OnAudioConverted = [&, prev = d.kaAudioConvertor1.OnAudioConverted](
+                                               TkaAudioConvertor* c, const void* p, int32_t n, bool& abort) {
+        EXPECT_TRUE(d.Running);
+        EXPECT_TRUE(d.btnStop->isEnabled());
+        EXPECT_FALSE(d.btnStart->isEnabled());
+        EXPECT_FALSE(d.btnselectsource->isEnabled());
+        maxPeak = std::max(maxPeak, d.pbPeakLeft->value());
+        prev(c, p, n, abort);
+        percents.push_back(d.lblPercent->text());
+        ++blocks;
+    };
+    d.btnStartClick();
+    EXPECT_EQ(d.ModalResult(), mrOk);
+    EXPECT_FALSE(d.Running);
+    EXPECT_GT(blocks, 1);
+    EXPECT_EQ(percents.back(), "100%");
+    EXPECT_GT(maxPeak, 5000);
+    EXPECT_EQ(d.pbPeakLeft->value(), 0);   // the bars fall back when it ends
+    EXPECT_TRUE(scripted().sawMessage("Complete"));
+    EXPECT_FALSE(d.kaAudioConvertor1.Active());
+    TkaWaveFormat f;
+    auto out = readBytes(dir.file("t_PCM.wav"));
+    auto pcm = wavData(out, &f);
+    EXPECT_EQ(f.FormatTag(), 1);
+    EXPECT_EQ(f.BitsPerSample(), 16);
+    EXPECT_NEAR(double(pcm.size()), 5.0 * 8000 * 2, 2 * 1024);
+    EXPECT_EQ(out.size(), 44 + pcm.size());
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
+}
+
+TEST_F(ConverterTest, StopEndsAfterTheCurrentBlockAndExitWaitsForTheEnd) {
+    std::string src = pcmWav("long.wav", 1, 8000, 8, 10.0);
+    {
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, src, dir.file("stopped.wav"));
+        QTimer::singleShot(0, d.btnStop, [&] { d.btnStop->click(); });
+        d.btnStartClick();
+        EXPECT_EQ(d.ModalResult(), mrCancel);
+        EXPECT_TRUE(scripted().sawMessage("Complete"));
+        // One block of two seconds, kept as a file with its sizes fixed.
+        EXPECT_EQ(dataSize(readBytes(dir.file("stopped.wav"))), 2 * 8000 * 2);
+    }
+    {
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, src, dir.file("exited.wav"));
+        QTimer::singleShot(0, d.SpeedButton44, [&] { d.SpeedButton44->click(); });
+        d.btnStartClick();
+        EXPECT_EQ(d.ModalResult(), mrCancel);
+        EXPECT_EQ(dataSize(readBytes(dir.file("exited.wav"))), 10 * 8000 * 2);
+    }
+}
+
+TEST_F(ConverterTest, InTheModalLoopACloseWaitsForTheConversion) {
+    std::string src = pcmWav("loop.wav", 1, 8000, 8, 10.0);
+    TRIFFWaveFileconverterfrm d;
+    prepare(d, src, dir.file("loop_out.wav"));
+    bool stillShown = false;
+    QTimer::singleShot(0, &d, [&] {
+        // The close box during the conversion: it runs on, the dialog stays.
+        QTimer::singleShot(0, &d, [&] {
+            d.close();
+            stillShown = d.isVisible();
+        });
+        d.btnStart->click();
+    });
+    EXPECT_EQ(modalResultFrom(d.exec()), mrCancel);
+    EXPECT_TRUE(stillShown);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(dataSize(readBytes(dir.file("loop_out.wav"))), 10 * 8000 * 2);
+
+    // Convert alone closes the loop with OK.
+    QTimer::singleShot(0, &d, [&] { d.btnStart->click(); });
+    EXPECT_EQ(d.exec(), mrOk);
+}
+
+TEST_F(ConverterTest, Mp3ExtensionWritesRawBlocksAfterTheQuestion) {
+    std::string src = pcmWav("m.wav", 1, 8000, 16, 1.0);
+    const char* question =
+        "You have selected an Mp3 file extension, but I do not recognise the output format as Mp3, are you sure you "
+        "wish to continue?";
+    TRIFFWaveFileconverterfrm d;
+    prepare(d, src, dir.file("x.MP3"));
+    scripted().answer(mrNo);
+    d.btnStartClick();
+    EXPECT_EQ(scripted().log.back().text, question);
+    EXPECT_FALSE(fileExists(dir.file("x.MP3")));
+    EXPECT_FALSE(d.Running);
+    EXPECT_TRUE(d.btnStart->isEnabled());   // the dialog stays for another choice
+
+    // Yes: the converted bytes without a header.
+    scripted().answer(mrYes);
+    d.btnStartClick();
+    EXPECT_TRUE(d.RawOutput);
+    auto raw = readBytes(dir.file("x.MP3"));
+    EXPECT_EQ(raw.size(), 8000u * 2);
+    EXPECT_NE(std::string(raw.begin(), raw.begin() + 4), "RIFF");
+
+    if (codec::encoderAvailable(codec::kTagMpegLayer3)) {
+        TRIFFWaveFileconverterfrm m;
+        std::string s44 = pcmWav("s44.wav", 2, 44100, 16, 1.0);
+        prepare(m, s44, dir.file("y.mp3"));
+        m.kaAudioConvertor1.SetFormatOut(codecHolder(codec::kTagMpegLayer3, 2, 44100));
+        const size_t before = scripted().log.size();
+        m.btnStartClick();
+        EXPECT_EQ(scripted().log.size(), before + 1);   // only "Complete"
+        auto mp3 = readBytes(dir.file("y.mp3"));
+        ASSERT_GT(mp3.size(), 100u);
+        EXPECT_NE(std::string(mp3.begin(), mp3.begin() + 4), "RIFF");
+    }
+}
+
+TEST_F(ConverterTest, FailuresAreReportedAndKeepTheEarlierFile) {
+    std::string src = pcmWav("f.wav", 1, 8000, 16, 1.0);
+    writeBytes(dir.file("keep.wav"), {9, 9, 9});
+    TRIFFWaveFileconverterfrm d;
+    // The design-time output format (tag 34) is described by no codec.
+    EXPECT_EQ(d.kaAudioConvertor1.FormatOut().FormatTag(), 34);
+    EXPECT_TRUE(d.edDestFormat->text().isEmpty());
+    d.edSource->setText(QString::fromStdString(src));
+    d.edDest->setText(QString::fromStdString(dir.file("keep.wav")));
+    d.btnStartClick();
+    EXPECT_EQ(scripted().log.back().text, "Please select a Valid Destination File Format");
+
+    d.edDestFormat->setText("something");
+    d.btnStartClick();
+    // No codec plans a chain to it: the library's error, in the standard box.
+    EXPECT_EQ(scripted().log.back().caption, applicationTitle());
+    EXPECT_NE(scripted().log.back().text, "Please select a Valid Destination File Format");
+    EXPECT_FALSE(scripted().sawMessage("Complete"));
+    EXPECT_EQ(d.ModalResult(), mrCancel);
+    EXPECT_EQ(readBytes(dir.file("keep.wav")), (std::vector<uint8_t>{9, 9, 9}));
+    EXPECT_FALSE(d.Running);
+    EXPECT_TRUE(d.btnselectsource->isEnabled());
+}
+
+namespace {
+
+class ConverterWindowTest : public ConverterTest {
+protected:
+    std::unique_ptr<TSVMainfrm> main;
+    void SetUp() override {
+        main = std::make_unique<TSVMainfrm>();
+        // Idempotent: it may already have run with the other commands.
+        installConversionCommands(main.get());
+        main->FormActivate();
+    }
+    void TearDown() override {
+        for (TSoundfrm* w : main->soundWindows()) {
+            w->Modified = false;
+            w->closeWindow();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ConverterTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(ConverterWindowTest, MenuAndButtonOpenTheEmptyDialog) {
+    QAction* item = main->item("WAVFileFormatConverter1");
+    ASSERT_TRUE(item);
+    EXPECT_TRUE(item->isEnabled());
+    QAction* mp3 = main->item("ConvertMP3toWAV1");
+    ASSERT_TRUE(mp3);
+    EXPECT_EQ(mp3->text(), "Convert MP3 to WAV");
+    EXPECT_TRUE(main->Herramientas1->actions().contains(mp3));
+    int shown = 0;
+    setConverterDriver([&](TRIFFWaveFileconverterfrm& d) {
+        ++shown;
+        EXPECT_TRUE(d.edSource->text().isEmpty());
+        EXPECT_TRUE(d.DestFileName.empty());
+        return int(mrCancel);
+    });
+    item->trigger();
+    QToolButton* b = main->button("SpeedButton47");
+    ASSERT_TRUE(b);
+    EXPECT_TRUE(b->isEnabled());
+    b->click();
+    EXPECT_EQ(shown, 2);
+
+    // "MP3 to WAV" only shows and closes.
+    QTimer::singleShot(0, [] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            EXPECT_EQ(w->windowTitle(), "MP3 to WAV");
+            w->close();
+        }
+    });
+    mp3->trigger();
+}
+
+TEST_F(ConverterWindowTest, SoundWindowOpensTheConvertedCopy) {
+    std::string src = adpcmWav("song.wav", 2, 11025, 1.0);
+    setConverterDriver([&](TRIFFWaveFileconverterfrm& d) {
+        EXPECT_EQ(d.DestFileName, dir.file("song_PCM.wav"));
+        d.btnStartClick();
+        return d.ModalResult();
+    });
+    scripted().answer(mrYes);
+    main->ObrirFitxer(false, src);
+    EXPECT_TRUE(scripted().sawMessage("Complete"));
+    ASSERT_EQ(main->childCount(), 1);
+    TSoundfrm* w = main->soundWindows()[0];
+    EXPECT_EQ(w->FileName, dir.file("song_PCM.wav"));
+    EXPECT_NEAR(double(w->FrameCount()), 11025, 1024);
+    EXPECT_TRUE(w->IsStereo());
+
+    // Cancelled in the dialog: nothing is opened.
+    setConverterDriver([](TRIFFWaveFileconverterfrm&) { return int(mrCancel); });
+    scripted().answer(mrYes);
+    main->ObrirFitxer(false, adpcmWav("other.wav", 1, 8000, 0.5));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (TSoundfrm* s : main->soundWindows()) EXPECT_NE(s->FileName, dir.file("other_PCM.wav"));
+    EXPECT_FALSE(fileExists(dir.file("other_PCM.wav")));
+}
