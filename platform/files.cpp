@@ -10,6 +10,27 @@ static std::function<int(const std::string&)> g_createFault;
 
 void setCreateFaultHook(std::function<int(const std::string&)> hook) { g_createFault = std::move(hook); }
 
+bool readFullyAt(int fd, int64_t off, void* dst, size_t n) {
+    uint8_t* p = static_cast<uint8_t*>(dst);
+    while (n > 0) {
+        const ssize_t r = ::pread(fd, p, n, off);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return false;
+        if (r == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += r;
+        n -= size_t(r);
+        off += r;
+    }
+    return true;
+}
+
+ScopedFd::~ScopedFd() {
+    if (fd >= 0) ::close(fd);
+}
+
 std::FILE* createFile(const std::string& path) {
     if (g_createFault) {
         if (int e = g_createFault(path)) { errno = e; return nullptr; }

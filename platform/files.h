@@ -20,6 +20,20 @@ private:
     int code_;
 };
 
+// Reads exactly n bytes at offset off. False on a read error, with errno
+// set; a file that ends first sets EIO, so errno never tells a stale story.
+bool readFullyAt(int fd, int64_t off, void* dst, size_t n);
+
+// A file descriptor closed on every path out.
+struct ScopedFd {
+    int fd = -1;
+    ScopedFd() = default;
+    explicit ScopedFd(int f) : fd(f) {}
+    ~ScopedFd();
+    ScopedFd(const ScopedFd&) = delete;
+    ScopedFd& operator=(const ScopedFd&) = delete;
+};
+
 // Tests: return a non-zero errno to make creating that path fail.
 void setCreateFaultHook(std::function<int(const std::string& path)> hook);
 

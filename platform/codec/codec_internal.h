@@ -3,13 +3,9 @@
 #include <cstdint>
 
 #include "platform/codec/codec.h"
+#include "platform/little_endian.h"
 
 namespace sv::codec::detail {
-
-uint16_t getU16(const uint8_t* p);
-uint32_t getU32(const uint8_t* p);
-void putU16(uint8_t* p, uint16_t v);
-void putU32(uint8_t* p, uint32_t v);
 
 // What one stream does with a pair of formats.
 enum class StreamKind { None, PcmConvert, Decode, Encode };

@@ -48,10 +48,7 @@ ClipboardFile::ClipboardFile(const std::string& path) : path_(path) {
     dataBytes_ = st.st_size - kSampleFormatBytes;
     // Frame arithmetic divides by the block align, and an adopted format
     // must be one of the layouts the sample operations know.
-    const bool layoutOk = (format_.nChannels == 1 || format_.nChannels == 2) &&
-                          (format_.wBitsPerSample == 8 || format_.wBitsPerSample == 16) &&
-                          format_.nBlockAlign == format_.nChannels * format_.wBitsPerSample / 8;
-    if (!layoutOk) {
+    if (!format_.hasFrameLayout()) {
         ::close(fd_);
         fd_ = -1;
         throw FileIOError("The clipboard file " + path + " is damaged", EINVAL);
@@ -65,17 +62,9 @@ ClipboardFile::~ClipboardFile() {
 void ClipboardFile::read(int64_t offset, uint8_t* dst, int64_t bytes) const {
     if (offset < 0 || bytes < 0 || offset + bytes > dataBytes_)
         throw FileIOError("I/O error reading " + path_ + ": past the end of the clip", EIO);
-    int64_t pos = kSampleFormatBytes + offset;
-    while (bytes > 0) {
-        const ssize_t r = ::pread(fd_, dst, static_cast<size_t>(bytes), pos);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) {
-            const int e = r < 0 ? errno : EIO;
-            throw FileIOError("I/O error reading " + path_ + ": " + std::strerror(e), e);
-        }
-        dst += r;
-        pos += r;
-        bytes -= r;
+    if (!readFullyAt(fd_, kSampleFormatBytes + offset, dst, static_cast<size_t>(bytes))) {
+        const int e = errno;
+        throw FileIOError("I/O error reading " + path_ + ": " + std::strerror(e), e);
     }
 }
 

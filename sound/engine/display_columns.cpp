@@ -8,14 +8,9 @@ namespace sv {
 
 DisplayLayout displayLayout(const SampleFormat& f) {
     // Only the frame layout matters here, not the format tag or the rate.
-    const bool walkable = (f.nChannels == 1 || f.nChannels == 2) && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
-                          f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
-    if (!walkable) return DisplayLayout::None;
-    if (f.nBlockAlign == 1) return DisplayLayout::Mono8;
-    if (f.wBitsPerSample == 8) return DisplayLayout::Stereo8;
-    if (f.nChannels == 1) return DisplayLayout::Mono16;
-    if (f.nBlockAlign == 4) return DisplayLayout::Stereo16;
-    return DisplayLayout::None;
+    if (!f.hasFrameLayout()) return DisplayLayout::None;
+    if (f.wBitsPerSample == 8) return f.nChannels == 1 ? DisplayLayout::Mono8 : DisplayLayout::Stereo8;
+    return f.nChannels == 1 ? DisplayLayout::Mono16 : DisplayLayout::Stereo16;
 }
 
 int columnsToDraw(int64_t frameCount, int64_t first, int64_t zoom, int width) {
@@ -30,7 +25,7 @@ int columnsToDraw(int64_t frameCount, int64_t first, int64_t zoom, int width) {
 namespace {
 
 inline int rawValue(const uint8_t* p, uint8_t) { return *p; }
-inline int rawValue(const uint8_t* p, int16_t) { return int16_t(uint16_t(p[0] | (p[1] << 8))); }
+inline int rawValue(const uint8_t* p, int16_t t) { return readSample(p, t); }
 
 // Widens lo/hi of each channel over `frames` frames from p.
 template <typename S, int N>

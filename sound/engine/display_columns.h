@@ -17,10 +17,9 @@
 
 namespace sv {
 
-// The four layouts the view draws. The test order follows the format's
-// block alignment first, as files with an odd bits field still draw; a
-// format outside the four is not drawn at all (its frames could not be
-// walked safely).
+// The four layouts the view draws, whatever the format tag; a format
+// outside the four is not drawn at all (its frames could not be walked
+// safely).
 enum class DisplayLayout { None, Mono8, Stereo8, Mono16, Stereo16 };
 DisplayLayout displayLayout(const SampleFormat& f);
 inline int displayChannels(DisplayLayout l) {

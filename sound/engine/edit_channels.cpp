@@ -42,27 +42,7 @@ void joinFrames(const uint8_t* left, const uint8_t* right, int64_t frames, uint8
     }
 }
 
-bool readAt(int fd, int64_t off, uint8_t* p, int64_t n) {
-    while (n > 0) {
-        const ssize_t r = ::pread(fd, p, static_cast<size_t>(n), off);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        p += r;
-        n -= r;
-        off += r;
-    }
-    return true;
-}
-
-struct Fd {
-    int fd = -1;
-    ~Fd() { if (fd >= 0) ::close(fd); }
-};
-
-bool isMonoPcm(const SampleFormat& f) {
-    return f.wFormatTag == kFormatPcm && f.nChannels == 1 && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
-           f.nBlockAlign == f.wBitsPerSample / 8 && f.nSamplesPerSec > 0;
-}
+bool isMonoPcm(const SampleFormat& f) { return f.nChannels == 1 && f.isSupportedPcm(); }
 
 } // namespace
 
@@ -85,7 +65,7 @@ std::string DivideResult::message() const {
 DivideResult divideChannels(const SoundBuffer& sound, const std::string& leftName, const std::string& rightName) {
     DivideResult res;
     const SampleFormat& f = sound.format;
-    if (f.nChannels != 2 || (f.wBitsPerSample != 8 && f.wBitsPerSample != 16)) {
+    if (f.nChannels != 2 || !f.hasFrameLayout()) {
         res.status = DivideResult::NotStereo;
         return res;
     }
@@ -94,9 +74,8 @@ DivideResult divideChannels(const SoundBuffer& sound, const std::string& leftNam
         res.status = DivideResult::SameName;
         return res;
     }
-    const int64_t frames0 = sound.frameCount();
-    const int64_t s = std::clamp<int64_t>(sound.selectionStart, 0, frames0);
-    const int64_t l = std::clamp<int64_t>(sound.selectionLength, 0, frames0 - s);
+    const FrameSpan sel = sound.selection();
+    const int64_t s = sel.start, l = sel.length;
     const int64_t half = f.nBlockAlign / 2;
     if (half * l > WaveFileHeader::kMaxDataBytes) {
         res.status = DivideResult::LeftFailed;
@@ -191,7 +170,7 @@ CombineResult combineChannels(const std::string& leftName, const std::string& ri
     const int64_t rightSamples = rp.dataBytes(true) / bps;
     const int64_t frames = std::max(leftSamples, rightSamples);
 
-    Fd lfd, rfd;
+    ScopedFd lfd, rfd;
     lfd.fd = ::open(leftName.c_str(), O_RDONLY | O_CLOEXEC);
     if (lfd.fd < 0) {
         res.status = CombineResult::LeftOpenFailed;
@@ -212,10 +191,10 @@ CombineResult combineChannels(const std::string& leftName, const std::string& ri
         const int64_t n = std::min(kBlockFrames, frames - at);
         const int64_t ln = std::clamp<int64_t>(leftSamples - at, 0, n);
         const int64_t rn = std::clamp<int64_t>(rightSamples - at, 0, n);
-        if (!readAt(lfd.fd, lp.dataOffset + at * bps, lb.data(), ln * bps))
-            throw FileIOError("I/O error reading " + leftName, errno ? errno : EIO);
-        if (!readAt(rfd.fd, rp.dataOffset + at * bps, rb.data(), rn * bps))
-            throw FileIOError("I/O error reading " + rightName, errno ? errno : EIO);
+        if (!readFullyAt(lfd.fd, lp.dataOffset + at * bps, lb.data(), size_t(ln * bps)))
+            throw FileIOError("I/O error reading " + leftName, errno);
+        if (!readFullyAt(rfd.fd, rp.dataOffset + at * bps, rb.data(), size_t(rn * bps)))
+            throw FileIOError("I/O error reading " + rightName, errno);
         if (ln < n) std::memset(lb.data() + ln * bps, pad, static_cast<size_t>((n - ln) * bps));
         if (rn < n) std::memset(rb.data() + rn * bps, pad, static_cast<size_t>((n - rn) * bps));
         uint8_t* dst = block.data() + at * 2 * bps;

@@ -60,12 +60,9 @@ void closeGap(SoundBuffer& sound, const Span& sp, int64_t tailAt) {
 } // namespace
 
 bool copySelection(const SoundBuffer& sound, const std::string& clipPath) {
-    int64_t s = sound.selectionStart, l = sound.selectionLength;
-    const int64_t f = sound.frameCount();
-    s = std::clamp<int64_t>(s, 0, f);
-    l = std::clamp<int64_t>(l, 0, f - s);
-    if (l == 0) return false;
-    writeClipboardFile(clipPath, sound.format, sound.frame(s), l * sound.format.nBlockAlign);
+    const FrameSpan sel = sound.selection();
+    if (sel.length == 0) return false;
+    writeClipboardFile(clipPath, sound.format, sound.frame(sel.start), sel.length * sound.format.nBlockAlign);
     return true;
 }
 
@@ -228,10 +225,8 @@ bool trimToSelection(SoundBuffer& sound, const OperationContext& ctx) {
 SoundBuffer selectionAsNew(const SoundBuffer& sound) {
     SoundBuffer out;
     out.format = sound.format;
-    const int64_t f = sound.frameCount();
-    const int64_t s = std::clamp<int64_t>(sound.selectionStart, 0, f);
-    const int64_t l = std::clamp<int64_t>(sound.selectionLength, 0, f - s);
-    out.bytes.assign(sound.frame(s), bytesOf(l, sound.format.nBlockAlign));
+    const FrameSpan sel = sound.selection();
+    out.bytes.assign(sound.frame(sel.start), bytesOf(sel.length, sound.format.nBlockAlign));
     return out;
 }
 

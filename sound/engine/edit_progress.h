@@ -11,17 +11,23 @@
 
 namespace sv {
 
+// The steps of a loop over `total` at which the progress rule reports: the
+// divisors of total, ascending.
+inline std::vector<int64_t> progressSteps(int64_t total) {
+    std::vector<int64_t> small, large;
+    for (int64_t d = 1; d * d <= total; ++d) {
+        if (total % d) continue;
+        small.push_back(d);
+        if (d != total / d) large.push_back(total / d);
+    }
+    small.insert(small.end(), large.rbegin(), large.rend());
+    return small;
+}
+
 class ProgressWalk {
 public:
     ProgressWalk(const OperationContext& ctx, int64_t n) : ctx_(ctx), n_(n) {
-        if (!ctx.progress || n <= 0) return;
-        std::vector<int64_t> high;
-        for (int64_t d = 1; d * d <= n; ++d) {
-            if (n % d) continue;
-            stops_.push_back(d);
-            if (d != n / d) high.push_back(n / d);
-        }
-        stops_.insert(stops_.end(), high.rbegin(), high.rend());
+        if (ctx.progress && n > 0) stops_ = progressSteps(n);
     }
 
     // The next step to be reported; past the end when there is none.

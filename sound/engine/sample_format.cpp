@@ -14,10 +14,13 @@ SampleFormat SampleFormat::pcm(uint32_t rate, int bits, int channels) {
     return f;
 }
 
-bool SampleFormat::isSupportedPcm() const {
-    return wFormatTag == kFormatPcm && (nChannels == 1 || nChannels == 2) &&
-           (wBitsPerSample == 8 || wBitsPerSample == 16) && nSamplesPerSec > 0 &&
+bool SampleFormat::hasFrameLayout() const {
+    return (nChannels == 1 || nChannels == 2) && (wBitsPerSample == 8 || wBitsPerSample == 16) &&
            nBlockAlign == nChannels * wBitsPerSample / 8;
+}
+
+bool SampleFormat::isSupportedPcm() const {
+    return wFormatTag == kFormatPcm && hasFrameLayout() && nSamplesPerSec > 0;
 }
 
 void SampleFormat::toBytes(uint8_t out[kSampleFormatBytes]) const {

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/little_endian.h"
+
 namespace sv {
 
 constexpr int kSampleFormatBytes = 18;
@@ -27,7 +29,11 @@ struct SampleFormat {
 
     bool is16() const { return wBitsPerSample == 16; }
     bool isStereo() const { return nChannels == 2; }
-    // One of the four layouts the sample operations handle.
+    // Frames in one of the four layouts (mono or stereo, 8 or 16 bits, the
+    // block align to match), whatever the format tag says.
+    bool hasFrameLayout() const;
+    // PCM in one of the four layouts, at a rate: what the sample operations
+    // handle.
     bool isSupportedPcm() const;
 
     void toBytes(uint8_t out[kSampleFormatBytes]) const;
@@ -36,15 +42,5 @@ struct SampleFormat {
     bool operator==(const SampleFormat& o) const;
     bool operator!=(const SampleFormat& o) const { return !(*this == o); }
 };
-
-// Little-endian field access shared by every file layout.
-inline void putU16(uint8_t* p, uint16_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
-inline void putU32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24);
-}
-inline uint16_t getU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t getU32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 } // namespace sv

@@ -53,6 +53,12 @@ private:
     size_t size_ = 0;
 };
 
+// A stretch of frames.
+struct FrameSpan {
+    int64_t start = 0;
+    int64_t length = 0;
+};
+
 struct SoundBuffer {
     SampleFormat format;
     ByteBlock bytes;
@@ -66,7 +72,10 @@ struct SoundBuffer {
     uint8_t* frame(int64_t i) { return bytes.data() + i * format.nBlockAlign; }
     const uint8_t* frame(int64_t i) const { return bytes.data() + i * format.nBlockAlign; }
 
-    // Keeps 0 <= start <= frameCount and start + length <= frameCount.
+    // The selection cut to the sound: 0 <= start <= frameCount and
+    // start + length <= frameCount, whatever the fields hold.
+    FrameSpan selection() const;
+    // Sets the selection, cut to the sound as selection() cuts it.
     void setSelection(int64_t start, int64_t length);
 };
 
@@ -86,9 +95,20 @@ decltype(auto) dispatchLayout(const SampleFormat& f, Fn&& fn) {
 }
 
 // Reads and writes a sample as a signed value around silence (127 for 8-bit).
+// 16-bit samples go through memcpy, so that the compiler emits plain (and
+// vectorisable) loads and stores at any alignment without breaking aliasing
+// rules; the stored order is little-endian, as is the host's.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "16-bit samples are read with plain loads");
 inline int readSample(const uint8_t* p, uint8_t) { return int(*p) - 127; }
-inline int readSample(const uint8_t* p, int16_t) { return int16_t(uint16_t(p[0] | (p[1] << 8))); }
+inline int readSample(const uint8_t* p, int16_t) {
+    int16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
 inline void writeSample(uint8_t* p, int v, uint8_t) { *p = uint8_t(v + 127); }
-inline void writeSample(uint8_t* p, int v, int16_t) { p[0] = uint8_t(v); p[1] = uint8_t(uint16_t(v) >> 8); }
+inline void writeSample(uint8_t* p, int v, int16_t) {
+    const int16_t s = int16_t(v);
+    std::memcpy(p, &s, sizeof s);
+}
 
 } // namespace sv

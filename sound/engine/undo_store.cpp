@@ -38,7 +38,11 @@ FileIOError ioError(const std::string& what, const std::string& path) {
 }
 
 void readExactly(std::FILE* f, uint8_t* dst, size_t n, const std::string& path) {
-    if (n && std::fread(dst, 1, n, f) != n) throw ioError("reading", path);
+    if (n && std::fread(dst, 1, n, f) != n) {
+        // A file that merely ended leaves errno as some earlier call set it.
+        if (!std::ferror(f)) errno = EIO;
+        throw ioError("reading", path);
+    }
 }
 
 } // namespace

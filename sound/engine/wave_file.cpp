@@ -33,28 +33,9 @@ int64_t WaveProbe::dataBytes(bool acceptDamaged) const {
 
 bool WaveProbe::sizeDamaged() const { return declaredSize > available; }
 
-namespace {
-struct Fd {
-    int fd = -1;
-    ~Fd() { if (fd >= 0) ::close(fd); }
-};
-
-bool readAt(int fd, int64_t off, void* buf, size_t n) {
-    uint8_t* p = static_cast<uint8_t*>(buf);
-    while (n > 0) {
-        ssize_t r = ::pread(fd, p, n, off);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        p += r; n -= size_t(r); off += r;
-    }
-    return true;
-}
-} // namespace
-
 WaveProbe probeWave(const std::string& path) {
     WaveProbe pr;
-    Fd f;
-    f.fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    ScopedFd f(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (f.fd < 0) {
         f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (f.fd < 0) { pr.openErrno = errno; return pr; }
@@ -65,7 +46,7 @@ WaveProbe probeWave(const std::string& path) {
     pr.fileSize = st.st_size;
 
     uint8_t head[12];
-    if (pr.fileSize >= 12 && readAt(f.fd, 0, head, 12) && std::memcmp(head, "RIFF", 4) == 0 &&
+    if (pr.fileSize >= 12 && readFullyAt(f.fd, 0, head, 12) && std::memcmp(head, "RIFF", 4) == 0 &&
         std::memcmp(head + 8, "WAVE", 4) == 0) {
         // Walk the chunks; each is padded to an even size.
         int64_t pos = 12;
@@ -73,10 +54,10 @@ WaveProbe probeWave(const std::string& path) {
         uint8_t fmt[kSampleFormatBytes] = {0};
         while (pos + 8 <= pr.fileSize) {
             uint8_t ck[8];
-            if (!readAt(f.fd, pos, ck, 8)) break;
+            if (!readFullyAt(f.fd, pos, ck, 8)) break;
             const uint32_t size = getU32(ck + 4);
             if (std::memcmp(ck, "fmt ", 4) == 0 && size >= 16 && pos + 8 + 16 <= pr.fileSize) {
-                if (!readAt(f.fd, pos + 8, fmt, 16)) break;
+                if (!readFullyAt(f.fd, pos + 8, fmt, 16)) break;
                 haveFmt = true;
             } else if (std::memcmp(ck, "data", 4) == 0) {
                 if (haveFmt) {
@@ -100,12 +81,12 @@ WaveProbe probeWave(const std::string& path) {
         // The format tag alone may still be there for the dispatch.
         pr.status = WaveProbe::Status::TooShort;
         uint8_t tag[22];
-        if (pr.fileSize >= 22 && readAt(f.fd, 0, tag, 22))
+        if (pr.fileSize >= 22 && readFullyAt(f.fd, 0, tag, 22))
             pr.format.wFormatTag = static_cast<int16_t>(getU16(tag + 20));
         return pr;
     }
     uint8_t h[kWaveHeaderBytes];
-    if (!readAt(f.fd, 0, h, kWaveHeaderBytes)) { pr.status = WaveProbe::Status::TooShort; return pr; }
+    if (!readFullyAt(f.fd, 0, h, kWaveHeaderBytes)) { pr.status = WaveProbe::Status::TooShort; return pr; }
     uint8_t fmt[kSampleFormatBytes] = {0};
     std::memcpy(fmt, h + 20, 16);
     pr.format = SampleFormat::fromBytes(fmt);
@@ -122,13 +103,12 @@ void readWaveSamples(const std::string& path, const WaveProbe& probe, int64_t by
     if (bytes > probe.available) bytes = probe.available;
     if (bytes < 0) bytes = 0;
     bytes -= bytes % align;
-    Fd f;
-    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ScopedFd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (f.fd < 0) throw FileIOError("Cannot open " + path + ": " + std::strerror(errno), errno);
     ::posix_fadvise(f.fd, probe.dataOffset, bytes, POSIX_FADV_SEQUENTIAL);
     ByteBlock block(static_cast<size_t>(bytes));
-    if (bytes > 0 && !readAt(f.fd, probe.dataOffset, block.data(), static_cast<size_t>(bytes)))
-        throw FileIOError("I/O error reading " + path, errno ? errno : EIO);
+    if (bytes > 0 && !readFullyAt(f.fd, probe.dataOffset, block.data(), static_cast<size_t>(bytes)))
+        throw FileIOError("I/O error reading " + path, errno);
     out.format = probe.format;
     out.bytes = std::move(block);
     out.selectionStart = 0;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "platform/files.h"
 #include "sound/engine/wave_file.h"
 #include "tests/support/scripted_prompts.h"
@@ -107,6 +109,21 @@ TEST(WaveFile, MoreSamplesThanAHeaderCountsAreRefusedBeforeAnythingIsWritten) {
                             WaveFileHeader::kMaxDataBytes + 1),
               EFBIG);
     EXPECT_EQ(readBytes(dir.file("keep.wav")), old);
+}
+
+TEST(WaveFile, FileThatShrankAfterTheProbeIsReportedAsAnIoError) {
+    TempExeDir dir;
+    writeBytes(dir.file("s.wav"), canonicalWave(8000, 8, 1, testSignal(8, 1, 100)));
+    const WaveProbe pr = probeWave(dir.file("s.wav"));
+    writeBytes(dir.file("s.wav"), canonicalWave(8000, 8, 1, testSignal(8, 1, 10)));
+    SoundBuffer s;
+    errno = ENOENT;   // left by some earlier call: not the story of this read
+    try {
+        readWaveSamples(dir.file("s.wav"), pr, pr.dataBytes(false), s);
+        FAIL() << "a short read must throw";
+    } catch (const FileIOError& e) {
+        EXPECT_EQ(e.code(), EIO);
+    }
 }
 
 TEST(SampleFormat, EighteenBytesLittleEndian) {

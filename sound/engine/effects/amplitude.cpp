@@ -85,7 +85,7 @@ bool fade(SoundBuffer& s, int32_t percent, int32_t curve, bool in, const char* w
         fx::forEachProgressRun(sp.samples, ctx, [&](int64_t b, int64_t e) {
             for (int64_t i = b; i < e; ++i, r += delta) {
                 uint8_t* p = sp.data + i * sizeof(T);
-                const int x = fx::load(p, tag);
+                const int x = readSample(p, tag);
                 double y;
                 switch (curve) {
                 case kFadeLinear: y = r * x; break;
@@ -95,7 +95,7 @@ bool fade(SoundBuffer& s, int32_t percent, int32_t curve, bool in, const char* w
                 }
                 // The logarithmic curve peaks at ln 101 / ln 100 > 1: saturate
                 // instead of letting a loud sample wrap around.
-                fx::store(p, int(truncClamp(y, Range<T>::lo, Range<T>::hi)), tag);
+                writeSample(p, int(truncClamp(y, Range<T>::lo, Range<T>::hi)), tag);
             }
         });
     });
@@ -204,9 +204,9 @@ bool travellingStereo(SoundBuffer& s, int32_t direction, int32_t percent, const 
                 uint8_t* p = sp.data + i * 2 * sizeof(T);
                 // The gains stay within 0..1 but are running sums: clamp
                 // rather than trust the last bit of rounding.
-                fx::store(p, int(truncClamp(left * fx::load(p, tag), Range<T>::lo, Range<T>::hi)), tag);
+                writeSample(p, int(truncClamp(left * readSample(p, tag), Range<T>::lo, Range<T>::hi)), tag);
                 p += sizeof(T);
-                fx::store(p, int(truncClamp(right * fx::load(p, tag), Range<T>::lo, Range<T>::hi)), tag);
+                writeSample(p, int(truncClamp(right * readSample(p, tag), Range<T>::lo, Range<T>::hi)), tag);
                 falling -= step;
                 rising += step;
             }
@@ -223,7 +223,7 @@ bool removeOffset(SoundBuffer& s, const OperationContext& ctx) {
         using T = decltype(tag);
         int64_t sum = 0;
         fx::forEachProgressRun(0, sp.samples, total, ctx, [&](int64_t b, int64_t e) {
-            for (int64_t i = b; i < e; ++i) sum += fx::load(sp.data + i * sizeof(T), tag);
+            for (int64_t i = b; i < e; ++i) sum += readSample(sp.data + i * sizeof(T), tag);
         });
         const int64_t offset = sum / sp.samples;
         // 16-bit results may reach -32768 here.

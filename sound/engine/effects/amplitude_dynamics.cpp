@@ -32,16 +32,16 @@ void gateRuns(const Span& sp, int64_t threshold, int64_t fadeLength, int32_t res
     const int64_t walk = sp.samples - 1;
     const double k = residual / 100.0;
     const double F = double(fadeLength);
-    auto quiet = [&](int64_t i) { return std::abs(fx::load(sp.data + i * sizeof(T), tag)) < threshold; };
+    auto quiet = [&](int64_t i) { return std::abs(readSample(sp.data + i * sizeof(T), tag)) < threshold; };
     auto scale = [&](int64_t i, double gain) {
         uint8_t* p = sp.data + i * sizeof(T);
-        fx::store(p, truncSample<T>(gain * fx::load(p, tag)), tag);
+        writeSample(p, truncSample<T>(gain * readSample(p, tag)), tag);
     };
-    fx::ProgressTicker ticker(walk, ctx);
+    ProgressWalk ticker(ctx, walk);
     int64_t i = 0;
     while (i < walk) {
         if (!quiet(i)) {
-            ticker.at(++i);
+            ticker.advanceTo(++i);
             continue;
         }
         int64_t j = 1;
@@ -50,12 +50,12 @@ void gateRuns(const Span& sp, int64_t threshold, int64_t fadeLength, int32_t res
         for (int64_t q = 1; q <= c; ++q) scale(i + q - 1, std::max(k, 1.0 - q / F));
         for (int64_t m = i + c; m < i + j - c; ++m) {
             uint8_t* p = sp.data + m * sizeof(T);
-            const int x = fx::load(p, tag);
+            const int x = readSample(p, tag);
             const double y = c < fadeLength ? std::max(k, 1.0 - c / F) * x : residual * double(x) / 100.0;
-            fx::store(p, truncSample<T>(y), tag);
+            writeSample(p, truncSample<T>(y), tag);
         }
         for (int64_t q = 1; q <= c; ++q) scale(i + j - c + q - 1, std::max(k, 1.0 - (c - q) / F));
-        for (int64_t q = 1; q <= j; ++q) ticker.at(i + q);
+        for (int64_t q = 1; q <= j; ++q) ticker.advanceTo(i + q);
         i += j;
     }
 }
@@ -141,7 +141,7 @@ bool distortion(SoundBuffer& s, int32_t threshold, int32_t percent, const Operat
         fx::forEachProgressRun(sp.samples, ctx, [&](int64_t b, int64_t e) {
             for (int64_t i = b; i < e; ++i) {
                 uint8_t* p = sp.data + i * sizeof(T);
-                const int x = fx::load(p, tag);
+                const int x = readSample(p, tag);
                 if (std::abs(x) < t) continue;
                 const int64_t sg = x < 0 ? -1 : 1;   // 8-bit: stored byte below 127
                 int64_t y = sg * (t + Random(spread));
@@ -149,7 +149,7 @@ bool distortion(SoundBuffer& s, int32_t threshold, int32_t percent, const Operat
                 // 16-bit: never beyond +-32767.
                 if constexpr (sizeof(T) == 1) y = std::clamp<int64_t>(y, Range<T>::lo, Range<T>::hi);
                 else if (std::abs(y) > 32767) y = sg * 32767;
-                fx::store(p, int(y), tag);
+                writeSample(p, int(y), tag);
             }
         });
     });

@@ -13,33 +13,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "sound/engine/edit_progress.h"
 #include "sound/engine/operation.h"
 #include "sound/engine/sound_buffer.h"
 
 namespace sv::fx {
-
-#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "16-bit samples are read with plain loads: a little-endian host is assumed"
-#endif
-
-// Samples relative to silence (127 for 8-bit), read and written through
-// memcpy so that the compiler emits plain (and vectorisable) loads and stores
-// on the byte buffer without breaking aliasing rules.
-inline int load(const uint8_t* p, uint8_t) { return int(*p) - kSilence8; }
-inline int load(const uint8_t* p, int16_t) {
-    int16_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-inline void store(uint8_t* p, int v, uint8_t) { *p = uint8_t(v + kSilence8); }
-inline void store(uint8_t* p, int v, int16_t) {
-    int16_t s = int16_t(v);
-    std::memcpy(p, &s, sizeof s);
-}
-
-// The raw stored value: the byte for 8-bit, the signed value for 16-bit.
-inline int raw(const uint8_t* p, uint8_t) { return *p; }
-inline int raw(const uint8_t* p, int16_t t) { return load(p, t); }
 
 // Largest value x may take and the value of silence, per sample type.
 template <typename T> struct Range;
@@ -62,9 +40,7 @@ struct Span {
 
 inline Span selectedSpan(SoundBuffer& s) {
     Span sp;
-    const int64_t count = s.frameCount();
-    int64_t start = std::clamp<int64_t>(s.selectionStart, 0, count);
-    int64_t length = std::clamp<int64_t>(s.selectionLength, 0, count - start);
+    const auto [start, length] = s.selection();
     sp.channels = s.format.nChannels;
     sp.bytesPerSample = s.format.wBitsPerSample / 8;
     sp.frames = length;
@@ -75,19 +51,6 @@ inline Span selectedSpan(SoundBuffer& s) {
 
 // True when the buffer holds one of the four layouts the effects handle.
 inline bool usable(const SoundBuffer& s) { return s.format.isSupportedPcm(); }
-
-// The steps of a loop over `total` at which the progress rule reports: the
-// divisors of total, ascending.
-inline std::vector<int64_t> progressSteps(int64_t total) {
-    std::vector<int64_t> small, large;
-    for (int64_t d = 1; d * d <= total; ++d) {
-        if (total % d) continue;
-        small.push_back(d);
-        if (d != total / d) large.push_back(total / d);
-    }
-    small.insert(small.end(), large.rbegin(), large.rend());
-    return small;
-}
 
 // Runs fn(begin, end) over consecutive runs covering steps first+1 .. last
 // (1-based) of a loop of `total` steps, each run ending at a step that the
@@ -114,27 +77,6 @@ template <typename Fn>
 void forEachProgressRun(int64_t total, const OperationContext& ctx, Fn&& fn) {
     forEachProgressRun(0, total, total, ctx, std::forward<Fn>(fn));
 }
-
-// For walks that move one step at a time in an irregular way: reports step j
-// when the progress rule says so, with one comparison per step.
-class ProgressTicker {
-public:
-    ProgressTicker(int64_t total, const OperationContext& ctx) : ctx_(ctx), total_(total) {
-        if (ctx.progress && total > 0) steps_ = progressSteps(total);
-    }
-    void at(int64_t j) {
-        if (next_ < steps_.size() && steps_[next_] == j) {
-            ++next_;
-            ctx_.progress(j, total_);
-        }
-    }
-
-private:
-    const OperationContext& ctx_;
-    int64_t total_;
-    std::vector<int64_t> steps_;
-    size_t next_ = 0;
-};
 
 // The common start of an in-place effect: the span of the selection, or
 // false when there is nothing to work on or the undo step failed (the caller

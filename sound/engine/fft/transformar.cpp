@@ -17,31 +17,15 @@ constexpr int32_t kPresetPoints = 2048;
 constexpr int32_t kPresetOverlap = 1024;
 constexpr double kPi = 3.14159265358979323846;
 
-// The four layouts the engine runs on (the format tag is not checked: a
-// sound decoded from A-law or mu-law holds plain 16-bit samples).
-bool layoutSupported(const SampleFormat& f) {
-    return (f.nChannels == 1 || f.nChannels == 2) && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
-           f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
-}
-
-// The selection kept inside the sound.
-struct Span {
-    int64_t start = 0;
-    int64_t length = 0;
-};
-Span selectionOf(const SoundBuffer& sound) {
-    const int64_t frames = sound.frameCount();
-    Span s;
-    s.start = std::clamp<int64_t>(sound.selectionStart, 0, frames);
-    s.length = std::clamp<int64_t>(sound.selectionLength, 0, frames - s.start);
-    return s;
-}
+// The engine runs on the four layouts whatever the format tag: a sound
+// decoded from A-law or mu-law holds plain 16-bit samples.
+bool layoutSupported(const SampleFormat& f) { return f.hasFrameLayout(); }
 
 // The frames the engine processes: a whole-sound selection loses its last
 // frame.
 int64_t processedLength(const SoundBuffer& sound) {
-    const Span s = selectionOf(sound);
-    return s.length == sound.frameCount() ? s.length - 1 : s.length;
+    const int64_t length = sound.selection().length;
+    return length == sound.frameCount() ? length - 1 : length;
 }
 
 int32_t rateOf(const SoundBuffer& sound) {
@@ -134,7 +118,7 @@ void runBlocks(const BlockJob& job, FftWorkArea& area, const OperationContext& c
 bool presetWithOwnStep(SoundBuffer& sound, const char* words, TransformMode mode, int32_t f1, int32_t f2,
                        FftWorkArea& area, const OperationContext& ctx) {
     if (!layoutSupported(sound.format) || processedLength(sound) <= 0) return false;
-    if (!ctx.undo(words, selectionOf(sound).length, false)) return false;
+    if (!ctx.undo(words, sound.selection().length, false)) return false;
     try {
         transformar(sound, mode, f1, f2, area, ctx);
     } catch (const FftBlockError&) {
@@ -188,10 +172,10 @@ bool transformar(SoundBuffer& sound, TransformMode mode, int32_t f1, int32_t f2,
 
     bool stepTaken = false;
     if (mode != TransformMode::paso_bajo_reverb) {
-        if (!ctx.undo(transformUndoLabel(mode), selectionOf(sound).length, false)) return false;
+        if (!ctx.undo(transformUndoLabel(mode), sound.selection().length, false)) return false;
         stepTaken = true;
     }
-    const Span sel = selectionOf(sound);
+    const FrameSpan sel = sound.selection();
     if (length != sel.length) sound.selectionLength = length;
 
     BlockJob job;
@@ -225,7 +209,7 @@ void omplir_x(const SoundBuffer& sound, FftWorkArea& area, int64_t block, int64_
     std::fill(xr, xr + kSpectrumPoints, 0.0);
     std::fill(xi, xi + kSpectrumPoints, 0.0);
     if (!layoutSupported(sound.format)) return;
-    const Span sel = selectionOf(sound);
+    const FrameSpan sel = sound.selection();
     const int64_t first = sel.start + (block - 1) * kSpectrumPoints;
     int64_t count = block == blocks ? sel.length - kSpectrumPoints * (blocks - 1) : kSpectrumPoints;
     count = std::clamp<int64_t>(count, 0, kSpectrumPoints);
@@ -247,7 +231,7 @@ void omplir_x(const SoundBuffer& sound, FftWorkArea& area, int64_t block, int64_
 
 bool mostrar_transf_fft(const SoundBuffer& sound, FftWorkArea& area) {
     if (!layoutSupported(sound.format)) return false;
-    const int64_t length = selectionOf(sound).length;
+    const int64_t length = sound.selection().length;
     if (length <= 0) return false;
     const int64_t blocks = (length + kSpectrumPoints - 1) / kSpectrumPoints;
     const double divisor = double(blocks);
