@@ -294,6 +294,45 @@ public:
     // ---- navigation and control state (end) ----
 
     // ---- CD player (begin) ----
+    // (mainwindow/SonvelaMain_cd.cpp) The panel Panel2 plays audio CDs
+    // through the command strings of platform/cd/cd_commands.h.
+    std::vector<QToolButton*> CdTrackButtons;   // [0] is tema, then tracks 2..n
+    int32_t CdLengthSeconds = 0;                // 0 when unknown
+    int32_t CdPausePosition = 0;                // seconds
+    bool CdPaused = false;
+    int32_t CdTrackCount = 0;
+    std::string MciReturnText;                  // answer of the last command
+    std::string MciErrorText;
+    int32_t MciLastError = 0;
+    // Transport: Stop, Pause, Play, Rewind, Fast Forward, Previous, Next, Eject.
+    // "CD Play" enabled means the player is not playing.
+    QToolButton *SpeedButton36 = nullptr, *SpeedButton37 = nullptr, *SpeedButton38 = nullptr,
+                *SpeedButton39 = nullptr, *SpeedButton40 = nullptr, *SpeedButton41 = nullptr,
+                *SpeedButton42 = nullptr, *SpeedButton43 = nullptr;
+    // Seconds played, current track, track length, seconds into the track,
+    // disc length.
+    QLabel *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr, *Label8 = nullptr, *Label10 = nullptr;
+    QToolButton* cdmode1 = nullptr;   // one-time play
+    QToolButton* cdmode2 = nullptr;   // continuous
+    QToolButton* tema = nullptr;      // track 1
+    QFrame* Bevel10 = nullptr;
+    // The rewind's warning sound; tests count it.
+    std::function<void()> cdBeep;
+    void SpeedButton10Click();        // shows or hides the panel
+    void mostrar_lista_botones();
+    void treure_flats_del_CD();
+    void cdmode1Click();
+    void cdmode2Click();
+    void SpeedButton36Click();        // stop
+    void SpeedButton37Click();        // pause
+    void SpeedButton38Click();        // play
+    void SpeedButton39Click();        // rewind
+    void SpeedButton40Click();        // fast forward
+    void SpeedButton41Click();        // previous track
+    void SpeedButton42Click();        // next track
+    void SpeedButton43Click();        // eject
+    void temaClick(QToolButton* sender);
+    void Timer1Timer();
     // ---- CD player (end) ----
 
     // ---- conversion (begin) ----
