@@ -19,6 +19,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "sound/Sound.h"
+#include "tests/support/modal.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/wave_fixtures.h"
 
@@ -48,15 +49,6 @@ inline std::vector<uint8_t> bytesOf(const TSoundfrm* w) {
     return std::vector<uint8_t>(w->Sound.bytes.data(), w->Sound.bytes.data() + w->Sound.bytes.size());
 }
 
-// Runs `act` on the modal dialog of type D once it is shown.
-template <typename D>
-void onModal(std::function<void(D&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* d = dynamic_cast<D*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        act(*d);
-    });
-}
 
 class EditWindowTest : public ::testing::Test {
 protected:

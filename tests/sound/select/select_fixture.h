@@ -17,6 +17,7 @@
 #include "platform/activity.h"
 #include "platform/settings.h"
 #include "sound/Sound.h"
+#include "tests/support/modal.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/wave_fixtures.h"
 
@@ -49,15 +50,6 @@ inline int16_t sample16(const TSoundfrm* w, int64_t i) {
     return int16_t(uint16_t(p[0] | (p[1] << 8)));
 }
 
-// Runs `act` on the modal dialog of type D once it is shown.
-template <typename D>
-void onModal(std::function<void(D&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* d = dynamic_cast<D*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        act(*d);
-    });
-}
 
 class SelectTest : public ::testing::Test {
 protected:
