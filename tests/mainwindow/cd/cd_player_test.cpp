@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLayout>
 
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/SonvelaMain_cd.h"
@@ -48,6 +49,9 @@ protected:
     }
     void start(std::vector<std::string> args = {}) {
         main = std::make_unique<TSVMainfrm>(std::move(args));
+        // Installing again changes nothing, and keeps these tests apart
+        // from the order of the installers.
+        installCdCommands(main.get());
         main->cdBeep = [this] { ++beeps; };
         // Room for (700 - 268 - 4) / 21 = 20 track buttons a row.
         main->Panel2->resize(700, main->Panel2->height());
@@ -100,6 +104,10 @@ TEST_F(CdPlayerTest, PanelOpensWithTrackButtonsAndClosesAgain) {
     EXPECT_TRUE(main->SpeedButton38->isEnabled());
     EXPECT_FALSE(main->SpeedButton37->isEnabled());
     ASSERT_TRUE(main->button("SpeedButton10"));
+    // Docked under the sound windows.
+    ASSERT_EQ(main->Panel2->parentWidget(), main->centralWidget());
+    EXPECT_EQ(main->centralWidget()->layout()->indexOf(main->mdi), 0);
+    EXPECT_EQ(main->centralWidget()->layout()->indexOf(main->Panel2), 1);
 
     main->SpeedButton10Click();
     EXPECT_TRUE(main->Panel2->isHidden());

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "platform/cd/cd_commands.h"
+#include "platform/cd/cdio_drive.h"
 #include "platform/cd/simulated_drive.h"
 #include "platform/clock.h"
 
@@ -168,4 +170,24 @@ TEST(CdErrors, EveryCodeHasItsOwnText) {
     }
     EXPECT_EQ(texts.size(), size_t(kCdDriveFailure + 1));
     EXPECT_NE(mciGetErrorString(999).find("999"), std::string::npos);
+}
+
+TEST(CdDriveChoice, EnvironmentChoosesTheDrive) {
+    setCdDrive(nullptr);
+    ::setenv("SONVELA_CD", "simulated", 1);
+    EXPECT_NE(dynamic_cast<SimulatedCdDrive*>(&cdDrive()), nullptr);
+    std::string answer;
+    EXPECT_EQ(mciSendString("status cdaudio media present", answer), 0);
+    EXPECT_EQ(answer, "true");
+
+    setCdDrive(nullptr);
+    ::setenv("SONVELA_CD", "device", 1);
+    EXPECT_EQ(dynamic_cast<SimulatedCdDrive*>(&cdDrive()), nullptr);
+    if (CdioDrive::defaultDevice().empty()) {
+        // No drive on this machine: every command says so.
+        EXPECT_EQ(mciSendString("status cdaudio mode", answer), kCdNoDrive);
+        EXPECT_EQ(mciSendString("set cdaudio door open", answer), kCdNoDrive);
+    }
+    ::unsetenv("SONVELA_CD");
+    setCdDrive(nullptr);
 }
