@@ -1,0 +1,162 @@
+// Reading and writing the other sound file formats in a sound window:
+// A-law and mu-law WAVE files, Sun/NeXT files, raw samples and delimited
+// text. The coding is in sound/engine/formats; here are the questions, the
+// messages and the window's state.
+#include "dialogs/ParamDialog.h"
+#include "dialogs/formatselection.h"
+#include "mainwindow/SonvelaMain.h"
+#include "platform/activity.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/qt/qt_prompts.h"
+#include "sound/Sound.h"
+#include "sound/engine/formats/law_wave.h"
+#include "sound/engine/formats/raw_file.h"
+#include "sound/engine/formats/snd_file.h"
+#include "sound/engine/formats/text_file.h"
+#include "sound/engine/wave_file.h"
+#include "sound/operation_failure.h"
+
+#include <cerrno>
+
+using namespace sv;
+
+namespace {
+
+const char* kOpenError = "Error opening file";
+const char* kSndUnsupported = "Sonvela only supports linear 8/16 bit or mulaw SND files";
+
+void reportCreateError(int err) {
+    if (err == EFBIG) {
+        prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
+        return;
+    }
+    prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
+                         Buttons::Ok, Icon::Warning);
+}
+
+// Runs a writer that returns the errno of a failed creation; reports every
+// failure once the busy state is over. True when the whole file was written.
+template <typename Fn>
+bool runWriter(Fn&& write) {
+    int err = 0;
+    const OperationFailure f = attemptOperation([&] { err = write(); });
+    if (f.failed) {
+        reportFailure(f);
+        return false;
+    }
+    if (err) {
+        reportCreateError(err);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// Reads what the probe found into this window. Every way out but success
+// reports the problem and closes the window.
+static bool readProbed(TSoundfrm* w, const std::string& name, const FormatProbe& probe) {
+    if (SVMainfrm) SVMainfrm->SaveDisabled = false;
+    w->CloseHandled = false;
+    switch (probe.status) {
+    case FormatProbe::Status::OpenFailed:
+        ShowMessage(kOpenError);
+        w->closeFailedOpenPublic();
+        return false;
+    case FormatProbe::Status::Unsupported:
+        ShowMessage(kSndUnsupported);
+        w->closeFailedOpenPublic();
+        return false;
+    case FormatProbe::Status::Damaged:
+        prompts().messageBox("Error", probe.problem, Buttons::Ok, Icon::Error);
+        w->closeFailedOpenPublic();
+        return false;
+    case FormatProbe::Status::Ok:
+        break;
+    }
+    SoundBuffer sound;
+    const OperationFailure f = attemptOperation([&] { readFormatSamples(name, probe, sound); });
+    if (f.failed) {
+        reportFailure(f);
+        w->closeFailedOpenPublic();
+        return false;
+    }
+    w->Sound = std::move(sound);
+    return true;
+}
+
+bool TSoundfrm::Obrir_law(const std::string& name, bool muLaw) {
+    const FormatProbe probe = probeLawWave(name, muLaw);
+    if (!readProbed(this, name, probe)) return false;
+    finishFormatOpen(name, probe.fileSize);
+    return true;
+}
+
+bool TSoundfrm::abrir_SND(const std::string& name) {
+    const FormatProbe probe = probeSnd(name);
+    if (!readProbed(this, name, probe)) return false;
+    finishFormatOpen(name, probe.fileSize);
+    return true;
+}
+
+bool TSoundfrm::abrir_raw(const std::string& name) {
+    Tformatselectionfrm dialog(this);
+    dialog.preset(11025, 1, 8);
+    if (showModal(dialog) != mrOk) {
+        closeFailedOpen();
+        return false;
+    }
+    const sv::SampleFormat format = sv::SampleFormat::pcm(uint32_t(dialog.SamplesPerSec), dialog.BitsPerSample,
+                                                  dialog.Channels);
+    const FormatProbe probe = probeRaw(name, format);
+    if (!readProbed(this, name, probe)) return false;
+    finishFormatOpen(name, probe.fileSize);
+    return true;
+}
+
+void TSoundfrm::finishFormatOpen(const std::string& name, int64_t fileSize) {
+    // Drawing a long sound takes a while too.
+    BusyGuard busy;
+    if (SVMainfrm) SVMainfrm->SoundLoaded = true;
+    NoRedraw = false;
+    FileSize = fileSize;
+    IsNew = false;
+    FileName = name;
+    Tag = SVMainfrm ? SVMainfrm->QuantsFitxersIguals(name) - 1 : 0;
+    if (Tag < 0) Tag = 0;
+    UndoCounter = int64_t(Tag) * 10000;
+    relocateUndo();
+    if (SVMainfrm) SVMainfrm->SoundLength = FrameCount();
+    Zoom = FitZoom = FrameCount() / waveWidth() + 1;
+    applyPreferredZoom();
+    if (SVMainfrm) SVMainfrm->Edit2->setText(QString::number(Zoom));
+    SampleFormat.nAvgBytesPerSec = uint32_t(SampleFormat.nBlockAlign) * SampleFormat.nSamplesPerSec;
+    updateStatusPanels();
+    SoundLoaded = true;
+    layoutControls();
+    mostrar_sonido(Zoom);
+}
+
+void TSoundfrm::afterFormatSave(const std::string& name) {
+    IsNew = false;
+    Modified = false;
+    StatusPanels[5]->setText("Saved");
+    FileName = name;
+    FileSize = fileSizeOf(name);
+    ActualitzarOpcions();
+}
+
+bool TSoundfrm::salvar_law(const std::string& nameIn, bool muLaw) {
+    const std::string name = forceExtension(nameIn, ".wav");
+    if (!runWriter([&] { return writeLawWave(name, Sound, muLaw); })) return false;
+    afterFormatSave(name);
+    return true;
+}
+
+bool TSoundfrm::salvar_csv(const std::string& nameIn, char separator, const std::string& extension, char lineEnd) {
+    const std::string name = forceExtension(nameIn, extension);
+    if (!runWriter([&] { return writeDelimitedText(name, Sound, separator, lineEnd); })) return false;
+    afterFormatSave(name);
+    return true;
+}
