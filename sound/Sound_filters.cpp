@@ -1,0 +1,201 @@
+// Filters, noise and analysis of a sound window: the window asks for the
+// parameters where the operation has a dialog, runs one engine call over
+// the selection and shows the outcome.
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "dialogs/Equalize.h"
+#include "dialogs/Gaussian.h"
+#include "dialogs/Histogram.h"
+#include "dialogs/ParamDialog.h"
+#include "dialogs/VoiceCleaner.h"
+#include "dialogs/wavelet.h"
+#include "sound/Sound.h"
+#include "sound/display_state.h"
+#include "sound/engine/effects/filters.h"
+#include "sound/engine/effects/histogram.h"
+#include "sound/engine/effects/noise.h"
+#include "sound/engine/effects/wavelet.h"
+#include "sound/engine/fft/transformar.h"
+#include "sound/fft_state.h"
+#include "sound/operation_failure.h"
+
+using namespace sv;
+
+namespace {
+
+// Runs one engine call on the selection and turns its outcome into the
+// window's state. A failure after the undo step was written may have left
+// samples changed: the sound is then shown as it is and counted as
+// modified, so that the step can take it back.
+template <typename Op>
+void runFilter(TSoundfrm* w, Op&& op) {
+    const int64_t oldBytes = int64_t(w->Sound.bytes.size());
+    const int32_t oldCounter = w->Undo ? w->Undo->counter() : 0;
+    const FrameSpan sel = w->Sound.selection();
+    bool changed = false;
+    const OperationFailure f = attemptOperation([&] { changed = op(w->editContext()); });
+    if (f.failed) {
+        w->ProgressBar1->hide();
+        reportFailure(f);
+        changed = w->Undo && w->Undo->counter() != oldCounter;
+    }
+    if (!changed) return;
+    // Everything here works in place on the selection: only its frames need
+    // a new summary for the display.
+    w->samplesChanged(sel.start, sel.length);
+    w->displayState().changeAnnounced = true;
+    w->afterEdit(oldBytes);
+}
+
+// The level dialog of a noise generator; false when cancelled.
+bool askNoiseLevel(TSoundfrm* owner, const char* kind, int32_t& level) {
+    TGaussianfrm f(owner);
+    return f.mostrar_form(kind, level) == 0;
+}
+
+} // namespace
+
+void TSoundfrm::filtro_mediana() {
+    runFilter(this, [this](const OperationContext& ctx) { return medianFilter(Sound, ctx); });
+}
+
+void TSoundfrm::filtre_mediana_millorat() {
+    runFilter(this, [this](const OperationContext& ctx) { return improvedMedianFilter(Sound, ctx); });
+}
+
+void TSoundfrm::filtro_media() {
+    runFilter(this, [this](const OperationContext& ctx) { return averageFilter(Sound, ctx); });
+}
+
+void TSoundfrm::Filtre_Copalta() {
+    runFilter(this, [this](const OperationContext& ctx) { return topHatFilter(Sound, ctx); });
+}
+
+void TSoundfrm::edge_enhancement() {
+    runFilter(this, [this](const OperationContext& ctx) { return edgeEnhancement(Sound, ctx); });
+}
+
+void TSoundfrm::differencefilter() {
+    runFilter(this, [this](const OperationContext& ctx) { return differenceFilter(Sound, ctx); });
+}
+
+void TSoundfrm::DoCustomizedFilter(const std::array<double, 7>& weights, bool feedback) {
+    if (Sound.selection().length <= 7) {
+        ShowMessage(kCustomizedFilterTooShort);
+        return;
+    }
+    runFilter(this, [&](const OperationContext& ctx) { return customizedFilter(Sound, weights, feedback, ctx); });
+}
+
+void TSoundfrm::cuantizador(int32_t step) {
+    runFilter(this, [&](const OperationContext& ctx) { return quantize(Sound, step, ctx); });
+}
+
+void TSoundfrm::Soroll() {
+    runFilter(this, [this](const OperationContext& ctx) { return uniformNoise(Sound, ctx); });
+}
+
+void TSoundfrm::sorollgaussia() {
+    int32_t level = 0;
+    if (!askNoiseLevel(this, "expdist", level)) return;
+    runFilter(this, [&](const OperationContext& ctx) { return gaussianNoise(Sound, level, ctx); });
+}
+
+void TSoundfrm::speckle() {
+    int32_t level = 0;
+    if (!askNoiseLevel(this, "speckle", level)) return;
+    runFilter(this, [&](const OperationContext& ctx) { return speckleNoise(Sound, level, ctx); });
+}
+
+void TSoundfrm::sorollrosa() {
+    int32_t level = 0;
+    if (!askNoiseLevel(this, "pinkdist", level)) return;
+    runFilter(this, [&](const OperationContext& ctx) { return pinkNoise(Sound, level, ctx); });
+}
+
+void TSoundfrm::histograma() {
+    HistogramStats st;
+    const OperationFailure f = attemptOperation([&] { st = histogram(Sound); });
+    if (f.failed) {
+        reportFailure(f);
+        return;
+    }
+    if (Histogramfrm) Histogramfrm->mostrar_form(Sound.format.wBitsPerSample, st.mean, st.variance);
+}
+
+void TSoundfrm::WaveletDenoising() {
+    // The step is taken before the question, so a cancelled dialog still
+    // leaves it (and the sound counted as modified).
+    bool stepTaken = false;
+    const OperationFailure f = attemptOperation([&] {
+        stepTaken = Sound.format.isSupportedPcm() && Sound.selection().length > 0 &&
+                    editContext().undo(undo_words::waveletDenoising, Sound.selection().length, false);
+    });
+    if (f.failed) {
+        reportFailure(f);
+        return;
+    }
+    if (!stepTaken) return;
+    Modified = true;
+    double threshold = 0;
+    int32_t mode = 0;
+    {
+        Twaveletfrm dialog(this);
+        showModal(dialog);
+        threshold = dialog.threshold;
+        mode = dialog.thresholding;
+    }
+    if (threshold > 0) {
+        const FrameSpan sel = Sound.selection();
+        const OperationFailure g = attemptOperation([&] { wavelet(Sound, mode, threshold, editContext()); });
+        if (g.failed) {
+            ProgressBar1->hide();
+            reportFailure(g);
+        }
+        samplesChanged(sel.start, sel.length);
+        displayState().changeAnnounced = true;
+    }
+    afterEdit(int64_t(Sound.bytes.size()));
+}
+
+void TSoundfrm::Ecualizar() {
+    if (!Equalizefrm) return;
+    std::array<int32_t, TEqualizefrm::kBands> gains{};
+    if (Equalizefrm->mostrar_form(1, gains) != 0) return;
+    FftArea().EqualizerGains = gains;
+    transformar("ecualizar", 1, 1);
+}
+
+void TSoundfrm::VoiceCleaner() {
+    TVoiceCleanerfrm f(this);
+    if (showModal(f) != mrOk) return;
+    // The dialog stays up as the list of steps while they run.
+    f.Button1->hide();
+    f.Button2->hide();
+    f.setModal(false);
+    f.show();
+    const auto [low, high] = voiceCleanerBand(f.rg1->ItemIndex());
+    const auto step = [&f](QCheckBox* box, QLabel* mark, const std::function<void()>& run) {
+        if (!box->isChecked()) return;
+        mark->setText(QStringLiteral("x"));
+        mark->show();
+        f.repaint();
+        run();
+        mark->setText(QStringLiteral("n"));
+        f.repaint();
+    };
+    step(f.cb2, f.Label2, [this] {
+        FftWorkArea& area = FftArea();
+        area.StsaUpperSnr = 1000;
+        area.StsaLowerSnr = 1000;
+        area.StsaNoisePower = 100;
+        transformar("stsa", 0, 0);
+    });
+    step(f.cb1, f.Label1, [this, low = low, high = high] { transformar("PasaBandaPersonalitzat", low, high); });
+    step(f.cb3, f.Label3, [this] { transformar("expansor_dinamica", 1, 110); });
+    step(f.cb0, f.Label0, [this] { puertas_ruido(5, 5, 0); });
+    step(f.cb4, f.Label4, [this] { normalizar_onda(); });
+}
