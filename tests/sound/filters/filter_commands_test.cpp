@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -21,15 +23,18 @@
 #include "dialogs/CustomizedFilter.h"
 #include "dialogs/Equalize.h"
 #include "dialogs/FilterBank.h"
+#include "dialogs/FrequencyShift.h"
 #include "dialogs/Gaussian.h"
 #include "dialogs/Histogram.h"
 #include "dialogs/ParamDialog.h"
 #include "dialogs/VoiceCleaner.h"
+#include "dialogs/stsa.h"
 #include "dialogs/wavelet.h"
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"
 #include "sound/Sound.h"
 #include "sound/engine/effects/filters.h"
+#include "sound/fft_state.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/wave_fixtures.h"
 
@@ -337,4 +342,32 @@ TEST_F(FilterCommands, NoSoundWindowMeansNothingHappens) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(expectedDialogs, 0);
+}
+
+TEST_F(FilterCommands, StsaAndPitchChangeRunOnlyAfterOk) {
+    open(0, 5000);
+    cancelNext();
+    trigger("STSA1");
+    cancelNext();
+    trigger("FrequencyShift1");
+    expectUntouched("cancelled");
+    answer([](QDialog* d) {
+        auto* f = static_cast<Tstsaform*>(d);
+        f->Edit1->setText("20");
+        f->RadioButton2->setChecked(true);
+        f->Button1Click();
+    });
+    trigger("STSA1");
+    expectApplied("stsa");
+    EXPECT_DOUBLE_EQ(FftArea().StsaNoisePower, 100);
+    EXPECT_DOUBLE_EQ(FftArea().StsaUpperSnr, std::pow(10.0, 1.2));
+
+    reopen(0, 5000);
+    answer([](QDialog* d) {
+        auto* f = static_cast<TFrequencyShiftfrm*>(d);
+        f->tb1->setValue(-50);
+        f->done(mrOk);
+    });
+    trigger("FrequencyShift1");
+    expectApplied("pitch");
 }
