@@ -45,16 +45,18 @@ void runChosenEffect(TSoundfrm* w) {
     if (threshold == kCancelled || ratio == kCancelled) return;
     switch (index) {
     case 0: w->linea_telefonica(); break;
+    case 1: w->robot(); break;
     case 2: w->distorsion(threshold, ratio); break;
     case 3: w->puertas_ruido(threshold, ratio, 0); break;   // the ratio slider is the noise gate's time
     case 4: w->compresor(threshold, ratio); break;
     case 5: w->amplificador(threshold, ratio); break;
     case 6: w->metalizar(1); break;
     case 7: w->metalizar(0); break;
+    case 8: w->super_separacion(); break;
+    case 10: w->super_separacion2(); break;
     case 11: w->karaoke(); break;
     case 12: w->Bionic(); break;
-    // 1 robotic voice, 8 chopper, 9 quantifier, 10 great chopper: not in
-    // this build yet.
+    // 9 quantifier: not in this build yet.
     default: break;
     }
 }
