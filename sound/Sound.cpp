@@ -164,7 +164,6 @@ void TSoundfrm::setSelection(int64_t start, int64_t length) { Sound.setSelection
 void TSoundfrm::adoptSound(SoundBuffer&& s) {
     Sound = std::move(s);
     Sound.setSelection(Sound.selectionStart, Sound.selectionLength);
-    IsNew = IsNew;  // unchanged: a new sound stays new until saved
     updateStatusPanels();
     if (SVMainfrm) SVMainfrm->SoundLength = FrameCount();
 }
@@ -252,10 +251,6 @@ void TSoundfrm::FormKeyPress(int key) {
 void TSoundfrm::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Space) { FormKeyPress(e->key()); return; }
     QWidget::keyPressEvent(e);
-}
-
-bool TSoundfrm::event(QEvent* e) {
-    return QWidget::event(e);
 }
 
 bool TSoundfrm::FormCloseQuery() {

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -346,22 +347,87 @@ public:
     // ---- spectral operations (end) ----
 
     // ---- other file formats (begin) ----
+    // (sound/Sound_formats.cpp) Readers fill this fresh window; on failure
+    // or cancel they report it, close the window and return false.
+    // A-law (muLaw false) or mu-law WAVE file, as 16-bit PCM.
+    bool Obrir_law(const std::string& name, bool muLaw);
+    // Sun/NeXT ".snd"/".au" file.
+    bool abrir_SND(const std::string& name);
+    // Headerless samples: asks the format with Tformatselectionfrm.
+    bool abrir_raw(const std::string& name);
+    // Writers; true when the whole file was written. The name's extension
+    // is forced (".wav" for salvar_law, `extension` for salvar_csv).
+    bool salvar_law(const std::string& name, bool muLaw);
+    bool salvar_csv(const std::string& name, char separator, const std::string& extension, char lineEnd);
+private:
+    // The end of every reader: file name, numbering, fitting zoom, panels,
+    // redraw.
+    void finishFormatOpen(const std::string& name, int64_t fileSize);
+    // A written export names the window's file; the undo steps stay.
+    void afterFormatSave(const std::string& name);
+public:
     // ---- other file formats (end) ----
 
     // ---- filters, noise and analysis (begin) ----
+    // In-place filters on the selection (sound/Sound_filters.cpp). Each
+    // writes its undo step, marks the sound modified and redraws; every
+    // error is shown here and never leaves the call.
+    void filtro_mediana();
+    void filtre_mediana_millorat();
+    void filtro_media();
+    void Filtre_Copalta();
+    void edge_enhancement();
+    void differencefilter();
+    // Taps for k-3 .. k+3 (the dialog's percents / 100). A selection of 7
+    // frames or fewer is refused with a message.
+    void DoCustomizedFilter(const std::array<double, 7>& weights, bool feedback);
+    void cuantizador(int32_t step);
+    // Noise: each but Soroll asks its level first; Cancel changes nothing.
+    void Soroll();
+    void sorollgaussia();
+    void speckle();
+    void sorollrosa();
+    // Shows the histogram, mean and variance of the selection.
+    void histograma();
+    // Takes its undo step before asking; a threshold of 0 then changes
+    // nothing more.
+    void WaveletDenoising();
+    // The equalizer and the voice cleaner over the spectral engine; each
+    // asks its own dialog first.
+    void Ecualizar();
+    void VoiceCleaner();
     // ---- filters, noise and analysis (end) ----
 
     // ---- time, rate and delay effects (begin) ----
+    // Effects that change the timing, rate or length of the sound, and the
+    // delay effects (sound/Sound_time.cpp). Those with a dialog ask it
+    // first and change nothing on Cancel; every error is shown here.
+    void robot();
+    void super_separacion();
+    void super_separacion2();
+    void Eco();
+    void Resamplear();
+    // ratio 0: the selection, to the length the speed dialog gives. Else the
+    // whole sound to Trunc(ratio x FrameCount) frames, with no dialog and,
+    // when fromResample, no undo step of its own.
+    void cambio_velocidad(bool fromResample, double ratio);
+    void Gapper();
+    void Groove();
+    void Reverberacion();
+    void Flanger();
+    void Chorus();
     // ---- time, rate and delay effects (end) ----
 
     // ---- advanced filter (begin) ----
+    // Fills the program's average spectrum from the selection (the advanced
+    // filter dialog plots it); an empty selection leaves it as it was.
+    void mostrar_transf_fft();
     // ---- advanced filter (end) ----
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    bool event(QEvent* e) override;
 
 public:
     // Event handlers with their form names.
