@@ -149,11 +149,6 @@ TChorusfrm::TChorusfrm(QWidget* parent)
                       {"Hard Chorus", 10, 75, 1, 75, 60, 20, 0},
                       {"", 0, 20, 1, 10, 90, 13, 0}}) {}
 
-const sv::ModulationPreset* TChorusfrm::keyPreset(int row, sv::ModulationPreset& scratch) const {
-    // The empty fifth row has values only for a typed key.
-    return ModulationForm::keyPreset(row, scratch);
-}
-
 TFlangerfrm::TFlangerfrm(QWidget* parent)
     : ModulationForm(parent, QStringLiteral("Flanger"), QStringLiteral("&flangered Waveforms :"), true,
                      {{"Default", 0, 30, 1, 100, 50, 20, 0},

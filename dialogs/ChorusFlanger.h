@@ -60,11 +60,11 @@ protected:
 
 } // namespace sv
 
+// The chorus list ends with an empty row: a click on it changes nothing, a
+// typed key applies the values it holds.
 class TChorusfrm : public sv::ModulationForm {
 public:
     explicit TChorusfrm(QWidget* parent = nullptr);
-protected:
-    const sv::ModulationPreset* keyPreset(int row, sv::ModulationPreset& scratch) const override;
 };
 
 class TFlangerfrm : public sv::ModulationForm {
