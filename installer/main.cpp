@@ -1,10 +1,16 @@
 #include <QApplication>
+#include <string>
+#include <vector>
 
 #include "installer/setup1.h"
+#include "installer/setup_prompts.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    TSetup1frm w;
-    w.show();
-    return app.exec();
+    sv::installSetupPrompts();
+    std::vector<std::string> params(argv + 1, argv + argc);
+    TSetup1frm w(std::move(params));
+    // The window is setup's whole life: closing it ends the program.
+    w.exec();
+    return 0;
 }

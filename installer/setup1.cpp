@@ -1,10 +1,413 @@
 #include "installer/setup1.h"
 
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStorageInfo>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
-TSetup1frm::TSetup1frm(QWidget* parent) : QWidget(parent) {
-    setWindowTitle("Sonvela Setup");
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Installing Sonvela is not available in this build.", this));
+#include "installer/install_steps.h"
+#include "installer/setup_widgets.h"
+#include "installer/view_pictures.h"
+#include "platform/exedir.h"
+#include "platform/paths.h"
+#include "platform/program_groups.h"
+#include "platform/prompts.h"
+#include "platform/registry.h"
+#include "platform/settings.h"
+
+namespace {
+
+const char kCaption[] = "Sonvela Setup";
+
+void message(const std::string& text, sv::Icon icon = sv::Icon::None) {
+    sv::prompts().messageBox(kCaption, text, sv::Buttons::Ok, icon);
+}
+
+std::string text(const QLineEdit* e) { return e->text().toStdString(); }
+
+// The top picture: a plain bitmap drawn here, so that setup carries no
+// picture file of its own.
+QPixmap topPicture() {
+    QPixmap pm(389, 175);
+    QPainter p(&pm);
+    QLinearGradient g(0, 0, 0, 175);
+    g.setColorAt(0, QColor(0, 0, 96));
+    g.setColorAt(1, QColor(0, 0, 16));
+    p.fillRect(pm.rect(), g);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath wave;
+    for (int x = 0; x <= 389; ++x) {
+        double t = x / 12.0;
+        double y = 120 + 30 * std::sin(t) * std::sin(x / 97.0);
+        if (x == 0) wave.moveTo(x, y);
+        else wave.lineTo(x, y);
+    }
+    p.setPen(QPen(QColor(0, 220, 0), 2));
+    p.drawPath(wave);
+    p.setPen(Qt::white);
+    QFont f = p.font();
+    f.setPointSize(28);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRect(0, 20, 389, 50), Qt::AlignCenter, "Sonvela");
+    f.setPointSize(12);
+    f.setBold(false);
+    p.setFont(f);
+    p.drawText(QRect(0, 68, 389, 24), Qt::AlignCenter, "Setup");
+    return pm;
+}
+
+QPixmap toPixmap(const sv::RgbPicture& pic) {
+    QImage img(pic.rgb.data(), pic.width, pic.height, pic.width * 3, QImage::Format_RGB888);
+    return QPixmap::fromImage(img.copy());
+}
+
+} // namespace
+
+TSetup1frm::TSetup1frm(std::vector<std::string> params, QWidget* parent)
+    : QDialog(parent), params_(std::move(params)) {
+    buildForm();
+    FormCreate();
+}
+
+TSetup1frm::~TSetup1frm() = default;
+
+void TSetup1frm::buildForm() {
+    setWindowTitle(kCaption);
+    auto* top = new QVBoxLayout(this);
+
+    Image1 = new QLabel(this);
+    Image1->setPixmap(topPicture());
+    Image1->setFixedSize(389, 175);
+    top->addWidget(Image1, 0, Qt::AlignHCenter);
+
+    auto* grid = new QGridLayout;
+    Label1 = new QLabel("&Target directory:", this);
+    edit1 = new QLineEdit("/sonvela/", this);
+    Label1->setBuddy(edit1);
+    Label2 = new QLabel("Select a &Unit:", this);
+    DriveComboBox1 = new QComboBox(this);
+    Label2->setBuddy(DriveComboBox1);
+    Label3 = new QLabel("Please select a director&y:", this);
+    DirectoryListBox1 = new sv::FolderList(this);
+    Label3->setBuddy(DirectoryListBox1);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(edit1, 0, 1);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(DriveComboBox1, 1, 1);
+    grid->addWidget(Label3, 2, 0, Qt::AlignTop);
+    grid->addWidget(DirectoryListBox1, 2, 1);
+    top->addLayout(grid);
+
+    PanelViewMode = new QFrame(this);
+    PanelViewMode->setFrameShape(QFrame::StyledPanel);
+    auto* panel = new QGridLayout(PanelViewMode);
+    Image2 = new QLabel(PanelViewMode);
+    Image2->setToolTip("Shows one toolbar at a time: you choose it in the Access Bar at the left of the window.");
+    Image3 = new QLabel(PanelViewMode);
+    Image3->setToolTip("Shows all the Toolbars that you want, in order that you can have multiple toolbars "
+                       "shown simultaneously in the window.");
+    viewmoderadiogroup = new sv::SetupRadioGroup({"Access Bar View Mode     ", "ToolBars View Mode"}, 2, PanelViewMode);
+    viewmoderadiogroup->setItemIndex(0);
+    panel->addWidget(Image2, 0, 0, Qt::AlignCenter);
+    panel->addWidget(Image3, 0, 1, Qt::AlignCenter);
+    panel->addWidget(viewmoderadiogroup, 1, 0, 1, 2);
+    PanelViewMode->hide();
+    top->addWidget(PanelViewMode);
+
+    CheckBox1 = new QCheckBox("Set Sonvela as the default audio &editor/player", this);
+    CheckBox2 = new QCheckBox("Set Sonvela as the default &CD player", this);
+    top->addWidget(CheckBox1);
+    top->addWidget(CheckBox2);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->hide();
+    Label5 = new QLabel(this);
+    top->addWidget(ProgressBar1);
+    top->addWidget(Label5);
+    // Captions of a removal that this window never carries out.
+    Label6 = new QLabel("Deleting Registry entries ...", this);
+    Label7 = new QLabel("Deleting program files ...", this);
+    Label8 = new QLabel("Deleting Menus ...", this);
+    for (QLabel* l : {Label6, Label7, Label8}) {
+        l->hide();
+        top->addWidget(l);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    Button1 = new QPushButton("&Next", this);
+    Button2 = new QPushButton("&Cancel", this);
+    Button1->setDefault(true);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    top->addLayout(buttons);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(false);
+    StatusPanel = new QLabel(statusText(1), StatusBar1);
+    StatusBar1->addWidget(StatusPanel, 1);
+    top->addWidget(StatusBar1);
+
+    edit1->installEventFilter(this);
+    connect(DirectoryListBox1, &sv::FolderList::directoryChanged, this, [this] { DirectoryListBox1Change(); });
+    connect(DriveComboBox1, &QComboBox::activated, this, [this] { DriveComboBox1Change(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+    loadViewPictures();
+}
+
+QString TSetup1frm::statusText(int step) const {
+    return QString("Sonvela  -  installs the audio editor on this computer  -  STEP %1 of 2").arg(step);
+}
+
+void TSetup1frm::loadViewPictures() {
+    const std::pair<QLabel*, sv::ByteView> pictures[] = {
+        {Image2, sv::accessBarPictureJpeg()},
+        {Image3, sv::toolBarsPictureJpeg()},
+    };
+    for (const auto& [label, jpeg] : pictures) {
+        sv::RgbPicture pic;
+        if (int code = sv::decodeJpeg(jpeg, pic)) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "JPEG error #%d", code);
+            message(buf, sv::Icon::Error);
+            continue;
+        }
+        label->setPixmap(toPixmap(pic));
+    }
+}
+
+void TSetup1frm::FormCreate() {
+    std::string programs = sv::install::programFilesDir();
+    if (programs.empty()) {
+        // No folder for programs is registered: the user's own one.
+        const char* home = std::getenv("HOME");
+        programs = std::string(home && *home ? home : "") + "/.local/opt";
+    }
+    while (programs.size() > 1 && programs.back() == '/') programs.pop_back();
+    SourceDir = sv::exeDir();
+
+    QStringList roots{"/"};
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+        if (v.isValid() && v.isReady() && !roots.contains(v.rootPath())) roots << v.rootPath();
+    DriveComboBox1->addItems(roots);
+    DriveComboBox1->setCurrentIndex(0);
+    DirectoryListBox1->setDirectory("/");
+
+    edit1->setText(QString::fromStdString(programs + "/Sonvela/"));
+    Failed = true;
+}
+
+bool TSetup1frm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit1) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(event);
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+                edit1KeyPress();
+                return true;   // the key goes no further: it never presses Next
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            edit1Exit();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TSetup1frm::completeTarget() {
+    // An empty box stays empty: "Finalize" asks for a folder.
+    QString t = edit1->text();
+    if (!t.isEmpty() && !t.endsWith('/')) edit1->setText(t + '/');
+    TargetDir = text(edit1);
+}
+
+void TSetup1frm::edit1KeyPress() { completeTarget(); }
+
+void TSetup1frm::edit1Exit() { completeTarget(); }
+
+void TSetup1frm::DirectoryListBox1Change() {
+    const QString dir = DirectoryListBox1->directory();
+    edit1->setText(dir.endsWith('/') ? dir + "sonvela/" : dir + "/sonvela/");
+    TargetDir = text(edit1);
+}
+
+void TSetup1frm::DriveComboBox1Change() { DirectoryListBox1->setDirectory(DriveComboBox1->currentText()); }
+
+void TSetup1frm::Button2Click() {
+    Failed = true;
+    close();
+}
+
+void TSetup1frm::reject() { Button2Click(); }
+
+void TSetup1frm::Button1Click() {
+    if (!step2_) {
+        step2_ = true;
+        Button1->setText("&Finalize");
+        PanelViewMode->show();
+        ProgressBar1->show();
+        DirectoryListBox1->hide();
+        Label3->hide();   // the list's caption, with nothing left to caption
+        CheckBox1->hide();
+        CheckBox2->hide();
+        StatusPanel->setText(statusText(2));
+        return;
+    }
+    finalize();
+}
+
+void TSetup1frm::creardir(const std::string& path) { sv::install::makeFolders(path); }
+
+void TSetup1frm::progresar(int position, int max) {
+    ProgressBar1->setMaximum(max);
+    ProgressBar1->setValue(position >= max ? 0 : position);
+    ProgressBar1->repaint();
+}
+
+void TSetup1frm::finalize() {
+    completeTarget();
+    const std::string target = TargetDir;
+    if (target.empty()) {
+        message("Please type the folder to install Sonvela in.", sv::Icon::Warning);
+        return;
+    }
+    if (target[0] != '/') {
+        message("Please type the full path of the folder to install Sonvela in, starting with \"/\".",
+                sv::Icon::Warning);
+        return;
+    }
+    // Installing over the files being copied would replace each with itself.
+    if (sv::dirExists(target) && sv::canonicalPath(target) == sv::canonicalPath(SourceDir)) {
+        message("Sonvela cannot be installed into the folder that Setup runs from. Please choose another folder.",
+                sv::Icon::Warning);
+        return;
+    }
+    // The folder comes first: nothing is registered for a folder that
+    // cannot exist.
+    if (!sv::dirExists(target)) {
+        if (int e = sv::install::makeFolders(target); e || !sv::dirExists(target)) {
+            message("Unable to create the folder " + target + ": " + std::strerror(e ? e : ENOTDIR), sv::Icon::Error);
+            return;
+        }
+    }
+
+    try {
+        if (CheckBox1->isChecked()) {
+            sv::install::registerWavEditor(target);
+            if (!sv::install::registerWavDesktopEntry(target))
+                message("Unable to make Sonvela the desktop's application for WAVE files: " +
+                            std::string(std::strerror(errno)),
+                        sv::Icon::Warning);
+        }
+        sv::install::registerUninstall(target);
+        if (CheckBox2->isChecked()) sv::install::registerCdPlayer(target);
+    } catch (const sv::RegistryError& e) {
+        // The window stays open: the user may choose again.
+        message(e.what(), sv::Icon::Error);
+        return;
+    }
+
+    std::string failure;
+    const bool copied = copyFiles(failure);
+
+    Failed = false;
+    sv::IniFile(target + "dadoruz.ini").WriteInteger("Options", "ViewAccessBar",
+                                                     viewmoderadiogroup->itemIndex() == 0 ? 1 : 0);
+    if (copied) {
+        Label5->setText("OK!");
+    } else {
+        Label5->setText("Error");
+        message("Error while copying a file... the application may not run correctly.\n"
+                "Try to execute the .exe file directly.\n\n" + failure,
+                sv::Icon::Error);
+        Failed = true;
+    }
+    creategrp();
+    close();
+}
+
+bool TSetup1frm::copyFiles(std::string& failure) {
+    const auto& files = sv::install::installFiles();
+    const int count = int(files.size());
+    CopyOk.assign(files.size(), true);
+    installed_.assign(files.size(), false);
+    for (int n = 0; n < count; ++n) {
+        const auto& f = files[size_t(n)];
+        const std::string source = SourceDir + f.name;
+        const std::string dest = TargetDir + f.name;
+        if (f.required || sv::fileExists(source)) {
+            int e = sv::install::copyFile(source, dest, f.showPath);
+            CopyOk[size_t(n)] = e == 0;
+            installed_[size_t(n)] = e == 0;
+            if (e != 0 && failure.empty()) failure = source + ": " + std::strerror(e);
+        }
+        if (f.showPath) {
+            Label5->setText(QString::fromStdString(dest));
+            Label5->repaint();
+        }
+        progresar(n + 1, count);
+    }
+    for (bool ok : CopyOk)
+        if (!ok) return false;
+    return true;
+}
+
+void TSetup1frm::creategrp() {
+    if (!DdeClient) DdeClient = std::make_unique<sv::ProgramManager>();
+    auto info = [](const std::string& text) {
+        sv::prompts().messageBox("Information", text, sv::Buttons::Ok, sv::Icon::Information);
+    };
+    if (!DdeClient->execute(sv::install::createGroupMacro("Sonvela"))) {
+        info("Unable to create group.");
+        return;
+    }
+    // Items only for files that are there: a menu item must open something.
+    const auto& files = sv::install::installFiles();
+    auto isInstalled = [&](const char* name) {
+        for (size_t i = 0; i < files.size(); ++i)
+            if (std::strcmp(files[i].name, name) == 0) return i < installed_.size() && installed_[i];
+        return false;
+    };
+    const std::pair<const char*, const char*> items[] = {
+        {sv::install::kProgramName, "Sonvela"},
+        {sv::install::kHelpName, "Sonvela Help"},
+        {sv::install::kReadmeName, "readme.txt"},
+    };
+    for (const auto& [file, name] : items) {
+        if (!isInstalled(file)) continue;
+        if (!DdeClient->execute(sv::install::addItemMacro(TargetDir + file, name)))
+            info(std::string("Unable to add group item. (") + name + ")");
+    }
+}
+
+void TSetup1frm::closeEvent(QCloseEvent* event) {
+    // The uninstall entry starts setup with "-uninstall" alone: no message.
+    const bool quiet = params_.size() == 1 && params_[0] == "-uninstall";
+    if (!quiet)
+        message(Failed ? "Sonvela setup has not been successful!" : "Sonvela setup has been successful!");
+    event->accept();
 }

@@ -1,0 +1,83 @@
+// Desktop menu entries and default applications, the freedesktop way: a
+// program group is a folder of ".desktop" files under the applications
+// folder, a menu item is one ".desktop" file, and the default application of
+// a file type is a line of "mimeapps.list".
+//
+// The installer drives the menu with the program manager's macros,
+// "[CreateGroup(name)]" and "[AddItem(command line,name)]", each ended by a
+// carriage return and line feed; ProgramManager carries them out.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace sv {
+
+// $XDG_DATA_HOME/applications/ (else $HOME/.local/share/applications/), with
+// a trailing '/'; setApplicationsFolder or $SONVELA_APPLICATIONS_DIR replace it.
+std::string applicationsFolder();
+void setApplicationsFolder(const std::string& folder);   // "" restores the default
+
+// $XDG_CONFIG_HOME/mimeapps.list (else $HOME/.config/mimeapps.list);
+// setMimeAppsFile or $SONVELA_MIMEAPPS_FILE replace it.
+std::string mimeAppsFile();
+void setMimeAppsFile(const std::string& file);           // "" restores the default
+
+// One argument of a desktop entry's Exec line: quoted when it needs it, and
+// '%' doubled so that a path is never taken for a field code.
+std::string desktopExecArgument(const std::string& arg);
+
+struct DesktopAction {
+    std::string id;      // [Desktop Action <id>]
+    std::string name;
+    std::string exec;    // a complete Exec line (see desktopExecArgument)
+};
+
+struct DesktopEntry {
+    std::string name;
+    std::string comment;
+    std::string exec;        // a complete Exec line (see desktopExecArgument)
+    std::string mimeTypes;   // "audio/x-wav;" or empty
+    bool terminal = false;
+    bool noDisplay = false;  // kept out of menus (an entry only for file types)
+    std::vector<DesktopAction> actions;
+};
+
+// Writes the entry (beside the file, then renamed); false with errno set on
+// failure. The folder must exist.
+bool writeDesktopEntry(const std::string& path, const DesktopEntry& entry);
+
+// The "[Default Applications]" line of a MIME type in mimeAppsFile(); every
+// other line of the file is kept. False when the file cannot be written.
+bool setDefaultApplication(const std::string& mimeType, const std::string& desktopId);
+std::string defaultApplication(const std::string& mimeType);   // "" when none
+
+// The program manager: groups are folders below the applications folder, an
+// item goes into the group created last.
+class ProgramManager {
+public:
+    explicit ProgramManager(std::string folder = applicationsFolder());
+
+    // Carries out one or more macros; false at the first that fails (an
+    // unknown macro, a malformed one, an item with no group, a file that
+    // cannot be written).
+    bool execute(const std::string& macros);
+
+    bool createGroup(const std::string& name);
+    // The command line is a program (run as it is) or a document (opened
+    // with the desktop's application for it).
+    bool addItem(const std::string& commandLine, const std::string& name);
+
+    const std::string& folder() const { return folder_; }
+    // Folder of the current group ("" before CreateGroup), with a trailing '/'.
+    const std::string& groupFolder() const { return group_; }
+
+    // "Sonvela Help" -> "sonvela-help": letters, digits and '-' only.
+    static std::string fileNameFor(const std::string& name);
+
+private:
+    std::string folder_;
+    std::string group_;
+    std::string groupId_;
+};
+
+} // namespace sv
