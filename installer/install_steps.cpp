@@ -123,20 +123,6 @@ std::string programFilesDir() {
     return reg.readString("ProgramFilesDir");
 }
 
-bool registerWavDesktopEntry(const std::string& target) {
-    const std::string folder = applicationsFolder();
-    makeFolders(folder);
-    const std::string program = desktopExecArgument(target + kProgramName);
-    DesktopEntry e;
-    e.name = "Sonvela";
-    e.comment = "Audio editor and player";
-    e.exec = program + " %f";
-    e.mimeTypes = "audio/x-wav;";
-    e.noDisplay = true;   // the menu item is the program group's
-    e.actions.push_back({"Play", "Play audio", program + " -PLAY %f"});
-    return writeDesktopEntry(folder + kDesktopId, e) && setDefaultApplication("audio/x-wav", kDesktopId);
-}
-
 std::string createGroupMacro(const std::string& group) { return "[CreateGroup(" + group + ")]\r\n"; }
 
 std::string addItemMacro(const std::string& commandLine, const std::string& name) {

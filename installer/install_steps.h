@@ -23,7 +23,6 @@ const char kProgramName[] = "sonvela";       // the editor, beside setup
 const char kSetupName[] = "setup";
 const char kHelpName[] = "sonvela.hlp";
 const char kReadmeName[] = "readme.txt";
-const char kDesktopId[] = "sonvela.desktop";  // the entry behind the ".wav" association
 
 // Creates every missing level of folder: 0, or the errno of the deepest
 // level that could not be made.
@@ -42,11 +41,6 @@ void registerUninstall(const std::string& target);   // the uninstall entry
 // The value "ProgramFilesDir" of the system's current version key ("" when
 // absent).
 std::string programFilesDir();
-
-// The desktop's side of the ".wav" association: an entry for the editor
-// (kept out of the menus) and the default application of audio/x-wav.
-// False when a file cannot be written.
-bool registerWavDesktopEntry(const std::string& target);
 
 // The macros of the program group, each ended by "\r\n".
 std::string createGroupMacro(const std::string& group);

@@ -318,7 +318,7 @@ void TSetup1frm::finalize() {
     try {
         if (CheckBox1->isChecked()) {
             sv::install::registerWavEditor(target);
-            if (!sv::install::registerWavDesktopEntry(target))
+            if (!sv::setWavDesktopAssociation(target + sv::install::kProgramName))
                 message("Unable to make Sonvela the desktop's application for WAVE files: " +
                             std::string(std::strerror(errno)),
                         sv::Icon::Warning);

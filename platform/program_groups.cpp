@@ -158,7 +158,13 @@ bool writeDesktopEntry(const std::string& path, const DesktopEntry& e) {
     return writeWhole(path, t);
 }
 
-bool setDefaultApplication(const std::string& mimeType, const std::string& desktopId) {
+const char kWavDesktopId[] = "sonvela.desktop";
+
+namespace {
+
+// Rewrites the mimeType line of [Default Applications]: to desktopId, or
+// removed when desktopId is empty (only when it names onlyIf, if given).
+bool editDefaultApplication(const std::string& mimeType, const std::string& desktopId, const std::string& onlyIf) {
     const std::string file = mimeAppsFile();
     std::vector<std::string> lines = readLines(file);
     const std::string newLine = mimeType + "=" + desktopId;
@@ -173,13 +179,16 @@ bool setDefaultApplication(const std::string& mimeType, const std::string& deskt
         } else if (inSection && !l.empty()) {
             size_t eq = l.find('=');
             if (eq != std::string::npos && trim(l.substr(0, eq)) == mimeType) {
-                lines[i] = newLine;
+                if (!onlyIf.empty() && trim(l.substr(eq + 1)) != onlyIf) return true;
+                if (desktopId.empty()) lines.erase(lines.begin() + long(i));
+                else lines[i] = newLine;
                 done = true;
             } else {
                 insertAfter = static_cast<long>(i);
             }
         }
     }
+    if (!done && desktopId.empty()) return true;
     if (!done) {
         if (insertAfter >= 0) {
             lines.insert(lines.begin() + insertAfter + 1, newLine);
@@ -195,6 +204,28 @@ bool setDefaultApplication(const std::string& mimeType, const std::string& deskt
     if (slash != std::string::npos && !makeFolders(file.substr(0, slash + 1))) return false;
     return writeWhole(file, text);
 }
+
+} // namespace
+
+bool setDefaultApplication(const std::string& mimeType, const std::string& desktopId) {
+    return editDefaultApplication(mimeType, desktopId, {});
+}
+
+bool setWavDesktopAssociation(const std::string& programPath) {
+    const std::string folder = applicationsFolder();
+    if (!makeFolders(folder)) return false;
+    const std::string program = desktopExecArgument(programPath);
+    DesktopEntry e;
+    e.name = "Sonvela";
+    e.comment = "Audio editor and player";
+    e.exec = program + " %f";
+    e.mimeTypes = "audio/x-wav;";
+    e.noDisplay = true;   // the menu item is the program group's
+    e.actions.push_back({"Play", "Play audio", program + " -PLAY %f"});
+    return writeDesktopEntry(folder + kWavDesktopId, e) && setDefaultApplication("audio/x-wav", kWavDesktopId);
+}
+
+bool unsetWavDesktopAssociation() { return editDefaultApplication("audio/x-wav", {}, kWavDesktopId); }
 
 std::string defaultApplication(const std::string& mimeType) {
     bool inSection = false;

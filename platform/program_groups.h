@@ -51,6 +51,17 @@ bool writeDesktopEntry(const std::string& path, const DesktopEntry& entry);
 bool setDefaultApplication(const std::string& mimeType, const std::string& desktopId);
 std::string defaultApplication(const std::string& mimeType);   // "" when none
 
+// The desktop's side of the ".wav" association: "sonvela.desktop" in the
+// applications folder runs the program at programPath (kept out of the
+// menus; "Play audio" is its second action) and becomes the default
+// application of audio/x-wav. False with errno set when a file cannot be
+// written.
+bool setWavDesktopAssociation(const std::string& programPath);
+// Takes audio/x-wav back from "sonvela.desktop" when it is the default; the
+// entry itself stays, like the registry's ".wav" key.
+bool unsetWavDesktopAssociation();
+extern const char kWavDesktopId[];   // "sonvela.desktop"
+
 // The program manager: groups are folders below the applications folder, an
 // item goes into the group created last.
 class ProgramManager {

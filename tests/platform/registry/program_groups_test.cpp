@@ -79,6 +79,14 @@ TEST_F(DesktopEntriesTest, TheDefaultApplicationLineIsReplacedOrAddedAndOtherLin
               "text/plain=editor.desktop\naudio/x-wav=sonvela.desktop\naudio/mpeg=sonvela.desktop\n\n"
               "[Removed Associations]\nimage/png=x.desktop\n");
     EXPECT_EQ(sv::defaultApplication("text/plain"), "editor.desktop");
+
+    // Unsetting takes back only what is ours.
+    ASSERT_TRUE(sv::unsetWavDesktopAssociation());
+    EXPECT_EQ(sv::defaultApplication("audio/x-wav"), "");
+    EXPECT_EQ(sv::defaultApplication("audio/mpeg"), "sonvela.desktop");
+    ASSERT_TRUE(sv::setDefaultApplication("audio/x-wav", "other.desktop"));
+    ASSERT_TRUE(sv::unsetWavDesktopAssociation());
+    EXPECT_EQ(sv::defaultApplication("audio/x-wav"), "other.desktop");
 }
 
 TEST_F(DesktopEntriesTest, MacrosMakeAGroupFolderWithOneEntryAnItem) {
