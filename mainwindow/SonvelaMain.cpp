@@ -476,5 +476,5 @@ void TSVMainfrm::soundCommand(bool needSelection, bool pauseCd, const std::funct
     }
     if (pauseCd) Timer1->stop();
     fn(w);
-    if (pauseCd && Panel2->isVisible()) Timer1->start();
+    if (pauseCd && !Panel2->isHidden()) Timer1->start();
 }

@@ -61,7 +61,7 @@ void pauseCd(TSVMainfrm* main) {
 }
 void resumeCd(TSVMainfrm* main) {
     if (!main->Timer1) return;
-    if (main->Panel2 && main->Panel2->isVisible()) main->Timer1->start();
+    if (main->Panel2 && !main->Panel2->isHidden()) main->Timer1->start();
     else main->Timer1->stop();
 }
 

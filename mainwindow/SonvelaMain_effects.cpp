@@ -53,10 +53,10 @@ void runChosenEffect(TSoundfrm* w) {
     case 6: w->metalizar(1); break;
     case 7: w->metalizar(0); break;
     case 8: w->super_separacion(); break;
+    case 9: w->cuantizador(threshold); break;
     case 10: w->super_separacion2(); break;
     case 11: w->karaoke(); break;
     case 12: w->Bionic(); break;
-    // 9 quantifier: not in this build yet.
     default: break;
     }
 }

@@ -6,11 +6,17 @@
 #include "mainwindow/SonvelaMain_transport.h"
 #include "mainwindow/SonvelaMain_effects.h"
 #include "mainwindow/SonvelaMain_filters.h"
+#include "mainwindow/SonvelaMain_formats.h"
 #include "mainwindow/SonvelaMain_record.h"
 #include "mainwindow/SonvelaMain_tools.h"
+#include "mainwindow/SonvelaMain_cd.h"
+#include "mainwindow/SonvelaMain_advfilter.h"
+#include "mainwindow/SonvelaMain_convert.h"
+#include "mainwindow/SonvelaMain_time.h"
 
 void installCommands(TSVMainfrm* main) {
     installFileCommands(main);
+    installFormatCommands(main);
     installEditCommands(main);
     installNavigationCommands(main);
     installTransportCommands(main);
@@ -18,4 +24,8 @@ void installCommands(TSVMainfrm* main) {
     installRecordCommands(main);
     installSpectralCommands(main);
     installAmplitudeCommands(main);
+    installCdCommands(main);
+    installAdvancedFilterCommands(main);
+    installConversionCommands(main);
+    installTimeCommands(main);
 }

@@ -55,7 +55,7 @@ TEST_F(FileCommandsTest, OpenDialogOpensTheChosenWaveAndShiftsTheList) {
     EXPECT_EQ(dlg.caption, "Open Waveform");
     EXPECT_EQ(dlg.request.filter,
               "PCM Waveforms (*.wav)|*.wav|u-LAW Waveforms (*.wav)|*.wav|a-LAW Waveforms (*.wav)|*.wav|"
-              "All files (*.*)|*.*");
+              "SND NeXT/Sun Files (*.snd;*.au)|*.snd;*.au|Raw Data (*.raw)|*.raw|All files (*.*)|*.*");
     EXPECT_EQ(recent(), (std::vector<std::string>{a, "", ""}));
     EXPECT_EQ(storedRecent(), (std::vector<std::string>{a, "", ""}));
     EXPECT_TRUE(main->SpeedButton16->isEnabled());

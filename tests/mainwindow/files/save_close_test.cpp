@@ -31,7 +31,11 @@ TEST_F(FileCommandsTest, SaveAsWritesTheForcedNameAndShiftsTheList) {
     main->SaveAs2Click();
     const PromptRecord& dlg = scripted().log.back();
     EXPECT_EQ(dlg.caption, "Save Waveform");
-    EXPECT_EQ(dlg.request.filter, "PCM Waveforms (*.wav)|*.wav|Raw Data (*.raw)|*.raw|All files (*.*)|*.*");
+    EXPECT_EQ(dlg.request.filter,
+              "PCM Waveforms (*.wav)|*.wav|u-LAW Waveforms (*.wav)|*.wav|a-LAW Waveforms(*.wav)|*.wav|"
+              "Semicolon Delimited Value (*.csv)|*.csv|Comma Delimited Value (*.csv)|*.csv|"
+              "Text (Space Delimited) (*.prn)|*.prn|Text (Tab Delimited) (*.txt)|*.txt|"
+              "Personalized Text File (*.txt)|*.txt|Raw Data (*.raw)|*.raw|All files (*.*)|*.*");
     EXPECT_EQ(readBytes(dir.file("copy.wav")), readBytes(a));
     EXPECT_EQ(w->FileName, dir.file("copy.wav"));
     EXPECT_FALSE(w->Modified);
@@ -80,7 +84,7 @@ TEST_F(FileCommandsTest, SaveAsRawWritesBareSamplesUnderRaw) {
     start();
     open(a);
     FilterChoice& fc = chooseFilters();
-    fc.filters.push_back(2);   // Raw Data, the second row while no other writer is there
+    fc.filters.push_back(9);   // Raw Data
     scripted().answerFile(dir.file("bare.wav"));
     main->SaveAs2Click();
     const auto raw = readBytes(dir.file("bare.raw"));
@@ -96,6 +100,7 @@ TEST_F(FileCommandsTest, RegisteredWritersAppearInTheirRowsAndGetTheirExtension)
     start();
     open(a);
     std::vector<std::string> written;
+    main->saveAsWriters.clear();   // only the writers of this test
     main->saveAsWriters[4] = [&](TSoundfrm*, const std::string& n) {
         written.push_back("csv " + n);
         writeBytes(n, {'1'});
