@@ -424,6 +424,11 @@ public:
     void mostrar_transf_fft();
     // ---- advanced filter (end) ----
 
+    // ---- information (begin) ----
+    // Shows the sound's format, size and file name (sound/Sound_info.cpp).
+    void informacion_archivo();
+    // ---- information (end) ----
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
