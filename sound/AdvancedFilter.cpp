@@ -334,27 +334,30 @@ void TAdvancedFilterfrm::drawBand() {
     Shape1->update();
 }
 
-void TAdvancedFilterfrm::TrackBar1Change() {
-    sv::FftWorkArea& a = area_;
-    a.LowCut = TrackBar1->value();
-    Edit1->setText(QString::number(a.LowCut));
+namespace {
+
+// Moving one cut onto or past the other drags the other along, so that the
+// band never turns inside out.
+void moveCut(sv::FftWorkArea& a, QSlider* bar, QLineEdit* edit, int32_t& cut, QSlider* otherBar,
+             QLineEdit* otherEdit, int32_t& otherCut) {
+    cut = bar->value();
+    edit->setText(QString::number(cut));
     if (a.LowCut >= a.HighCut) {
-        sv::setSliderQuietly(TrackBar2, a.LowCut);
-        a.HighCut = TrackBar2->value();
-        Edit2->setText(QString::number(a.HighCut));
+        sv::setSliderQuietly(otherBar, cut);
+        otherCut = otherBar->value();
+        otherEdit->setText(QString::number(otherCut));
     }
+}
+
+} // namespace
+
+void TAdvancedFilterfrm::TrackBar1Change() {
+    moveCut(area_, TrackBar1, Edit1, area_.LowCut, TrackBar2, Edit2, area_.HighCut);
     drawBand();
 }
 
 void TAdvancedFilterfrm::TrackBar2Change() {
-    sv::FftWorkArea& a = area_;
-    a.HighCut = TrackBar2->value();
-    Edit2->setText(QString::number(a.HighCut));
-    if (a.LowCut >= a.HighCut) {
-        sv::setSliderQuietly(TrackBar1, a.HighCut);
-        a.LowCut = TrackBar1->value();
-        Edit1->setText(QString::number(a.LowCut));
-    }
+    moveCut(area_, TrackBar2, Edit2, area_.HighCut, TrackBar1, Edit1, area_.LowCut);
     drawBand();
 }
 
@@ -440,60 +443,64 @@ void TAdvancedFilterfrm::warnFileError(int error) {
                              sv::Buttons::Ok, sv::Icon::Warning);
 }
 
+namespace {
+
+// Runs a read or write of a stored filter and shows its failure: the
+// errno of a file that could not be opened or created goes to `warn`, a
+// fault of the file itself to the error box. True when it worked.
+template <typename Fn, typename Warn>
+bool storedFilterDone(Fn&& fn, Warn&& warn) {
+    int error = 0;
+    try {
+        error = fn();
+    } catch (const sv::FileIOError& e) {
+        sv::prompts().messageBox(sv::applicationTitle(), e.what(), sv::Buttons::Ok, sv::Icon::Error);
+        return false;
+    }
+    if (error) warn(error);
+    return error == 0;
+}
+
+// The stored-filter file named in a save dialog with this title, always
+// with the ".svf" extension; "" when the dialog was cancelled.
+std::string chooseFilterFile(const char* title) {
+    sv::FileDialogRequest req;
+    req.title = title;
+    req.filter = kFilterFiles;
+    req.initialDir = sv::storedFiltersFolder();
+    const sv::FileDialogResult chosen = sv::prompts().saveDialog(req);
+    if (!chosen.accepted || chosen.fileName.empty()) return {};
+    return sv::forceExtension(chosen.fileName, ".svf");
+}
+
+} // namespace
+
 void TAdvancedFilterfrm::ComboBox4Change() {
     const std::string name = ComboBox4->currentText().toStdString();
     if (name.empty()) return;
     sv::StoredFilterRecord r;
-    int error = 0;
-    try {
-        error = sv::readStoredFilter(sv::storedFilterPath(sv::storedFiltersFolder(), name), r);
-    } catch (const sv::FileIOError& e) {
-        sv::prompts().messageBox(sv::applicationTitle(), e.what(), sv::Buttons::Ok, sv::Icon::Error);
-        return;
-    }
-    if (error) {
-        warnFileError(error);
-        return;
-    }
-    applyRecord(r);
+    const std::string path = sv::storedFilterPath(sv::storedFiltersFolder(), name);
+    if (storedFilterDone([&] { return sv::readStoredFilter(path, r); }, [this](int e) { warnFileError(e); }))
+        applyRecord(r);
 }
 
 void TAdvancedFilterfrm::SpeedButton1Click() {
-    sv::FileDialogRequest req;
-    req.title = "Store Sonvela Filter";
-    req.filter = kFilterFiles;
-    req.initialDir = sv::storedFiltersFolder();
-    const sv::FileDialogResult chosen = sv::prompts().saveDialog(req);
-    if (chosen.accepted && !chosen.fileName.empty()) {
-        const std::string path = sv::forceExtension(chosen.fileName, ".svf");
+    const std::string path = chooseFilterFile("Store Sonvela Filter");
+    if (!path.empty()) {
         const sv::StoredFilterRecord r = recordFromControls();
         if (sv::fileExists(path) &&
             sv::prompts().messageBox("Sonvela", "The file already exists. Do you want to replace it?",
                                      sv::Buttons::YesNo, sv::Icon::Question) != sv::mrYes)
             return;
-        int error = 0;
-        try {
-            error = sv::writeStoredFilter(path, r);
-        } catch (const sv::FileIOError& e) {
-            sv::prompts().messageBox(sv::applicationTitle(), e.what(), sv::Buttons::Ok, sv::Icon::Error);
+        if (!storedFilterDone([&] { return sv::writeStoredFilter(path, r); }, [this](int e) { warnFileError(e); }))
             return;
-        }
-        if (error) {
-            warnFileError(error);
-            return;
-        }
     }
     FormActivate();
 }
 
 void TAdvancedFilterfrm::SpeedButton2Click() {
-    sv::FileDialogRequest req;
-    req.title = "Delete Sonvela Filter";
-    req.filter = kFilterFiles;
-    req.initialDir = sv::storedFiltersFolder();
-    const sv::FileDialogResult chosen = sv::prompts().saveDialog(req);
-    if (chosen.accepted && !chosen.fileName.empty()) {
-        const std::string path = sv::forceExtension(chosen.fileName, ".svf");
+    const std::string path = chooseFilterFile("Delete Sonvela Filter");
+    if (!path.empty()) {
         if (sv::fileExists(path)) {
             if (sv::prompts().messageBox("Sonvela", "Are you sure that you want to delete this filter?",
                                          sv::Buttons::YesNo, sv::Icon::Question) != sv::mrYes)

@@ -26,30 +26,6 @@ using namespace sv;
 
 namespace {
 
-// Runs one engine call on the selection and turns its outcome into the
-// window's state. A failure after the undo step was written may have left
-// samples changed: the sound is then shown as it is and counted as
-// modified, so that the step can take it back.
-template <typename Op>
-void runFilter(TSoundfrm* w, Op&& op) {
-    const int64_t oldBytes = int64_t(w->Sound.bytes.size());
-    const int32_t oldCounter = w->Undo ? w->Undo->counter() : 0;
-    const FrameSpan sel = w->Sound.selection();
-    bool changed = false;
-    const OperationFailure f = attemptOperation([&] { changed = op(w->editContext()); });
-    if (f.failed) {
-        w->ProgressBar1->hide();
-        reportFailure(f);
-        changed = w->Undo && w->Undo->counter() != oldCounter;
-    }
-    if (!changed) return;
-    // Everything here works in place on the selection: only its frames need
-    // a new summary for the display.
-    w->samplesChanged(sel.start, sel.length);
-    w->displayState().changeAnnounced = true;
-    w->afterEdit(oldBytes);
-}
-
 // The level dialog of a noise generator; false when cancelled.
 bool askNoiseLevel(TSoundfrm* owner, const char* kind, int32_t& level) {
     TGaussianfrm f(owner);
@@ -59,27 +35,31 @@ bool askNoiseLevel(TSoundfrm* owner, const char* kind, int32_t& level) {
 } // namespace
 
 void TSoundfrm::filtro_mediana() {
-    runFilter(this, [this](const OperationContext& ctx) { return medianFilter(Sound, ctx); });
+    runEffect(this, EffectShow::Selection, [this](const OperationContext& ctx) { return medianFilter(Sound, ctx); });
 }
 
 void TSoundfrm::filtre_mediana_millorat() {
-    runFilter(this, [this](const OperationContext& ctx) { return improvedMedianFilter(Sound, ctx); });
+    runEffect(this, EffectShow::Selection, [this](const OperationContext& ctx) {
+        return improvedMedianFilter(Sound, ctx);
+    });
 }
 
 void TSoundfrm::filtro_media() {
-    runFilter(this, [this](const OperationContext& ctx) { return averageFilter(Sound, ctx); });
+    runEffect(this, EffectShow::Selection, [this](const OperationContext& ctx) { return averageFilter(Sound, ctx); });
 }
 
 void TSoundfrm::Filtre_Copalta() {
-    runFilter(this, [this](const OperationContext& ctx) { return topHatFilter(Sound, ctx); });
+    runEffect(this, EffectShow::Selection, [this](const OperationContext& ctx) { return topHatFilter(Sound, ctx); });
 }
 
 void TSoundfrm::edge_enhancement() {
-    runFilter(this, [this](const OperationContext& ctx) { return edgeEnhancement(Sound, ctx); });
+    runEffect(this, EffectShow::Selection, [this](const OperationContext& ctx) { return edgeEnhancement(Sound, ctx); });
 }
 
 void TSoundfrm::differencefilter() {
-    runFilter(this, [this](const OperationContext& ctx) { return differenceFilter(Sound, ctx); });
+    runEffect(this, EffectShow::Selection, [this](const OperationContext& ctx) {
+        return differenceFilter(Sound, ctx);
+    });
 }
 
 void TSoundfrm::DoCustomizedFilter(const std::array<double, 7>& weights, bool feedback) {
@@ -87,33 +67,39 @@ void TSoundfrm::DoCustomizedFilter(const std::array<double, 7>& weights, bool fe
         ShowMessage(kCustomizedFilterTooShort);
         return;
     }
-    runFilter(this, [&](const OperationContext& ctx) { return customizedFilter(Sound, weights, feedback, ctx); });
+    runEffect(this, EffectShow::Selection, [&](const OperationContext& ctx) {
+        return customizedFilter(Sound, weights, feedback, ctx);
+    });
 }
 
 void TSoundfrm::cuantizador(int32_t step) {
-    runFilter(this, [&](const OperationContext& ctx) { return quantize(Sound, step, ctx); });
+    runEffect(this, EffectShow::Selection, [&](const OperationContext& ctx) { return quantize(Sound, step, ctx); });
 }
 
 void TSoundfrm::Soroll() {
-    runFilter(this, [this](const OperationContext& ctx) { return uniformNoise(Sound, ctx); });
+    runEffect(this, EffectShow::Selection, [this](const OperationContext& ctx) { return uniformNoise(Sound, ctx); });
 }
 
 void TSoundfrm::sorollgaussia() {
     int32_t level = 0;
     if (!askNoiseLevel(this, "expdist", level)) return;
-    runFilter(this, [&](const OperationContext& ctx) { return gaussianNoise(Sound, level, ctx); });
+    runEffect(this, EffectShow::Selection, [&](const OperationContext& ctx) {
+        return gaussianNoise(Sound, level, ctx);
+    });
 }
 
 void TSoundfrm::speckle() {
     int32_t level = 0;
     if (!askNoiseLevel(this, "speckle", level)) return;
-    runFilter(this, [&](const OperationContext& ctx) { return speckleNoise(Sound, level, ctx); });
+    runEffect(this, EffectShow::Selection, [&](const OperationContext& ctx) {
+        return speckleNoise(Sound, level, ctx);
+    });
 }
 
 void TSoundfrm::sorollrosa() {
     int32_t level = 0;
     if (!askNoiseLevel(this, "pinkdist", level)) return;
-    runFilter(this, [&](const OperationContext& ctx) { return pinkNoise(Sound, level, ctx); });
+    runEffect(this, EffectShow::Selection, [&](const OperationContext& ctx) { return pinkNoise(Sound, level, ctx); });
 }
 
 void TSoundfrm::histograma() {

@@ -1,8 +1,6 @@
 // Time, rate and delay effects of a sound window: the window asks the
 // parameters, runs one engine call (sound/engine/effects/time_effects.h,
 // delay_effects.h) and shows the outcome.
-#include <QProgressBar>
-
 #include "dialogs/ChorusFlanger.h"
 #include "dialogs/Echo.h"
 #include "dialogs/GapperGroove.h"
@@ -11,7 +9,6 @@
 #include "dialogs/Reverb.h"
 #include "dialogs/SpeedUpDown.h"
 #include "sound/Sound.h"
-#include "sound/display_state.h"
 #include "sound/engine/effects/delay_effects.h"
 #include "sound/engine/effects/time_effects.h"
 #include "sound/engine/fft/transformar.h"
@@ -20,53 +17,20 @@
 
 using namespace sv;
 
-namespace {
-
-// Runs one engine call and turns its outcome into the window's state. An
-// effect that fails after its undo step was written, or after the buffer
-// changed, may have changed samples: the window then shows the sound as it
-// is and counts it as modified, so that nothing changes unseen and the
-// step can take it back. inPlace: the effect keeps the length and changes
-// only the selected frames, which alone need a new display summary.
-template <typename Op>
-bool runTimeEffect(TSoundfrm* w, bool inPlace, Op&& op) {
-    const int64_t oldBytes = int64_t(w->Sound.bytes.size());
-    const int32_t oldCounter = w->Undo ? w->Undo->counter() : 0;
-    const int64_t first = w->SelectionStart;
-    const int64_t frames = w->SelectionLength;
-    bool changed = false;
-    const OperationFailure f = attemptOperation([&] { changed = op(w->editContext()); });
-    if (f.failed) {
-        w->ProgressBar1->hide();
-        reportFailure(f);
-        changed = int64_t(w->Sound.bytes.size()) != oldBytes || (w->Undo && w->Undo->counter() != oldCounter);
-    }
-    if (changed) {
-        if (inPlace) {
-            w->samplesChanged(first, frames);
-            w->displayState().changeAnnounced = true;
-        }
-        w->afterEdit(oldBytes);
-    }
-    return changed && !f.failed;
-}
-
-} // namespace
-
 void TSoundfrm::robot() {
-    runTimeEffect(this, false, [this](const OperationContext& ctx) {
+    runEffect(this, EffectShow::Sound, [this](const OperationContext& ctx) {
         return intervalEffect(Sound, IntervalEffect::RoboticVoice, ctx);
     });
 }
 
 void TSoundfrm::super_separacion() {
-    runTimeEffect(this, false, [this](const OperationContext& ctx) {
+    runEffect(this, EffectShow::Sound, [this](const OperationContext& ctx) {
         return intervalEffect(Sound, IntervalEffect::Chopper, ctx);
     });
 }
 
 void TSoundfrm::super_separacion2() {
-    runTimeEffect(this, false, [this](const OperationContext& ctx) {
+    runEffect(this, EffectShow::Sound, [this](const OperationContext& ctx) {
         return intervalEffect(Sound, IntervalEffect::GreatChopper, ctx);
     });
 }
@@ -77,7 +41,7 @@ void TSoundfrm::Eco() {
     int32_t count = 1;
     const int32_t delay = Echofrm->mostrar_form(cancelled, count);
     if (cancelled) return;
-    runTimeEffect(this, false, [&](const OperationContext& ctx) { return echo(Sound, delay, count, ctx); });
+    runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) { return echo(Sound, delay, count, ctx); });
 }
 
 void TSoundfrm::Resamplear() {
@@ -87,14 +51,14 @@ void TSoundfrm::Resamplear() {
     Resamplefrm->mostrar_form(SampleFormat.wBitsPerSample, int32_t(SampleFormat.nSamplesPerSec),
                               SampleFormat.nChannels, cancelled, target);
     if (cancelled) return;
-    runTimeEffect(this, false, [&](const OperationContext& ctx) { return resampleSound(Sound, target, ctx); });
+    runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) { return resampleSound(Sound, target, ctx); });
 }
 
 void TSoundfrm::cambio_velocidad(bool fromResample, double ratio) {
     if (ratio != 0) {
         setSelection(0, FrameCount());
         const int64_t target = rateChangeLength(FrameCount(), ratio);
-        runTimeEffect(this, false, [&](const OperationContext& ctx) {
+        runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) {
             return changeSpeed(Sound, target, ratio == 4.0, !fromResample, ctx);
         });
         return;
@@ -103,7 +67,7 @@ void TSoundfrm::cambio_velocidad(bool fromResample, double ratio) {
     int64_t target = 0;
     int32_t delta = 0;
     if (SpeedUpDownfrm->mostrar_form(SelectionLength, target, delta) || delta == 0) return;
-    runTimeEffect(this, false, [&](const OperationContext& ctx) {
+    runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) {
         return changeSpeed(Sound, target, false, true, ctx);
     });
 }
@@ -118,7 +82,7 @@ void TSoundfrm::Gapper() {
         gap = f.gapLength();
         interval = f.gapInterval();
     }
-    runTimeEffect(this, false, [&](const OperationContext& ctx) { return gapper(Sound, gap, interval, ctx); });
+    runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) { return gapper(Sound, gap, interval, ctx); });
 }
 
 void TSoundfrm::Groove() {
@@ -131,7 +95,7 @@ void TSoundfrm::Groove() {
         piece = f.grooveLength();
         count = f.grooveNumber();
     }
-    runTimeEffect(this, false, [&](const OperationContext& ctx) { return groove(Sound, piece, count, ctx); });
+    runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) { return groove(Sound, piece, count, ctx); });
 }
 
 void TSoundfrm::Reverberacion() {
@@ -142,7 +106,7 @@ void TSoundfrm::Reverberacion() {
                                 p.reverbLevel, lowPass, onlySelection))
         return;
     p.onlySelection = onlySelection != 0;
-    runTimeEffect(this, false, [&](const OperationContext& ctx) {
+    runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) {
         if (!reverb(Sound, p, ctx)) return false;
         // The low pass belongs to the reverb's own undo step.
         if (lowPass) sv::transformar(Sound, "paso_bajo_reverb", 1, 5000, FftArea(), ctx);
@@ -157,7 +121,7 @@ void TSoundfrm::Flanger() {
         if (showModal(f) != mrOk) return;
         p = f.values();
     }
-    runTimeEffect(this, true, [&](const OperationContext& ctx) { return flanger(Sound, p, ctx); });
+    runEffect(this, EffectShow::Selection, [&](const OperationContext& ctx) { return flanger(Sound, p, ctx); });
 }
 
 void TSoundfrm::Chorus() {
@@ -167,5 +131,5 @@ void TSoundfrm::Chorus() {
         if (showModal(f) != mrOk) return;
         p = f.values();
     }
-    runTimeEffect(this, true, [&](const OperationContext& ctx) { return chorus(Sound, p, ctx); });
+    runEffect(this, EffectShow::Selection, [&](const OperationContext& ctx) { return chorus(Sound, p, ctx); });
 }

@@ -4,13 +4,18 @@
 // under the hourglass looks hung) and no exception reaches the event loop.
 #pragma once
 #include <exception>
+#include <functional>
 #include <new>
 #include <string>
 
 #include "platform/activity.h"
 #include "platform/prompts.h"
 
+class TSoundfrm;
+
 namespace sv {
+
+struct OperationContext;
 
 struct OperationFailure {
     bool failed = false;
@@ -37,5 +42,21 @@ OperationFailure attemptOperation(Fn&& fn) {
 inline void reportFailure(const OperationFailure& f) {
     prompts().messageBox(applicationTitle(), f.text, Buttons::Ok, Icon::Error);
 }
+
+// What of a window's display an effect can change.
+enum class EffectShow {
+    Selection,          // in place on the selection: only its frames get a new summary
+    SelectionRedrawn,   // as Selection, and drawn again even when nothing changed
+                        // (the effect's dialog drew over the sound)
+    Sound,              // the length or any frame: the whole summary is rebuilt
+};
+
+// Runs one effect over a window's sound and turns its outcome into the
+// window's state. An effect that fails after its undo step was written, or
+// after the length changed, may have changed samples already: the window
+// then shows the sound as it is and counts it as modified, so that nothing
+// changes unseen and the step can take it back. True when the effect
+// changed the sound and did not fail.
+bool runEffect(TSoundfrm* w, EffectShow show, const std::function<bool(const OperationContext&)>& op);
 
 } // namespace sv
