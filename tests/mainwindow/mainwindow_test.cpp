@@ -9,39 +9,17 @@
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "sound/Sound.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/window_fixture.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
 
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
-
-    void start(std::vector<std::string> args = {}) {
-        main = std::make_unique<TSVMainfrm>(std::move(args));
-        main->FormActivate();
-    }
-    void TearDown() override {
-        if (main) {
-            for (TSoundfrm* w : main->soundWindows()) { w->Modified = false; w->closeWindow(); }
-            flushDeletes();
-            main.reset();
-        }
-        flushDeletes();
-    }
     std::string wav(const std::string& name, int bits = 16, int channels = 2, int frames = 5000) {
-        writeBytes(dir.file(name), canonicalWave(22050, bits, channels, testSignal(bits, channels, frames)));
-        return dir.file(name);
+        return WindowTest::wav(name, bits, channels, testSignal(bits, channels, frames));
     }
 };
 

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace sv::test {
 
@@ -32,5 +34,35 @@ void onModal(std::function<void(D&)> act, int maxTries = 500) {
     });
     timer->start();
 }
+
+// Answers the next modal dialog, whatever its type, once its modal loop
+// runs; nothing happens when no dialog comes up.
+inline void answerModal(std::function<void(QDialog*)> act) {
+    QTimer::singleShot(0, [act] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) act(d);
+    });
+}
+
+// While it lives, any modal dialog that nobody answers is rejected and
+// counted, so that a test fails instead of hanging.
+class ModalWatchdog {
+public:
+    ModalWatchdog() {
+        timer_.setInterval(50);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                ++unanswered_;
+                d->reject();
+            }
+        });
+        timer_.start();
+    }
+    void stop() { timer_.stop(); }
+    int unanswered() const { return unanswered_; }
+
+private:
+    QTimer timer_;
+    int unanswered_ = 0;
+};
 
 } // namespace sv::test

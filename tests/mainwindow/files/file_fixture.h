@@ -14,15 +14,9 @@
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "sound/Sound.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/window_fixture.h"
 
 namespace sv::test {
-
-inline void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 // Passes every prompt to the scripted responder, and makes save dialogs
 // report the filter rows queued in `filters` (1-based, as the dialog counts).
@@ -48,35 +42,18 @@ public:
     bool chooseColor(uint32_t& c) override { return inner->chooseColor(c); }
 };
 
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public WindowTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
-
     void start(std::vector<std::string> args = {}) {
-        main = std::make_unique<TSVMainfrm>(std::move(args));
-        installFileCommands(main.get());
-        main->FormActivate();
+        WindowTest::start(std::move(args), [](TSVMainfrm& m) { installFileCommands(&m); });
     }
     void restart() {
         closeAll();
         start();
     }
-    void closeAll() {
-        if (!main) return;
-        for (TSoundfrm* w : main->soundWindows()) {
-            w->Modified = false;
-            w->closeWindow();
-        }
-        flushDeletes();
-        main.reset();
-        flushDeletes();
-    }
-    void TearDown() override { closeAll(); }
 
     std::string wav(const std::string& name, int frames = 800, int bits = 16, int channels = 1) {
-        writeBytes(dir.file(name), canonicalWave(22050, bits, channels, testSignal(bits, channels, frames)));
-        return dir.file(name);
+        return WindowTest::wav(name, bits, channels, testSignal(bits, channels, frames));
     }
     // Opens a WAVE file through the Open path without a dialog.
     TSoundfrm* open(const std::string& path) {

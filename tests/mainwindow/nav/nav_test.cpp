@@ -14,62 +14,29 @@
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"
 #include "sound/Sound.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/window_fixture.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
 
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-std::vector<uint8_t> pcm16(const std::vector<int16_t>& v) {
-    std::vector<uint8_t> out;
-    for (int16_t x : v) {
-        out.push_back(uint8_t(uint16_t(x)));
-        out.push_back(uint8_t(uint16_t(x) >> 8));
-    }
-    return out;
-}
-
-class NavTest : public ::testing::Test {
+class NavTest : public WindowTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
-
     void SetUp() override {
-        main = std::make_unique<TSVMainfrm>();
-        // Buttons of commands built elsewhere, tied to items that work
-        // here, so that their enabling rules can be seen.
-        auto* bar = main->addToolBar("test");
-        main->addButton(bar, "InvertChannels_SB", "x", "x", "Seleccionartodo1");
-        main->addButton(bar, "SpeedButton21", "x", "x", "Seleccionartodo1");
-        main->addButton(bar, "SpeedButton10", "x", "x", "Seleccionartodo1");
-        main->addButton(bar, "Loop_SB", "x", "x", "Seleccionartodo1");
-        main->FormActivate();
+        start({}, [](TSVMainfrm& m) {
+            // Buttons of commands built elsewhere, tied to items that work
+            // here, so that their enabling rules can be seen.
+            auto* bar = m.addToolBar("test");
+            m.addButton(bar, "InvertChannels_SB", "x", "x", "Seleccionartodo1");
+            m.addButton(bar, "SpeedButton21", "x", "x", "Seleccionartodo1");
+            m.addButton(bar, "SpeedButton10", "x", "x", "Seleccionartodo1");
+            m.addButton(bar, "Loop_SB", "x", "x", "Seleccionartodo1");
+        });
     }
     void TearDown() override {
         setActivity(Activity::Idle);
-        for (TSoundfrm* w : main->soundWindows()) {
-            w->Modified = false;
-            w->closeWindow();
-        }
-        flushDeletes();
-        main.reset();
-        flushDeletes();
-    }
-    TSoundfrm* open(const std::string& name, int bits, int channels, const std::vector<uint8_t>& data) {
-        writeBytes(dir.file(name), canonicalWave(22050, bits, channels, data));
-        TSoundfrm* w = main->openWave(dir.file(name), false);
-        EXPECT_NE(w, nullptr);
-        return w;
-    }
-    TSoundfrm* open(const std::string& name, int bits, int channels, int frames) {
-        return open(name, bits, channels, testSignal(bits, channels, frames));
+        closeAll();
     }
     bool on(const char* button) const { return main->button(button)->isEnabled(); }
     void key(QLineEdit* box, int k, const QString& text = {}) {

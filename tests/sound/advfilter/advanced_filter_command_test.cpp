@@ -20,23 +20,12 @@
 #include "sound/AdvancedFilter.h"
 #include "sound/Sound.h"
 #include "sound/fft_state.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/window_fixture.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
-
-std::vector<uint8_t> bytesOf(const TSoundfrm* w) {
-    const uint8_t* p = w->Sound.bytes.data();
-    return std::vector<uint8_t>(p, p + w->Sound.bytes.size());
-}
-
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 // 440 Hz and 4000 Hz at 22050 Hz, 16-bit mono.
 std::vector<uint8_t> twoTones(int frames) {
@@ -49,35 +38,24 @@ std::vector<uint8_t> twoTones(int frames) {
     return out;
 }
 
-class AdvancedFilterCommand : public ::testing::Test {
+class AdvancedFilterCommand : public WindowTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
     TSoundfrm* w = nullptr;
     std::vector<uint8_t> before;
     bool answered = false;
 
     void SetUp() override {
         setActivity(Activity::Idle);
-        main = std::make_unique<TSVMainfrm>();
-        main->FormActivate();
+        start();
         ASSERT_NE(AdvancedFilterfrm, nullptr);
-        writeBytes(dir.file("t.wav"), canonicalWave(22050, 16, 1, twoTones(20000)));
-        w = main->openWave(dir.file("t.wav"), false);
+        w = main->openWave(wav("t.wav", 16, 1, twoTones(20000)), false);
         ASSERT_NE(w, nullptr);
         w->setSelection(2000, 10000);
         w->FormActivate();
         before = bytesOf(w);
     }
     void TearDown() override {
-        for (TSoundfrm* s : main->soundWindows()) {
-            s->Modified = false;
-            s->closeWindow();
-        }
-        flushDeletes();
-        if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
-        main.reset();
-        flushDeletes();
+        closeAll();
         EXPECT_EQ(AdvancedFilterfrm, nullptr);
         EXPECT_FALSE(FftArea().showDialog);
     }

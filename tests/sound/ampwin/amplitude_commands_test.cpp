@@ -28,18 +28,12 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "sound/Sound.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/command_fixture.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
-
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 void put16(std::vector<uint8_t>& v, int x) {
     v.push_back(uint8_t(x & 0xFF));
@@ -67,103 +61,17 @@ std::vector<uint8_t> mono8(int frames) {
     return out;
 }
 
-class AmplitudeCommands : public ::testing::Test {
+class AmplitudeCommands : public CommandTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
-    TSoundfrm* w = nullptr;
-    std::vector<uint8_t> before;
-    // Any modal dialog nobody expected is closed (and noted) instead of
-    // hanging the test.
-    QTimer watchdog;
-    int unexpectedDialogs = 0;
-    int expectedDialogs = 0;
-
-    void SetUp() override {
-        setActivity(Activity::Idle);
-        main = std::make_unique<TSVMainfrm>();
-        main->FormActivate();
-        watchdog.setInterval(50);
-        QObject::connect(&watchdog, &QTimer::timeout, [this] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                ++unexpectedDialogs;
-                d->reject();
-            }
-        });
-        watchdog.start();
-    }
-    void TearDown() override {
-        watchdog.stop();
-        for (TSoundfrm* s : main->soundWindows()) {
-            s->Modified = false;
-            s->closeWindow();
-        }
-        flushDeletes();
-        // The main window is never shown here, so the focus stays in the
-        // last dialog's edit box after it closed; the box's focus-out
-        // handler must run while its dialog is still whole.
-        if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
-        main.reset();
-        flushDeletes();
-        EXPECT_EQ(unexpectedDialogs, 0);
-    }
-
     void open(const std::vector<uint8_t>& wave, int64_t start, int64_t length) {
-        writeBytes(dir.file("s.wav"), wave);
-        w = main->openWave(dir.file("s.wav"), false);
-        ASSERT_NE(w, nullptr);
-        w->setSelection(start, length);
-        w->FormActivate();   // the selection into Edit3/Edit4
+        openSelected(wave, start, length);
         ASSERT_EQ(main->Edit3->text(), QString::number(length));
-        before = bytesNow();
     }
     void openStereo() { open(canonicalWave(22050, 16, 2, stereo16(6000)), 1000, 2000); }
 
-    // Answers the next modal dialog with fn, from inside its modal loop.
-    void answer(std::function<void(QDialog*)> fn) {
-        QTimer::singleShot(0, [this, fn] {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!d) return;
-            ++expectedDialogs;
-            fn(d);
-        });
-    }
-    void cancelNext() {
-        answer([](QDialog* d) { d->reject(); });
-    }
-    void trigger(const char* item) {
-        QAction* a = main->item(item);
-        ASSERT_NE(a, nullptr) << item;
-        ASSERT_TRUE(a->isEnabled()) << item;
-        a->trigger();
-        QCoreApplication::processEvents();
-    }
-
-    std::vector<uint8_t> bytesNow() const {
-        const uint8_t* p = w->Sound.bytes.data();
-        return std::vector<uint8_t>(p, p + w->Sound.bytes.size());
-    }
-    bool changed() const { return bytesNow() != before; }
-    // Frames outside the selection keep their bytes.
-    bool outsideKept() const {
-        const int64_t fb = w->Sound.format.nBlockAlign;
-        const size_t a = size_t(w->SelectionStart * fb);
-        const size_t b = size_t((w->SelectionStart + w->SelectionLength) * fb);
-        return std::memcmp(w->Sound.bytes.data(), before.data(), a) == 0 &&
-               std::memcmp(w->Sound.bytes.data() + b, before.data() + b, before.size() - b) == 0;
-    }
     void expectApplied(const char* item) {
-        EXPECT_TRUE(changed()) << item;
-        EXPECT_TRUE(outsideKept()) << item;
-        EXPECT_TRUE(w->Modified) << item;
-        EXPECT_TRUE(w->undoAvailable()) << item;
+        CommandTest::expectApplied(item);
         EXPECT_EQ(w->StatusPanels[5]->text(), "Modified") << item;
-        EXPECT_EQ(activity(), Activity::Idle) << item;
-    }
-    void expectUntouched(const char* item) {
-        EXPECT_FALSE(changed()) << item;
-        EXPECT_FALSE(w->Modified) << item;
-        EXPECT_FALSE(w->undoAvailable()) << item;
     }
     // Undo gives back exactly the bytes from before the effect.
     void expectUndoRestores(const char* item) {

@@ -12,33 +12,18 @@
 #include "sound/display_paint.h"
 #include "sound/display_ruler.h"
 #include "sound/engine/display_columns.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/window_fixture.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
 
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-class DisplayTest : public ::testing::Test {
+class DisplayTest : public WindowTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
-
-    void SetUp() override {
-        main = std::make_unique<TSVMainfrm>();
-        main->FormActivate();
-    }
+    void SetUp() override { start(); }
     void TearDown() override {
-        for (TSoundfrm* w : main->soundWindows()) { w->Modified = false; w->closeWindow(); }
-        flushDeletes();
-        main.reset();
-        flushDeletes();
+        closeAll();
         setActivity(Activity::Idle);
     }
 

@@ -35,18 +35,12 @@
 #include "sound/Sound.h"
 #include "sound/engine/effects/filters.h"
 #include "sound/fft_state.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/command_fixture.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
-
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 std::vector<uint8_t> stereo16(int frames) {
     std::vector<uint8_t> out;
@@ -59,102 +53,21 @@ std::vector<uint8_t> stereo16(int frames) {
     return out;
 }
 
-class FilterCommands : public ::testing::Test {
+class FilterCommands : public CommandTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
-    TSoundfrm* w = nullptr;
-    std::vector<uint8_t> before;
-    QTimer watchdog;
-    int unexpectedDialogs = 0;
-    int expectedDialogs = 0;
-
-    void SetUp() override {
-        setActivity(Activity::Idle);
-        main = std::make_unique<TSVMainfrm>();
-        main->FormActivate();
-        watchdog.setInterval(50);
-        QObject::connect(&watchdog, &QTimer::timeout, [this] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                ++unexpectedDialogs;
-                d->reject();
-            }
-        });
-        watchdog.start();
-    }
-    void TearDown() override {
-        watchdog.stop();
-        for (TSoundfrm* s : main->soundWindows()) {
-            s->Modified = false;
-            s->closeWindow();
-        }
-        flushDeletes();
-        if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
-        main.reset();
-        flushDeletes();
-        EXPECT_EQ(unexpectedDialogs, 0);
-    }
-
     void open(int64_t start, int64_t length, int bits = 16) {
         std::vector<uint8_t> data = stereo16(6000);
         if (bits == 8) {
             data.clear();
             for (int i = 0; i < 6000; ++i) data.push_back(uint8_t(127 + int(90 * std::sin(i * 0.05)) + (i % 7 == 0 ? 30 : 0)));
         }
-        writeBytes(dir.file("s.wav"), canonicalWave(22050, bits, bits == 8 ? 1 : 2, data));
-        w = main->openWave(dir.file("s.wav"), false);
-        ASSERT_NE(w, nullptr);
-        w->setSelection(start, length);
-        w->FormActivate();
-        before = bytesNow();
-    }
-    void answer(std::function<void(QDialog*)> fn) {
-        QTimer::singleShot(0, [this, fn] {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!d) return;
-            ++expectedDialogs;
-            fn(d);
-        });
-    }
-    void cancelNext() {
-        answer([](QDialog* d) { d->reject(); });
-    }
-    void trigger(const char* item) {
-        QAction* a = main->item(item);
-        ASSERT_NE(a, nullptr) << item;
-        ASSERT_TRUE(a->isEnabled()) << item;
-        a->trigger();
-        QCoreApplication::processEvents();
+        openSelected(canonicalWave(22050, bits, bits == 8 ? 1 : 2, data), start, length);
     }
     void click(const char* button) {
         QToolButton* b = main->button(button);
         ASSERT_NE(b, nullptr) << button;
         b->click();
         QCoreApplication::processEvents();
-    }
-    std::vector<uint8_t> bytesNow() const {
-        const uint8_t* p = w->Sound.bytes.data();
-        return std::vector<uint8_t>(p, p + w->Sound.bytes.size());
-    }
-    bool changed() const { return bytesNow() != before; }
-    bool outsideKept() const {
-        const int64_t fb = w->Sound.format.nBlockAlign;
-        const size_t a = size_t(w->SelectionStart * fb);
-        const size_t b = size_t((w->SelectionStart + w->SelectionLength) * fb);
-        return std::memcmp(w->Sound.bytes.data(), before.data(), a) == 0 &&
-               std::memcmp(w->Sound.bytes.data() + b, before.data() + b, before.size() - b) == 0;
-    }
-    void expectApplied(const std::string& what) {
-        EXPECT_TRUE(changed()) << what;
-        EXPECT_TRUE(outsideKept()) << what;
-        EXPECT_TRUE(w->Modified) << what;
-        EXPECT_TRUE(w->undoAvailable()) << what;
-        EXPECT_EQ(activity(), Activity::Idle) << what;
-    }
-    void expectUntouched(const std::string& what) {
-        EXPECT_FALSE(changed()) << what;
-        EXPECT_FALSE(w->Modified) << what;
-        EXPECT_FALSE(w->undoAvailable()) << what;
     }
     void reopen(int64_t start, int64_t length, int bits = 16) {
         w->Modified = false;

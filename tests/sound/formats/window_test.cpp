@@ -13,21 +13,12 @@
 #include "platform/files.h"
 #include "sound/engine/formats/g711.h"
 #include "tests/mainwindow/files/file_fixture.h"
+#include "tests/support/modal.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
-
-// Runs `act` on the modal dialog of type D once it shows.
-template <typename D>
-void onModal(std::function<void(D&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* d = dynamic_cast<D*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        act(*d);
-    });
-}
 
 std::vector<uint8_t> sunFile(uint32_t encoding, uint32_t rate, uint32_t channels, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> f = {'.', 's', 'n', 'd'};

@@ -20,20 +20,12 @@
 #include "platform/clock.h"
 #include "sound/Sound.h"
 #include "sound/Sound_play.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/window_fixture.h"
 
 namespace sv::test {
 
-inline void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-class PlaybackTest : public ::testing::Test {
+class PlaybackTest : public WindowTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
     int fileNumber = 0;
 
     void SetUp() override {
@@ -45,15 +37,7 @@ protected:
         setActivity(Activity::Idle);
     }
     void TearDown() override {
-        if (main) {
-            for (TSoundfrm* w : main->soundWindows()) {
-                w->Modified = false;
-                w->closeWindow();
-            }
-            flushDeletes();
-            main.reset();
-        }
-        flushDeletes();
+        closeAll();
         deliverWaveNotices();
         EXPECT_EQ(pendingWaveNotices(), 0u);
         setManualClock(false);
@@ -61,23 +45,16 @@ protected:
         setActivity(Activity::Idle);
     }
 
-    void start(std::vector<std::string> args = {}) {
-        main = std::make_unique<TSVMainfrm>(std::move(args));
-        main->FormActivate();
-    }
-
+    // Every sound gets a file of its own.
+    std::string nextName() { return "s" + std::to_string(++fileNumber) + ".wav"; }
     std::string wavFile(int rate, int bits, int channels, const std::vector<uint8_t>& data) {
-        const std::string name = dir.file("s" + std::to_string(++fileNumber) + ".wav");
-        writeBytes(name, canonicalWave(rate, bits, channels, data));
-        return name;
+        return wav(nextName(), bits, channels, data, rate);
     }
 
     // Opens a sound in a new window of the main window (started if need be).
     TSoundfrm* open(int rate, int bits, int channels, const std::vector<uint8_t>& data) {
         if (!main) start();
-        TSoundfrm* w = main->openWave(wavFile(rate, bits, channels, data), false);
-        EXPECT_NE(w, nullptr);
-        return w;
+        return WindowTest::open(nextName(), bits, channels, data, rate);
     }
 
     // 8000 Hz mono 8-bit: one byte a frame, a block of 1600 bytes = 200 ms.

@@ -18,24 +18,9 @@
 #include "platform/settings.h"
 #include "sound/Sound.h"
 #include "tests/support/modal.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
+#include "tests/support/window_fixture.h"
 
 namespace sv::test {
-
-inline void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-inline std::vector<uint8_t> pcm16(const std::vector<int16_t>& v) {
-    std::vector<uint8_t> out;
-    for (int16_t x : v) {
-        out.push_back(uint8_t(uint16_t(x)));
-        out.push_back(uint8_t(uint16_t(x) >> 8));
-    }
-    return out;
-}
 
 // Mono 16-bit frames holding their own index (mod 30000): a frame's value
 // tells where it came from after a move.
@@ -45,39 +30,15 @@ inline std::vector<uint8_t> rampFrames(int frames) {
     return pcm16(v);
 }
 
-inline int16_t sample16(const TSoundfrm* w, int64_t i) {
-    const uint8_t* p = w->Sound.bytes.data() + 2 * i;
-    return int16_t(uint16_t(p[0] | (p[1] << 8)));
-}
-
-
-class SelectTest : public ::testing::Test {
+class SelectTest : public WindowTest {
 protected:
-    TempExeDir dir;
-    std::unique_ptr<TSVMainfrm> main;
-
-    void SetUp() override {
-        main = std::make_unique<TSVMainfrm>();
-        main->FormActivate();
-    }
+    void SetUp() override { start(); }
     void TearDown() override {
         TSoundfrm::dragStartHook = nullptr;
         setActivity(Activity::Idle);
-        for (TSoundfrm* w : main->soundWindows()) {
-            w->Modified = false;
-            w->closeWindow();
-        }
-        flushDeletes();
-        main.reset();
-        flushDeletes();
+        closeAll();
     }
 
-    TSoundfrm* open(const std::string& name, int bits, int channels, const std::vector<uint8_t>& data) {
-        writeBytes(dir.file(name), canonicalWave(22050, bits, channels, data));
-        TSoundfrm* w = main->openWave(dir.file(name), false);
-        EXPECT_NE(w, nullptr);
-        return w;
-    }
     TSoundfrm* openRamp(const std::string& name, int frames) { return open(name, 16, 1, rampFrames(frames)); }
 
     // The mouse, in the sound window's coordinates.
