@@ -1,0 +1,38 @@
+// A picture control painted through the parent's surface: the base of the
+// animated GIF control. Its lock guards the frame index, the composition
+// cache and the display settings.
+#pragma once
+#include <QWidget>
+
+#include <mutex>
+
+class QPainter;
+
+class TRxImageControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit TRxImageControl(QWidget* parent = nullptr);
+
+    void Lock() { lock_.lock(); }
+    void Unlock() { lock_.unlock(); }
+    // An image paint is under way.
+    bool Drawing = false;
+
+    // Adjusts the size, then repaints: at once while a paint is under way,
+    // else when the event loop comes to it.
+    void RefreshPicture();
+
+protected:
+    // Paints the picture; the background is already filled.
+    virtual void DrawImage(QPainter& p) = 0;
+    // Transparent and empty pictures let the parent show through instead
+    // of filling the control with its colour.
+    virtual bool showsParent() const = 0;
+    virtual void adjustAutoSize() {}
+    void PaintBackgroundAndImage(QPainter& p);
+    void paintEvent(QPaintEvent* e) override;
+    bool destroying_ = false;
+
+private:
+    std::recursive_mutex lock_;
+};

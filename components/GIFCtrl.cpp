@@ -1,0 +1,136 @@
+#include "components/GIFCtrl.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "components/VCLUtils.h"
+
+namespace {
+
+// A lock held for a scope, released on every path out.
+struct ControlLock {
+    TRxImageControl& c;
+    explicit ControlLock(TRxImageControl& control) : c(control) { c.Lock(); }
+    ~ControlLock() { c.Unlock(); }
+};
+
+} // namespace
+
+TRxGIFAnimator::TRxGIFAnimator(QWidget* parent) : TRxImageControl(parent), Timer(new TRxTimer(this)) {
+    image_.OnChange = [this] { ImageChanged(); };
+}
+
+TRxGIFAnimator::~TRxGIFAnimator() {
+    destroying_ = true;
+    OnChange = OnFrameChanged = OnStart = OnStop = nullptr;
+    SetAnimate(false);
+    image_.OnChange = nullptr;
+}
+
+void TRxGIFAnimator::setImage(const TGIFImage& value) {
+    ControlLock lock(*this);
+    image_.Assign(value);
+}
+
+bool TRxGIFAnimator::showsParent() const { return image_.Empty() || image_.Transparent(); }
+
+uint32_t TRxGIFAnimator::FrameDelay(int) {
+    if (frameIndex_ < 0 || frameIndex_ >= image_.Count() || image_.Count() < 2) return 0;
+    return std::clamp<uint32_t>(image_.Frames(frameIndex_).AnimateInterval, 50, 10000);
+}
+
+void TRxGIFAnimator::ImageChanged() {
+    {
+        ControlLock lock(*this);
+        composer_.clear();
+        frameIndex_ = image_.FrameIndex;
+        if (frameIndex_ >= 0 && image_.Count() > 0) Timer->setInterval(FrameDelay(frameIndex_));
+    }
+    RefreshPicture();
+    NotifyChange();
+}
+
+void TRxGIFAnimator::SetAnimate(bool value) {
+    if (value == animate_) return;
+    if (value) {
+        Timer->setOnTimer([this] { AdvanceFrame(); });
+        Timer->setEnabled(true);
+        animate_ = Timer->Enabled();
+        NotifyStart();
+    } else {
+        Timer->setEnabled(false);
+        Timer->setOnTimer(nullptr);
+        animate_ = false;
+        NotifyStop();
+        RefreshPicture();
+    }
+}
+
+void TRxGIFAnimator::StopAnimation() { SetAnimate(false); }
+
+void TRxGIFAnimator::AdvanceFrame() {
+    if (isHidden() || image_.Count() < 2 || !parentWidget()) return;
+    ControlLock lock(*this);
+    frameIndex_ = frameIndex_ < image_.Count() - 1 ? frameIndex_ + 1 : 0;
+    try {
+        NotifyFrameChanged();
+        if (isVisible()) repaint();
+    } catch (...) {
+        if (frameIndex_ >= 0 && frameIndex_ < image_.Count()) Timer->setInterval(FrameDelay(frameIndex_));
+        throw;
+    }
+    if (frameIndex_ >= 0 && frameIndex_ < image_.Count()) Timer->setInterval(FrameDelay(frameIndex_));
+    if (!Loop && frameIndex_ == 0) StopAnimation();
+}
+
+void TRxGIFAnimator::setFrameIndex(int value) {
+    if (value == frameIndex_ || value < 0 || value >= image_.Count()) return;
+    {
+        ControlLock lock(*this);
+        frameIndex_ = value;
+        Timer->setInterval(FrameDelay(frameIndex_));
+    }
+    NotifyFrameChanged();
+    RefreshPicture();
+}
+
+void TRxGIFAnimator::displaySettingChanged(bool& field, bool value) {
+    if (field == value) return;
+    {
+        ControlLock lock(*this);
+        field = value;
+    }
+    RefreshPicture();
+    if (animate_) repaint();
+}
+
+void TRxGIFAnimator::setCenter(bool value) { displaySettingChanged(center_, value); }
+void TRxGIFAnimator::setStretch(bool value) { displaySettingChanged(stretch_, value); }
+void TRxGIFAnimator::setTransparent(bool value) { displaySettingChanged(transparent_, value); }
+
+void TRxGIFAnimator::setAutoSize(bool value) {
+    autoSize_ = value;
+    adjustAutoSize();
+}
+
+void TRxGIFAnimator::adjustAutoSize() {
+    if (!autoSize_ || image_.Empty()) return;
+    setGeometry(x(), y(), image_.ScreenWidth, image_.ScreenHeight);
+}
+
+QRect TRxGIFAnimator::targetRect() const {
+    const int w = image_.ScreenWidth, h = image_.ScreenHeight;
+    if (stretch_) return rect();
+    // Integer division truncates toward zero, as the centring asks.
+    if (center_) return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+    return QRect(0, 0, w, h);
+}
+
+void TRxGIFAnimator::DrawImage(QPainter& p) {
+    if (image_.Empty() || image_.ScreenWidth < 1 || image_.ScreenHeight < 1) return;
+    sv::TColor transparentColor = sv::clNone;
+    const sv::Dib& bmp =
+        composer_.compose(image_, frameIndex_, transparentColor, sv::toTColor(palette().color(QPalette::Window)));
+    const sv::TColor key = (transparentColor != sv::clNone && transparent_) ? transparentColor : sv::clNone;
+    sv::DrawBitmapRectTransparent(p, targetRect(), QRect(), bmp, key);
+}
