@@ -9,6 +9,7 @@
 #include <QToolBar>
 
 #include "mainwindow/commands.h"
+#include "mainwindow/SonvelaMain_view.h"
 #include "mainwindow/startup.h"
 #include "platform/activity.h"
 #include "platform/audio/wave_out.h"
@@ -171,6 +172,11 @@ QString TSVMainfrm::barStyle(uint32_t c) {
 }
 
 void TSVMainfrm::buildPanels() {
+    // The control bar with the seven tool bars, the access bar and the
+    // meters come first: every command installer finds its tool bar there.
+    buildViewPanels(this);
+    addToolBarBreak(Qt::TopToolBarArea);
+
     auto* bar = addToolBar("Transport");
     bar->setObjectName("TransportBar");
     bar->setMovable(false);
@@ -200,21 +206,6 @@ void TSVMainfrm::buildPanels() {
     h->addWidget(ms2);
     bar->addWidget(sel);
 
-    VumeterPanel = new QWidget(bar);
-    auto* v = new QVBoxLayout(VumeterPanel);
-    v->setContentsMargins(2, 2, 2, 2);
-    v->setSpacing(1);
-    Gauge1 = new QProgressBar(VumeterPanel);
-    Gauge2 = new QProgressBar(VumeterPanel);
-    for (QProgressBar* g : {Gauge1, Gauge2}) {
-        g->setRange(0, 100);
-        g->setValue(0);
-        g->setTextVisible(false);
-        g->setFixedSize(120, 8);
-        v->addWidget(g);
-    }
-    bar->addWidget(VumeterPanel);
-
     Image1 = new QLabel("LOOP Mode", bar);
     Image1->hide();
     bar->addWidget(Image1);
@@ -223,16 +214,6 @@ void TSVMainfrm::buildPanels() {
     Panel2->hide();
     Panel3 = new QWidget(this);   // the picture panel comes with the picture component
     Panel3->hide();
-
-    // The access bar: one button per command, each calling its menu item.
-    auto* tools = addToolBar("Access bar");
-    tools->setObjectName("AccessBar");
-    addButton(tools, "SpeedButton7", "Open", "Open", "Open2");
-    addButton(tools, "SpeedButton8", "New", "New", "New2");
-    addButton(tools, "SpeedButton6", "Save", "Save", "Save2");
-    addButton(tools, "SaveAs_SB", "Save As", "Save As...", "SaveAs2");
-    addButton(tools, "CloseActive_SB", "Close", "Close Active Waveform", "Close1");
-    addButton(tools, "CloseAll_SB", "Close All", "Close All Waveforms", "CloseAllWaveforms1");
 
     statusBar()->setSizeGripEnabled(true);
 }

@@ -1,4 +1,5 @@
 #include "mainwindow/SonvelaMain_cd.h"
+#include "mainwindow/SonvelaMain_view.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -516,7 +517,7 @@ void installCdCommands(TSVMainfrm* main) {
     }
     main->setHandler("CDplayer1", [main] { main->SpeedButton10Click(); });
     if (!main->button("SpeedButton10"))
-        if (auto* bar = main->findChild<QToolBar*>("AccessBar"))
+        if (auto* bar = toolBarPanel(main, "PanelMisc"))
             main->addButton(bar, "SpeedButton10", "CD", "CD", "CDplayer1");
 
     main->cdStartHook = [main] {

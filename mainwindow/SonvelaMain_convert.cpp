@@ -1,4 +1,5 @@
 #include "mainwindow/SonvelaMain_convert.h"
+#include "mainwindow/SonvelaMain_view.h"
 
 #include <QToolBar>
 
@@ -15,7 +16,7 @@ void installConversionCommands(TSVMainfrm* main) {
         main->addItem(main->Herramientas1, "ConvertMP3toWAV1", "Convert MP3 to WAV", {},
                       [main] { sv::runMp3ToWav(main); });
     if (!main->button("SpeedButton47")) {
-        if (auto* bar = main->findChild<QToolBar*>("AccessBar")) {
+        if (auto* bar = toolBarPanel(main, "PanelMisc")) {
             main->addButton(bar, "SpeedButton47", "Convert", "WAV File Format Converter", "WAVFileFormatConverter1");
             // No enabling rule touches it: the converter needs no sound window.
             main->enableButton("SpeedButton47", true);

@@ -1,4 +1,5 @@
 #include "mainwindow/SonvelaMain_filters.h"
+#include "mainwindow/SonvelaMain_view.h"
 
 #include <QCheckBox>
 #include <QMenu>
@@ -92,8 +93,8 @@ void addMenus(TSVMainfrm* main) {
 
 void addButtons(TSVMainfrm* main) {
     if (main->button("SpeedButton27")) return;
-    auto* bar = main->addToolBar(QStringLiteral("Filter bar"));
-    bar->setObjectName("FilterBar");
+    QToolBar* bar = toolBarPanel(main, "PanelFilter");
+    if (!bar) return;
     const struct { const char* name; const char* text; const char* hint; const char* item; } buttons[] = {
         {"SpeedButton24", "Bank", "Filter bank", "BancodeFiltros1"},
         {"SpeedButton28", "EQ", "Equalize", "Ecualizar1"},

@@ -120,6 +120,18 @@ void TSVMainfrm::buildMenus() {
 
     View1 = mb->addMenu("&View");
     View1->setObjectName("View1");
+    QMenu* viewMode = View1->addMenu("View Mode");
+    viewMode->setObjectName("ViewMode1");
+    const std::pair<const char*, const char*> modes[] = {
+        {"ViewAccessBar1", "View Access Bar"}, {"ViewToolBars1", "View ToolBars"}, {nullptr, nullptr},
+        {"FileToolBar1", "File ToolBar"}, {"EditToolBar1", "Edit ToolBar"}, {"ToolsToolBar1", "Tools ToolBar"},
+        {"FilterToolBar1", "Filter ToolBar"}, {"MiscToolBar1", "Miscellaneous ToolBar"},
+        {"ViewToolBar1", "View ToolBar"}, {"HelpToolBar1", "Help ToolBar"}};
+    for (const auto& m : modes) {
+        if (!m.first) viewMode->addSeparator();
+        else addItem(viewMode, m.first, m.second)->setCheckable(true);
+    }
+    View1->addSeparator();
     ZoomIn1 = addItem(View1, "ZoomIn1", "&Zoom In");
     ZoomOut1 = addItem(View1, "ZoomOut1", "Zoom &Out");
     View1->addSeparator();
@@ -127,6 +139,8 @@ void TSVMainfrm::buildMenus() {
     ViewGrid1->setCheckable(true);
     QAction* vu = addItem(View1, "ViewVumeters1", "View Vumeters");
     vu->setCheckable(true);
+    addItem(View1, "ShowImage1", "&View Image")->setCheckable(true);
+    addItem(View1, "ViewVolume1", "&Volume");
 
     Window1 = mb->addMenu("&Windows");
     Window1->setObjectName("Window1");

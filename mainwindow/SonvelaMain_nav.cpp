@@ -1,4 +1,5 @@
 #include "mainwindow/SonvelaMain_nav.h"
+#include "mainwindow/SonvelaMain_view.h"
 
 #include <QBoxLayout>
 #include <QEvent>
@@ -436,15 +437,15 @@ void installNavigationCommands(TSVMainfrm* main) {
     // The two zoom-into buttons have no menu item of their own.
     main->setHandler("speedzoom", [main] { main->speedzoomClick(); });
 
-    auto* bar = main->addToolBar("View bar");
-    bar->setObjectName("ViewBar");
-    main->addButton(bar, "speedzoom", "Zoom Sel", "Zoom the selection to the window", "speedzoom");
-    main->addButton(bar, "ZoomInto_SB", "Zoom Into", "Zoom Into", "speedzoom");
-    main->addButton(bar, "ZoomIn_SB", "Zoom In", "Zoom In", "ZoomIn1");
-    main->addButton(bar, "ZoomOut_SB", "Zoom Out", "Zoom Out", "ZoomOut1");
-    main->addButton(bar, "SelectAll_SB", "All", "Select All", "Seleccionartodo1");
-    main->addButton(bar, "SelectNone_SB", "None", "Select None", "SelectNone1");
-    main->addButton(bar, "SampleInfo_SB", "Info", "Current Sample Info", "CurrentSampleValue1");
+    if (QToolBar* bar = toolBarPanel(main, "PanelView"); bar && !main->button("speedzoom")) {
+        main->addButton(bar, "speedzoom", "Zoom Sel", "Zoom the selection to the window", "speedzoom");
+        main->addButton(bar, "ZoomInto_SB", "Zoom Into", "Zoom Into", "speedzoom");
+        main->addButton(bar, "ZoomIn_SB", "Zoom In", "Zoom In", "ZoomIn1");
+        main->addButton(bar, "ZoomOut_SB", "Zoom Out", "Zoom Out", "ZoomOut1");
+        main->addButton(bar, "SelectAll_SB", "All", "Select All", "Seleccionartodo1");
+        main->addButton(bar, "SelectNone_SB", "None", "Select None", "SelectNone1");
+        main->addButton(bar, "SampleInfo_SB", "Info", "Current Sample Info", "CurrentSampleValue1");
+    }
 
     new BoxKeys(main, main->Edit2, 2);
     new BoxKeys(main, main->Edit4, 4);

@@ -13,6 +13,7 @@
 #include "mainwindow/SonvelaMain_advfilter.h"
 #include "mainwindow/SonvelaMain_convert.h"
 #include "mainwindow/SonvelaMain_time.h"
+#include "mainwindow/SonvelaMain_view.h"
 
 void installCommands(TSVMainfrm* main) {
     installFileCommands(main);
@@ -28,4 +29,5 @@ void installCommands(TSVMainfrm* main) {
     installAdvancedFilterCommands(main);
     installConversionCommands(main);
     installTimeCommands(main);
+    installViewCommands(main);
 }
