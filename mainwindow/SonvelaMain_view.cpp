@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolBar>
@@ -192,11 +194,47 @@ void showToolBarItems(TSVMainfrm* m, bool visible) {
         if (QAction* a = m->item(b.item)) a->setVisible(visible);
 }
 
+// The places of the bars were made for small picture buttons: a button
+// shows a small picture of its text's initials (or first letters), and its
+// hint tells the rest.
+QIcon initialsIcon(const QString& text) {
+    const QStringList words = text.split(' ', Qt::SkipEmptyParts);
+    QString mark;
+    if (words.size() > 1) {
+        for (const QString& w : words)
+            if (mark.size() < 3) mark += w.at(0).toUpper();
+    } else {
+        mark = text.left(3);
+    }
+    QPixmap pix(22, 16);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    QFont f = p.font();
+    f.setPixelSize(9);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(0x20, 0x30, 0x60));
+    p.drawText(pix.rect(), Qt::AlignCenter, mark);
+    return QIcon(pix);
+}
+
+void dressButtons(ViewLayout* L) {
+    for (QToolBar* p : L->panels)
+        for (QToolButton* b : p->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!b->icon().isNull() || b->objectName().isEmpty()) continue;
+            b->setIcon(initialsIcon(b->text()));
+            b->setIconSize(QSize(22, 16));
+            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+            b->setFixedSize(26, 22);
+        }
+}
+
 // The control bar is as tall as its lowest shown tool bar reaches; with
 // no tool bar shown it goes away.
 void fitControlBar(TSVMainfrm* m) {
     ViewLayout* L = layoutOf(m);
     if (!L) return;
+    dressButtons(L);
     int bottom = 0;
     for (QToolBar* p : L->panels) {
         p->adjustSize();
@@ -508,7 +546,7 @@ void buildViewPanels(TSVMainfrm* m) {
     for (int i = 0; i < 7; ++i) {
         auto* p = new QToolBar(kBars[i].title, L->ControlBar1);
         p->setObjectName(kBars[i].panel);
-        p->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        p->setIconSize(QSize(22, 16));
         auto* grip = new QFrame(p);
         grip->setObjectName(QString(kBars[i].panel) + "_Grip");
         grip->setFrameShape(QFrame::VLine);
