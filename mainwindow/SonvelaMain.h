@@ -123,6 +123,7 @@ public:
     void Close1Click();
     void Save2Click();
     void SaveAs2Click();
+    void SpeedButton12Click();
     void CloseAllWaveforms1Click();
     void SpeedButton16Click();
     void SpeedButton17Click();

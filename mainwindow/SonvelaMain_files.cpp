@@ -355,3 +355,24 @@ void TSVMainfrm::dropEvent(QDropEvent* e) {
         },
         Qt::QueuedConnection);
 }
+
+// "Save se&lection": the selection as a WAVE file of its own. The name joins
+// the reopen list even when the user then declines to replace a file.
+void TSVMainfrm::SpeedButton12Click() {
+    TSoundfrm* w = activeSound();
+    if (!w) return;
+    FileDialogRequest req;
+    req.title = "Save Waveform";
+    req.filter = "PCM Waveforms (*.wav)|*.wav";
+    req.defaultExt = "wav";
+    FileDialogResult r = prompts().saveDialog(req);
+    if (!r.accepted) return;
+    // The question is about the name that will really be written.
+    const std::string target = forceExtension(r.fileName, ".wav");
+    shiftRecent(target);
+    if (fileExists(target) &&
+        !askYesNo("Sonvela Selection", "The file already exists. Do you want to overwrite it?"))
+        return;
+    writeRecent();
+    w->guardar_seleccion(target);
+}

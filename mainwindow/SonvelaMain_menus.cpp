@@ -29,7 +29,7 @@ void TSVMainfrm::buildMenus() {
     File2->addSeparator();
     addItem(File2, "Save2", "&Save", QKeySequence("Ctrl+S"), [this] { Save2Click(); });
     addItem(File2, "SaveAs2", "Sa&ve as...", QKeySequence("F12"), [this] { SaveAs2Click(); });
-    addItem(File2, "SaveSelection2", "Save se&lection");
+    addItem(File2, "SaveSelection2", "Save se&lection", {}, [this] { SpeedButton12Click(); });
     File2->addSeparator();
     addItem(File2, "Close1", "&Close Active Waveform", QKeySequence("F10"), [this] { Close1Click(); });
     addItem(File2, "CloseAllWaveforms1", "Close All Waveforms", QKeySequence("F11"),

@@ -13,7 +13,9 @@
 #include "mainwindow/SonvelaMain_advfilter.h"
 #include "mainwindow/SonvelaMain_convert.h"
 #include "mainwindow/SonvelaMain_time.h"
+#include "mainwindow/SonvelaMain_picture.h"
 #include "mainwindow/SonvelaMain_view.h"
+#include "mainwindow/SonvelaMain_info.h"
 
 void installCommands(TSVMainfrm* main) {
     installFileCommands(main);
@@ -29,5 +31,7 @@ void installCommands(TSVMainfrm* main) {
     installAdvancedFilterCommands(main);
     installConversionCommands(main);
     installTimeCommands(main);
+    installPictureCommands(main);
     installViewCommands(main);
+    installInfoCommands(main);
 }

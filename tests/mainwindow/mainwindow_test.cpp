@@ -259,9 +259,13 @@ TEST_F(MainWindowTest, OnlyAvailableCommandsAreEnabled) {
     start();
     for (const char* n : {"DivideWaveForm1", "DivideTracks1", "DivideByLength_SB", "Imprimir1CliImprimir1", "Exit2"})
         EXPECT_TRUE(main->item(n)->isEnabled()) << n;
-    // A command that is not built stays disabled whatever enables its menu.
-    main->enableItem("Contents1", true);
-    EXPECT_FALSE(main->item("Contents1")->isEnabled());
+    // A command without a handler stays disabled whatever enables its menu.
+    QAction* probe = main->addItem(main->Help1, "Probe1", "Probe");
+    main->enableItem("Probe1", true);
+    EXPECT_FALSE(probe->isEnabled());
+    // Every item of the menus has its command.
+    for (const auto& [name, action] : main->items)
+        if (name != "Probe1") EXPECT_TRUE(main->hasHandler(name)) << name;
 }
 
 TEST_F(MainWindowTest, SavingANewSoundOnCloseAsksBeforeReplacingAFile) {
@@ -279,4 +283,25 @@ TEST_F(MainWindowTest, SavingANewSoundOnCloseAsksBeforeReplacingAFile) {
     EXPECT_EQ(main->childCount(), 1);
     EXPECT_EQ(scripted().log.back().text, "The file already exists. Do you want to replace it?");
     EXPECT_EQ(readBytes(existing), before);
+}
+
+TEST_F(MainWindowTest, SaveSelectionAsksAboutTheNameWritten) {
+    std::string a = wav("a.wav", 16, 1, 100);
+    std::string taken = wav("part.wav", 8, 1, 10);
+    const auto before = readBytes(taken);
+    start({a});
+    TSoundfrm* w = main->soundWindows()[0];
+    w->setSelection(10, 20);
+    main->Edit3->setText("20");
+    scripted().answerFile(dir.file("part"));   // becomes part.wav, which exists
+    scripted().answer(mrNo);
+    main->item("SaveSelection2")->trigger();
+    EXPECT_EQ(scripted().log.back().caption, "Sonvela Selection");
+    EXPECT_EQ(readBytes(taken), before);
+    EXPECT_EQ(main->RecentFile1, taken);   // the list moved all the same
+
+    scripted().answerFile(dir.file("new.wav"));
+    main->item("SaveSelection2")->trigger();
+    EXPECT_EQ(readBytes(dir.file("new.wav")).size(), 44u + 20 * 2);
+    EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadString("Configuration", "abrir1", ""), dir.file("new.wav"));
 }
