@@ -69,6 +69,9 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
         b->setObjectName(name);
         b->setText(text);
         b->setAutoRaise(true);
+        // Laid over the status panels: paint a background so the panel
+        // text under a button does not show through it.
+        b->setAutoFillBackground(true);
     };
     mk(boto_selectall, "boto_selectall", "Select All");
     mk(boto_selectnone, "boto_selectnone", "None");
