@@ -41,8 +41,12 @@ void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationCo
             int64_t acc = 0;
             double f = f0;
             for (int v = 1; v <= voices; ++v) {
-                const double d =
-                    double(roundHalfEven(h * (0.75 * std::sin(kTwoPi * f * double(n + 1) / rate) + 1.25))) + fixed;
+                // A negative delay (negative settings, or a NaN once many
+                // voices double the frequency past the double range) would
+                // read past the copy's end: it counts as no delay.
+                const double d = std::max(
+                    0.0,
+                    double(roundHalfEven(h * (0.75 * std::sin(kTwoPi * f * double(n + 1) / rate) + 1.25))) + fixed);
                 int64_t m = n;
                 if (double(n + s) >= d) {
                     drySample = readSample(old + n * w, T{});

@@ -95,6 +95,23 @@ TEST(Flanger, ProcessedZeroLeavesTheSelection) {
     EXPECT_EQ(rec.undos[0].length, 1500);
 }
 
+TEST(Flanger, NegativeDelayReadsNoLaterSample) {
+    std::vector<int> ramp;
+    for (int i = 0; i < 200; ++i) ramp.push_back(i * 100);
+    SoundBuffer s = makeSound(16, 1, ramp, 8000);
+    s.setSelection(0, 200);
+    const std::vector<int> before = values(s);
+    Recorder rec;
+    ModulationParams p;
+    p.mixedDelay = 0;
+    p.fixedDelay = -1000;   // one sample ahead
+    p.original = 0;
+    p.processed = 100;
+    ASSERT_TRUE(flanger(s, p, rec.context()));
+    // Taken as no delay: each voice sample is the sample itself.
+    EXPECT_EQ(values(s), before);
+}
+
 TEST(Flanger, NearTheStartTheDryTermIsSilenceAndOutputIsClamped) {
     SoundBuffer s = makeSound8(1, std::vector<int>(100, 227), 1000);
     Recorder rec;
