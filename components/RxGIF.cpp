@@ -21,6 +21,14 @@ namespace {
 const char* const kReadError = "Stream read error";
 const char* const kColorCount = "Wrong number of colors; must be a power of 2";
 const char* const kNoData = "No GIF Data to write";
+const char* const kTooLarge = "GIF image is too large";
+// A picture is decoded whole into memory: a damaged or hostile header must
+// not make the program ask for gigabytes. 64 megapixels is far beyond any
+// picture this program shows.
+constexpr int64_t kMaxPixels = int64_t(1) << 26;
+void checkPictureSize(int width, int height) {
+    if (int64_t(width) * int64_t(height) > kMaxPixels) throw EInvalidGraphicOperation(kTooLarge);
+}
 
 // Bounds-checked reading of the in-memory copy of the data.
 struct Reader {
@@ -216,6 +224,7 @@ void TGIFImage::ReadGIF(const uint8_t* data, size_t size, bool decodeFirst) {
 
     ScreenWidth = r.u16();
     ScreenHeight = r.u16();
+    checkPictureSize(ScreenWidth, ScreenHeight);
     const uint8_t flags = r.byte();
     const uint8_t background = r.byte();
     Data->AspectRatio = r.byte();
@@ -330,6 +339,7 @@ void readFrame(Reader& r, TGIFImage& image, TGIFFrame& f) {
     TGIFItem& item = *f.Item;
     const int left = r.u16(), top = r.u16();
     int width = r.u16(), height = r.u16();
+    checkPictureSize(width, height);
     const uint8_t flags = r.byte();
     f.Interlaced = (flags & 0x40) != 0;
     if (flags & 0x80) {

@@ -16,6 +16,8 @@ constexpr int kMaxCodeWidth = 12;
 class CodeReader {
 public:
     CodeReader(const uint8_t* p, const uint8_t* end) : p_(p), end_(end) {}
+    // True once a code could not be read whole: the data ran out.
+    bool ranOut() const { return ranOut_; }
     unsigned read(int width) {
         while (bits_ < width && p_ < end_) {
             if (blockLeft_ == 0) {
@@ -26,6 +28,7 @@ public:
             bits_ += 8;
             --blockLeft_;
         }
+        if (bits_ < width) ranOut_ = true;
         const unsigned code = unsigned(acc_ & ((1u << width) - 1));
         acc_ >>= width;
         bits_ = std::max(0, bits_ - width);
@@ -38,6 +41,7 @@ private:
     uint64_t acc_ = 0;
     int bits_ = 0;
     int blockLeft_ = 0;
+    bool ranOut_ = false;
 };
 
 // Places pixels in image order, following the four interlace passes.
@@ -127,7 +131,9 @@ bool lzwDecode(const uint8_t* data, size_t size, Dib& out, bool interlaced, int 
     CodeReader reader(data + 1, data + size);
     PixelSink sink(out, interlaced);
     unsigned code = reader.read(width);
-    while (code != end && !sink.full()) {
+    // Data cut short ends the frame: the rest stays at colour 0, as it would
+    // after decoding nothing but zero codes, without walking every pixel.
+    while (code != end && !sink.full() && !reader.ranOut()) {
         if (code == clear) {
             width = codeSize + 1;
             step = 1u << width;

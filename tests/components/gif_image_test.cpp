@@ -160,6 +160,17 @@ TEST(GifDecoding, DamagedCodesAreToleratedOrRefused) {
     TolerateCorruptData = true;
 }
 
+TEST(GifReading, HugeDeclaredSizesAreRefusedBeforeAnyAllocation) {
+    // A few bytes declaring a 65535 x 65535 screen or frame.
+    EXPECT_EQ(errorOf(GifBuilder().header(65535, 65535, 1).frame(pattern(4, 4, 1)).end()), "GIF image is too large");
+    std::vector<uint8_t> bytes = GifBuilder().header(4, 4, 1).frame(pattern(4, 4, 1)).end();
+    // The frame descriptor's width and height follow the 13-byte header,
+    // the 6-byte table, the separator and the frame's left and top.
+    const size_t at = 13 + 6 + 1 + 4;
+    bytes[at] = 0xFF; bytes[at + 1] = 0xFF; bytes[at + 2] = 0xFF; bytes[at + 3] = 0xFF;
+    EXPECT_EQ(errorOf(bytes), "GIF image is too large");
+}
+
 TEST(GifReading, HeaderAndBlockErrors) {
     EXPECT_EQ(errorOf({'G', 'I', 'F', '9', '0', 'a', 1, 0, 1, 0, 0, 0, 0, ';'}), "Unknown GIF version");
     EXPECT_EQ(errorOf({'J', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ';'}), "Unknown GIF version");
