@@ -280,6 +280,7 @@ void TRIFFWaveFileconverterfrm::btnSelectDestClick() {
     FileDialogResult r = prompts().saveDialog(sdSelectDest);
     if (!r.accepted) return;
     if (fileExists(r.fileName) && !askYesNo(sdSelectDest.title, kReplace, Icon::Warning)) return;
+    replaceAgreed_ = r.fileName;
     edDest->setText(qs(r.fileName));
     DestFileName = r.fileName;
     UpdateControls();
@@ -307,6 +308,11 @@ void TRIFFWaveFileconverterfrm::btnStartClick() {
     RawOutput = sameTextNoCase(extractFileExt(ss(edDest->text())), ".Mp3");
     const uint16_t tag = kaAudioConvertor1.FormatOut().FormatTag();
     if (RawOutput && tag != 0x50 && tag != 0x55 && !askYesNo("Confirm", kNotMp3)) return;
+    // A destination proposed by the program (a sound window's "_PCM" copy)
+    // may be a file of the user's: it is replaced only after the question.
+    const std::string dst = ss(edDest->text());
+    if (dst != replaceAgreed_ && fileExists(dst) && !askYesNo(sdSelectDest.title, kReplace, Icon::Warning)) return;
+    replaceAgreed_ = dst;   // a file this dialog writes is not asked about again
 
     converting_ = true;
     Running = true;

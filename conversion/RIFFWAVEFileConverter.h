@@ -104,6 +104,9 @@ private:
     sv::TkaSubStream* data_ = nullptr;   // owned by reader_ until deleted
     int64_t rawBytes_ = 0;
     int uncaughtAtStart_ = 0;
+    // The destination whose replacement the user already agreed to in the
+    // save dialog; any other existing destination is asked about at Convert.
+    std::string replaceAgreed_;
 
     bool converting_ = false;
     int modalResult_ = sv::mrCancel;

@@ -141,7 +141,9 @@ TEST_F(ConverterTest, ConvertsToTheEndWithPercentLevelsAndComplete) {
         percents.push_back(d.lblPercent->text());
         ++blocks;
     };
+    scripted().answer(mrYes);   // replace the earlier file
     d.btnStartClick();
+    EXPECT_TRUE(scripted().sawMessage("The file already exists. Do you want to replace it?"));
     EXPECT_EQ(d.ModalResult(), mrOk);
     EXPECT_FALSE(d.Running);
     EXPECT_GT(blocks, 1);
@@ -159,6 +161,31 @@ TEST_F(ConverterTest, ConvertsToTheEndWithPercentLevelsAndComplete) {
     EXPECT_EQ(out.size(), 44 + pcm.size());
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
+}
+
+TEST_F(ConverterTest, AnExistingProposedDestinationIsReplacedOnlyAfterTheQuestion) {
+    std::string src = pcmWav("q.wav", 1, 8000, 8, 0.2);
+    writeBytes(dir.file("q_PCM.wav"), {1, 2, 3});
+    TRIFFWaveFileconverterfrm d;
+    prepare(d, src, pcmCopyName(src));
+    scripted().answer(mrNo);
+    d.btnStartClick();
+    EXPECT_TRUE(scripted().sawMessage("The file already exists. Do you want to replace it?"));
+    EXPECT_FALSE(scripted().sawMessage("Complete"));
+    EXPECT_EQ(readBytes(dir.file("q_PCM.wav")), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(d.Running);
+    EXPECT_TRUE(d.btnStart->isEnabled());   // the dialog stays for another name
+
+    // Agreed to in the save dialog, the same file is not asked about twice.
+    scripted().answerFile(dir.file("q_PCM.wav"));
+    scripted().answer(mrYes);
+    d.btnSelectDestClick();
+    const size_t asked = scripted().log.size();
+    d.btnStartClick();
+    EXPECT_EQ(d.ModalResult(), mrOk);
+    EXPECT_GT(readBytes(dir.file("q_PCM.wav")).size(), 44u);
+    for (size_t i = asked; i < scripted().log.size(); ++i)
+        EXPECT_NE(scripted().log[i].text, "The file already exists. Do you want to replace it?");
 }
 
 TEST_F(ConverterTest, StopEndsAfterTheCurrentBlockAndExitWaitsForTheEnd) {
@@ -255,6 +282,7 @@ TEST_F(ConverterTest, FailuresAreReportedAndKeepTheEarlierFile) {
     EXPECT_EQ(scripted().log.back().text, "Please select a Valid Destination File Format");
 
     d.edDestFormat->setText("something");
+    scripted().answer(mrYes);   // replace keep.wav
     d.btnStartClick();
     // No codec plans a chain to it: the library's error, in the standard box.
     EXPECT_EQ(scripted().log.back().caption, applicationTitle());
