@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -94,6 +95,22 @@ void readFormatSamples(const std::string& path, const FormatProbe& probe, SoundB
     out.bytes = std::move(block);
     out.selectionStart = 0;
     out.selectionLength = 0;
+}
+
+bool openForProbe(const std::string& path, ScopedFd& f, FormatProbe& p) {
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (f.fd < 0) {
+        p.openErrno = errno;
+        return false;
+    }
+    struct stat st;
+    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        p.openErrno = EISDIR;
+        return false;
+    }
+    p.status = FormatProbe::Status::Ok;
+    p.fileSize = st.st_size;
+    return true;
 }
 
 } // namespace sv

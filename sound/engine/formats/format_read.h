@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/files.h"
+
 #include "sound/engine/sample_format.h"
 #include "sound/engine/sound_buffer.h"
 
@@ -36,6 +38,11 @@ struct FormatProbe {
     // Bytes the samples take in memory.
     int64_t memoryBytes() const;
 };
+
+// Opens a file to probe, read only: a regular file. False, with the probe's
+// openErrno set, when it cannot be read; otherwise the probe is Ok with the
+// file's size and f holds the descriptor.
+bool openForProbe(const std::string& path, ScopedFd& f, FormatProbe& p);
 
 // The same probe marked damaged with a message.
 FormatProbe damaged(FormatProbe p, std::string problem);

@@ -1,8 +1,6 @@
 #include "sound/engine/formats/raw_file.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/files.h"
@@ -11,18 +9,8 @@ namespace sv {
 
 FormatProbe probeRaw(const std::string& path, const SampleFormat& format) {
     FormatProbe p;
-    ScopedFd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (f.fd < 0) {
-        p.openErrno = errno;
-        return p;
-    }
-    struct stat st;
-    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        p.openErrno = EISDIR;
-        return p;
-    }
-    p.status = FormatProbe::Status::Ok;
-    p.fileSize = st.st_size;
+    ScopedFd f;
+    if (!openForProbe(path, f, p)) return p;
     p.format = format;
     p.coding = SampleCoding::Plain;
     if (!checkChannelsAndRate(p)) return p;

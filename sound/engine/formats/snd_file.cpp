@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/files.h"
@@ -20,18 +18,8 @@ constexpr uint32_t kUnknownSize = 0xFFFFFFFFu;
 
 FormatProbe probeSnd(const std::string& path) {
     FormatProbe p;
-    ScopedFd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (f.fd < 0) {
-        p.openErrno = errno;
-        return p;
-    }
-    struct stat st;
-    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        p.openErrno = EISDIR;
-        return p;
-    }
-    p.status = FormatProbe::Status::Ok;
-    p.fileSize = st.st_size;
+    ScopedFd f;
+    if (!openForProbe(path, f, p)) return p;
     uint8_t h[kSndHeaderBytes];
     if (p.fileSize < kSndHeaderBytes || !readFullyAt(f.fd, 0, h, sizeof h)) return damaged(p, "Format seems corrupted.");
     if (std::memcmp(h, ".snd", 4) != 0) return damaged(p, "This is not a NeXT/Sun sound file.");
