@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/tool_icons.h"
 #include "platform/activity.h"
 #include "platform/settings.h"
 #include "platform/qt/volume_control.h"
@@ -195,8 +196,8 @@ void showToolBarItems(TSVMainfrm* m, bool visible) {
 }
 
 // The places of the bars were made for small picture buttons: a button
-// shows a small picture of its text's initials (or first letters), and its
-// hint tells the rest.
+// without a drawn picture of its own shows its text's initials (or first
+// letters), and its hint tells the rest.
 QIcon initialsIcon(const QString& text) {
     const QStringList words = text.split(' ', Qt::SkipEmptyParts);
     QString mark;
@@ -222,7 +223,8 @@ void dressButtons(ViewLayout* L) {
     for (QToolBar* p : L->panels)
         for (QToolButton* b : p->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (!b->icon().isNull() || b->objectName().isEmpty()) continue;
-            b->setIcon(initialsIcon(b->text()));
+            const QIcon own = toolIcon(b->objectName().toStdString());
+            b->setIcon(own.isNull() ? initialsIcon(b->text()) : own);
             b->setIconSize(QSize(22, 16));
             b->setToolButtonStyle(Qt::ToolButtonIconOnly);
             b->setFixedSize(26, 22);
