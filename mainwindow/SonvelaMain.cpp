@@ -11,6 +11,7 @@
 #include "mainwindow/commands.h"
 #include "mainwindow/SonvelaMain_view.h"
 #include "mainwindow/startup.h"
+#include "mainwindow/tool_icons.h"
 #include "platform/activity.h"
 #include "platform/audio/wave_out.h"
 #include "platform/exedir.h"
@@ -184,6 +185,10 @@ void TSVMainfrm::buildPanels() {
     SpeedButton14 = addButton(bar, "SpeedButton14", "Pause", "Pause", "SpeedButton14");
     SpeedButton17 = addButton(bar, "SpeedButton17", "Stop", "Stop", "SpeedButton17");
     SpeedButton15 = addButton(bar, "SpeedButton15", "Record", "Record", "SpeedButton15Click");
+    for (QToolButton* b : {SpeedButton16, SpeedButton14, SpeedButton17, SpeedButton15}) {
+        b->setIcon(sv::toolIcon(ss(b->objectName())));
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
     bar->addSeparator();
 
     auto* sel = new QWidget(bar);
