@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   portaudio19-dev
   libavcodec-dev libavutil-dev libswresample-dev
-  libcdio-dev
+  libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core

@@ -2,6 +2,7 @@
 // pace of a real card (its own thread) or of pumpVirtualAudio() in manual
 // mode. It stands in for a card where PortAudio finds none, and in tests.
 #include "platform/audio/audio_backend.h"
+#include "platform/audio/audio_capture.h"
 #include "platform/audio/wave_internal.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ struct VirtualStream {
     int channels = 1;
     uint64_t framesDone = 0;   // frames consumed or produced since the open
     uint64_t msPumped = 0;     // manual mode
+    bool capturing = false;    // this stream feeds the capture file
     Clock::time_point start;   // real-time mode: when frame 0 was due
 };
 
@@ -37,6 +39,8 @@ struct VirtualDevice {
     bool stopThread = false;
     std::thread thread;
     VirtualOutputTap tap;
+    CaptureFile capture;
+    VirtualStream* captureOwner = nullptr;
     double hz = 440.0;
     double amplitude = 0.5;
     std::vector<float> scratch;
@@ -58,9 +62,10 @@ void advance(VirtualDevice& d, VirtualStream& s, uint64_t target) {
     while (s.framesDone < target) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(kChunkFrames, target - s.framesDone));
         if (s.out) {
-            if (d.tap) {
+            if (d.tap || s.capturing) {
                 s.out->render(d.scratch.data(), n);
-                d.tap(s.handle, d.scratch.data(), n, s.channels);
+                if (d.tap) d.tap(s.handle, d.scratch.data(), n, s.channels);
+                if (s.capturing) d.capture.append(d.scratch.data(), n);
             } else {
                 s.out->render(nullptr, n);
             }
@@ -113,6 +118,13 @@ void attach(VirtualStream* s) {
     std::lock_guard<std::mutex> lk(d.m);
     if (std::find(d.streams.begin(), d.streams.end(), s) != d.streams.end()) return;
     s->start = Clock::now();
+    if (s->out && !d.captureOwner) {
+        const std::string path = capturePath();
+        if (!path.empty() && d.capture.begin(path, s->out->format())) {
+            d.captureOwner = s;
+            s->capturing = true;
+        }
+    }
     d.streams.push_back(s);
     startThreadLocked(d);
     d.cv.notify_all();
@@ -122,6 +134,11 @@ void detach(VirtualStream* s) {
     VirtualDevice& d = device();
     std::lock_guard<std::mutex> lk(d.m);
     d.streams.erase(std::remove(d.streams.begin(), d.streams.end(), s), d.streams.end());
+    if (d.captureOwner == s) {
+        d.capture.flush();
+        d.captureOwner = nullptr;
+        s->capturing = false;
+    }
 }
 
 class VirtualLink : public DeviceLink {

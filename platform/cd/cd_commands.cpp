@@ -22,10 +22,10 @@ std::unique_ptr<CdDrive> chooseDrive() {
     const char* env = std::getenv("SONVELA_CD");
     const std::string choice = env ? env : "";
     if (choice == "simulated") return std::make_unique<SimulatedCdDrive>();
-    if (choice == "device") return std::make_unique<CdioDrive>();
-    const std::string device = CdioDrive::defaultDevice();
-    if (!device.empty()) return std::make_unique<CdioDrive>(device);
-    return std::make_unique<SimulatedCdDrive>();
+    // Without a drive this is a drive that answers every command with "no
+    // drive": a fake disc would only pretend to play.
+    if (choice.empty() || choice == "device") return std::make_unique<CdioDrive>();
+    return std::make_unique<CdioDrive>(choice);
 }
 
 std::vector<std::string> words(const std::string& command) {
@@ -256,6 +256,7 @@ std::string mciGetErrorString(int error) {
         case kCdOutOfRange: return "The position is outside the music on the disc.";
         case kCdDataTrack: return "This part of the disc holds data, not music.";
         case kCdDriveFailure: return "The CD drive could not carry out the command.";
+        case kCdNoSound: return "There is no sound device to play the CD on.";
         default: break;
     }
     return "Unknown CD device error " + std::to_string(error) + ".";

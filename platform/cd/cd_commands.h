@@ -32,9 +32,11 @@ int mciSendString(const std::string& command, std::string& answer);
 std::string mciGetErrorString(int error);
 
 // The drive the commands act on. Chosen at first use from SONVELA_CD:
-// "simulated" for the simulated drive, "device" for the system's drive
-// through libcdio; unset, the system's drive when there is one and the
-// simulated drive otherwise.
+// unset, empty or "device", the system's default drive; a device path
+// ("/dev/sr1") for that drive; the path of a disc image libcdio reads (a
+// ".cue" with its ".bin", ".toc", ".nrg") for a drive holding that disc;
+// "simulated" for the simulated drive, which plays nothing (tests). With no
+// drive at all every command fails with kCdNoDrive.
 CdDrive& cdDrive();
 // Tests and start-up: put a drive in place (null: choose again).
 void setCdDrive(std::unique_ptr<CdDrive> drive);

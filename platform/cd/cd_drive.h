@@ -26,6 +26,7 @@ enum CdError : int {
     kCdOutOfRange = 8,
     kCdDataTrack = 9,
     kCdDriveFailure = 10,
+    kCdNoSound = 11,        // no sound device to play the disc's audio on
 };
 
 enum class CdMode { NotReady, Open, Stopped, Playing, Paused };

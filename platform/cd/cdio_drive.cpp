@@ -5,6 +5,14 @@
 #include <cdio/audio.h>
 #include <cdio/logging.h>
 #include <cdio/mmc.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "platform/little_endian.h"
 
 namespace sv {
 
@@ -26,14 +34,94 @@ int fromDriver(driver_return_code_t rc) {
     return kCdDriveFailure;
 }
 
-} // namespace
+bool isDevice(const struct stat& st) { return S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode); }
 
-CdioDrive::CdioDrive(std::string device) : device_(std::move(device)) {
+// A handle on a drive or an image; null when there is none or libcdio
+// cannot read it.
+CdIo_t* openSource(const std::string& source, bool& image) {
     quietLog();
-    if (device_.empty()) device_ = defaultDevice();
+    image = false;
+    struct stat st {};
+    if (source.empty() || ::stat(source.c_str(), &st) != 0) return nullptr;
+    if (isDevice(st)) return cdio_open(source.c_str(), DRIVER_DEVICE);
+    image = true;
+    // The image driver by what the file is, never the device driver: a
+    // plain file would open as a drive that cannot read anything.
+    driver_id_t driver = DRIVER_UNKNOWN;
+    if (char* bin = cdio_is_cuefile(source.c_str())) {
+        cdio_free(bin);
+        driver = DRIVER_BINCUE;
+    } else if (cdio_is_tocfile(source.c_str())) {
+        driver = DRIVER_CDRDAO;
+    } else if (cdio_is_nrg(source.c_str())) {
+        driver = DRIVER_NRG;
+    } else if (char* cue = cdio_is_binfile(source.c_str())) {
+        cdio_free(cue);
+        driver = DRIVER_BINCUE;
+    } else {
+        return nullptr;
+    }
+    return cdio_open(source.c_str(), driver);
 }
 
-CdioDrive::~CdioDrive() { close(); }
+void noProgress(long, paranoia_cb_mode_t) {}
+
+// Reads through paranoia, which verifies overlapping reads and mends
+// jitter and scratches as far as it can; where paranoia cannot take the
+// disc on, plain audio reads.
+class ParanoiaReader : public CdSectorReader {
+public:
+    explicit ParanoiaReader(CdIo_t* cdio) : cdio_(cdio) {
+        drive_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
+        if (drive_) {
+            cdio_cddap_verbose_set(drive_, CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
+            if (cdio_cddap_open(drive_) == 0) paranoia_ = cdio_paranoia_init(drive_);
+        }
+        // Full checking, but a sector that stays bad after the retries is
+        // skipped rather than stalling playback for good.
+        if (paranoia_) cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    }
+    ~ParanoiaReader() override {
+        if (paranoia_) cdio_paranoia_free(paranoia_);
+        if (drive_) cdio_cddap_close_no_free_cdio(drive_);
+        cdio_destroy(cdio_);
+    }
+
+    bool read(int32_t lsn, int32_t count, uint8_t* out) override {
+        if (!paranoia_) return cdio_read_audio_sectors(cdio_, out, lsn, uint32_t(count)) == DRIVER_OP_SUCCESS;
+        if (lsn != next_) cdio_paranoia_seek(paranoia_, lsn, SEEK_SET);
+        for (int32_t i = 0; i < count; ++i) {
+            const int16_t* s = cdio_paranoia_read_limited(paranoia_, noProgress, 10);
+            if (!s) return false;
+            // Paranoia hands back samples in the host's order; the wave
+            // layer takes little-endian ones.
+            uint8_t* o = out + size_t(i) * kCdSectorBytes;
+            for (int k = 0; k < kCdSectorBytes / 2; ++k) putU16(o + 2 * k, uint16_t(s[k]));
+        }
+        next_ = lsn + count;
+        return true;
+    }
+
+private:
+    CdIo_t* cdio_;
+    cdrom_drive_t* drive_ = nullptr;
+    cdrom_paranoia_t* paranoia_ = nullptr;
+    int32_t next_ = -1;
+};
+
+} // namespace
+
+CdioDrive::CdioDrive(std::string source) : source_(std::move(source)) {
+    quietLog();
+    if (source_.empty()) source_ = defaultDevice();
+    struct stat st {};
+    image_ = !source_.empty() && ::stat(source_.c_str(), &st) == 0 && !isDevice(st);
+}
+
+CdioDrive::~CdioDrive() {
+    playback_.stop();
+    close();
+}
 
 std::string CdioDrive::defaultDevice() {
     quietLog();
@@ -44,11 +132,16 @@ std::string CdioDrive::defaultDevice() {
     return out;
 }
 
-bool CdioDrive::open() {
-    if (cdio_) return true;
-    if (device_.empty()) return false;
-    cdio_ = cdio_open(device_.c_str(), DRIVER_DEVICE);
-    return cdio_ != nullptr;
+int CdioDrive::open() {
+    if (cdio_) return kCdOk;
+    if (source_.empty()) return kCdNoDrive;
+    if (image_ && doorOpen_) return kCdNoDisc;
+    bool image = false;
+    cdio_ = openSource(source_, image);
+    if (cdio_) return kCdOk;
+    // A file that is there but holds no disc libcdio reads is a drive
+    // without a readable disc; a path that is not there is no drive.
+    return image ? kCdNoDisc : kCdNoDrive;
 }
 
 void CdioDrive::close() {
@@ -57,14 +150,21 @@ void CdioDrive::close() {
     tocValid_ = false;
 }
 
+std::unique_ptr<CdSectorReader> CdioDrive::openReader() const {
+    bool image = false;
+    CdIo_t* cdio = openSource(source_, image);
+    if (!cdio) return nullptr;
+    return std::make_unique<ParanoiaReader>(cdio);
+}
+
 // libcdio reads the table of contents once per handle, so a new handle is
-// the way to see a changed disc. Closing the handle does not stop the
-// drive's own playback.
+// the way to see a changed disc. Playback reads through a handle of its
+// own and goes on.
 void CdioDrive::refresh() { close(); }
 
 int CdioDrive::readToc(CdToc& toc) {
     toc = CdToc{};
-    if (!open()) return kCdNoDrive;
+    if (int rc = open()) return rc;
     if (!tocValid_) {
         const track_t first = cdio_get_first_track_num(cdio_);
         const track_t count = cdio_get_num_tracks(cdio_);
@@ -88,54 +188,52 @@ int CdioDrive::readToc(CdToc& toc) {
 
 int CdioDrive::status(CdStatus& s) {
     s = CdStatus{};
-    if (!open()) return kCdNoDrive;
     CdToc toc;
-    if (readToc(toc) != kCdOk) {
-        s.mode = CdMode::NotReady;
+    const int rc = readToc(toc);
+    if (rc == kCdNoDrive) return rc;
+    if (rc != kCdOk) {
+        s.mode = image_ && doorOpen_ ? CdMode::Open : CdMode::NotReady;
         return kCdOk;
     }
-    cdio_subchannel_t sub{};
-    if (cdio_audio_read_subchannel(cdio_, &sub) != DRIVER_OP_SUCCESS) {
-        s.mode = CdMode::Stopped;
-        return kCdOk;
-    }
-    switch (sub.audio_status) {
-        case CDIO_MMC_READ_SUB_ST_PLAY: s.mode = CdMode::Playing; break;
-        case CDIO_MMC_READ_SUB_ST_PAUSED: s.mode = CdMode::Paused; break;
-        default: s.mode = CdMode::Stopped; break;
-    }
-    const lsn_t lsn = cdio_msf_to_lsn(&sub.abs_addr);
-    s.position = lsn < 0 ? 0 : int32_t(lsn);
+    s.mode = playback_.mode();
+    s.position = playback_.position();
     return kCdOk;
 }
 
 int CdioDrive::play(int32_t from, int32_t to) {
-    if (!open()) return kCdNoDrive;
-    msf_t start, end;
-    cdio_lsn_to_msf(from, &start);
-    cdio_lsn_to_msf(to, &end);
-    return fromDriver(cdio_audio_play_msf(cdio_, &start, &end));
+    CdToc toc;
+    if (int rc = readToc(toc)) return rc;
+    return playback_.play([this] { return openReader(); }, from, to);
 }
 
 int CdioDrive::pause() {
-    if (!open()) return kCdNoDrive;
-    return fromDriver(cdio_audio_pause(cdio_));
+    if (int rc = open()) return rc;
+    playback_.pause();
+    return kCdOk;
 }
 
 int CdioDrive::resume() {
-    if (!open()) return kCdNoDrive;
-    return fromDriver(cdio_audio_resume(cdio_));
+    if (int rc = open()) return rc;
+    playback_.resume();
+    return kCdOk;
 }
 
 int CdioDrive::stop() {
-    if (!open()) return kCdNoDrive;
-    return fromDriver(cdio_audio_stop(cdio_));
+    if (int rc = open()) return rc;
+    playback_.stop();
+    return kCdOk;
 }
 
 int CdioDrive::setDoor(bool openDoor) {
-    if (device_.empty()) return kCdNoDrive;
+    if (source_.empty()) return kCdNoDrive;
+    playback_.stop();
+    if (image_) {
+        close();
+        doorOpen_ = openDoor;
+        return kCdOk;
+    }
     if (openDoor) {
-        if (!open()) return kCdNoDrive;
+        if (int rc = open()) return rc;
         // Ejecting frees the handle and sets it to null.
         const driver_return_code_t rc = cdio_eject_media(&cdio_);
         close();
@@ -143,7 +241,8 @@ int CdioDrive::setDoor(bool openDoor) {
     }
     close();
     driver_id_t driver = DRIVER_DEVICE;
-    return fromDriver(cdio_close_tray(device_.c_str(), &driver));
+    return fromDriver(cdio_close_tray(source_.c_str(), &driver));
 }
 
 } // namespace sv
+

@@ -1,10 +1,14 @@
-// A real drive through libcdio. Playback uses the drive's own audio play
-// commands (the drive decodes and sends the sound to its analog output or
-// to the machine's mixer), so nothing streams through the program.
+// A real drive, or a disc image, through libcdio. The disc's audio is read
+// digitally (libcdio's paranoia library, which re-reads and mends what a
+// drive gets wrong) and played through the wave-out layer; the drive's own
+// analog play command is never used, since most drives today have no
+// analog path. An image behaves exactly as a drive holding that disc.
 #pragma once
+#include <memory>
 #include <string>
 
 #include "platform/cd/cd_drive.h"
+#include "platform/cd/cd_playback.h"
 
 typedef struct _CdIo CdIo_t;
 
@@ -12,9 +16,10 @@ namespace sv {
 
 class CdioDrive : public CdDrive {
 public:
-    // device: a device path such as "/dev/sr0"; empty means the system's
-    // default drive.
-    explicit CdioDrive(std::string device = {});
+    // source: a device path such as "/dev/sr0", or a disc image (".cue",
+    // ".bin", ".toc", ".nrg"); empty means the system's default drive.
+    // With no drive there, every call fails with kCdNoDrive.
+    explicit CdioDrive(std::string source = {});
     ~CdioDrive() override;
     CdioDrive(const CdioDrive&) = delete;
     CdioDrive& operator=(const CdioDrive&) = delete;
@@ -31,14 +36,23 @@ public:
     int stop() override;
     int setDoor(bool open) override;
 
+    // A reader of this drive's audio sectors with a handle of its own, for
+    // the read-ahead thread; null when the disc cannot be opened.
+    std::unique_ptr<CdSectorReader> openReader() const;
+    // Tests: waits until playback has read as far ahead as it goes.
+    void waitForReadAhead() { playback_.waitForReadAhead(); }
+
 private:
-    bool open();
+    int open();
     void close();
 
-    std::string device_;
+    std::string source_;
     CdIo_t* cdio_ = nullptr;
+    bool image_ = false;
+    bool doorOpen_ = false;   // an image's "tray": no disc until closed
     bool tocValid_ = false;
     CdToc toc_;
+    CdPlayback playback_;
 };
 
 } // namespace sv

@@ -1,0 +1,191 @@
+#include "tests/platform/audio/audio_fixture.h"
+
+#include <cstdlib>
+
+#include "platform/cd/cd_commands.h"
+#include "platform/cd/cdio_drive.h"
+#include "platform/cd/simulated_drive.h"
+#include "tests/support/cd_image.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/wave_fixtures.h"
+
+namespace sv::test {
+namespace {
+
+constexpr int32_t F = kCdFramesPerSecond;
+
+// A disc image in a drive of its own, played through the virtual sound
+// device in manual mode into the capture file.
+class CdImageTest : public VirtualAudioTest {
+protected:
+    TempExeDir dir;
+    CdImage image;
+    CdioDrive* drive = nullptr;
+    std::string capture;
+
+    void SetUp() override {
+        VirtualAudioTest::SetUp();
+        capture = dir.file("heard.wav");
+        ::setenv("SONVELA_AUDIO_CAPTURE", capture.c_str(), 1);
+        // 2 s, 3 s and 1.5 s of music.
+        image = writeCdImage(dir.path(), "disc", {2 * F, 3 * F, F + F / 2});
+        auto d = std::make_unique<CdioDrive>(image.cue);
+        drive = d.get();
+        setCdDrive(std::move(d));
+    }
+    void TearDown() override {
+        setCdDrive(nullptr);
+        ::unsetenv("SONVELA_AUDIO_CAPTURE");
+        VirtualAudioTest::TearDown();
+    }
+    std::string ask(const std::string& command) {
+        std::string answer;
+        const int rc = mciSendString(command, answer);
+        EXPECT_EQ(rc, 0) << command << ": " << mciGetErrorString(rc);
+        return answer;
+    }
+    // Lets the sound card play on for `ms`, in steps a UI thread would
+    // see, with the reader always as far ahead as it goes.
+    void listen(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 50) {
+            drive->waitForReadAhead();
+            pumpVirtualAudio(50);
+            deliverWaveNotices();
+        }
+        drive->waitForReadAhead();
+    }
+    // What was heard, as left/right pairs, without the silent frames
+    // (start-up, pauses, the end): the music never has one.
+    std::vector<int16_t> heard() {
+        const std::vector<uint8_t> file = readBytes(capture);
+        std::vector<int16_t> out;
+        for (size_t i = 44; i + 3 < file.size(); i += 4) {
+            const int16_t l = int16_t(file[i] | (file[i + 1] << 8));
+            const int16_t r = int16_t(file[i + 2] | (file[i + 3] << 8));
+            if (l || r) {
+                out.push_back(l);
+                out.push_back(r);
+            }
+        }
+        return out;
+    }
+    // The disc's samples of sectors [from, to).
+    std::vector<int16_t> disc(int32_t from, int32_t to) {
+        return std::vector<int16_t>(image.samples.begin() + from * 588 * 2, image.samples.begin() + to * 588 * 2);
+    }
+    // The disc's samples from sector `from` on, as many as `like` holds.
+    std::vector<int16_t> discLike(int32_t from, const std::vector<int16_t>& like) {
+        const size_t at = size_t(from) * 588 * 2;
+        const size_t n = std::min(like.size(), image.samples.size() - at);
+        return std::vector<int16_t>(image.samples.begin() + long(at), image.samples.begin() + long(at + n));
+    }
+    static std::vector<int16_t> head(const std::vector<int16_t>& v, size_t n) {
+        return std::vector<int16_t>(v.begin(), v.begin() + long(std::min(n, v.size())));
+    }
+};
+
+TEST_F(CdImageTest, TheImageIsADiscWithItsTracks) {
+    EXPECT_EQ(ask("status cdaudio media present"), "true");
+    EXPECT_EQ(ask("status cdaudio number of tracks"), "3");
+    EXPECT_EQ(ask("status cdaudio type track 3"), "audio");
+    EXPECT_EQ(ask("status cdaudio length"), "00:06:37");
+    EXPECT_EQ(ask("status cdaudio length track 2"), "00:03:00");
+    EXPECT_EQ(ask("status cdaudio position track 2"), "00:02:00");
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+}
+
+TEST_F(CdImageTest, PlayingTrackTwoSoundsExactlyItsSamples) {
+    ask("play cdaudio from " + ask("status cdaudio position track 2"));
+    EXPECT_EQ(ask("status cdaudio mode"), "playing");
+    EXPECT_EQ(ask("status cdaudio current track"), "2");
+    listen(3100);
+    EXPECT_EQ(ask("status cdaudio current track"), "3");
+    ask("stop cdaudio");
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+    EXPECT_EQ(ask("status cdaudio position"), "00:00:00");
+
+    const std::vector<int16_t> track2 = disc(2 * F, 5 * F);
+    const std::vector<int16_t> got = heard();
+    ASSERT_GE(got.size(), track2.size());
+    EXPECT_TRUE(head(got, track2.size()) == track2);
+    // What followed before the stop is the start of track 3.
+    EXPECT_TRUE(got == discLike(2 * F, got));
+}
+
+TEST_F(CdImageTest, PauseAndResumeLoseAndRepeatNothing) {
+    ask("play cdaudio from 00:01:00");
+    listen(1000);
+    ask("pause cdaudio");
+    EXPECT_EQ(ask("status cdaudio mode"), "paused");
+    const std::string at = ask("status cdaudio position");
+    listen(700);
+    EXPECT_EQ(ask("status cdaudio position"), at);
+    ask("play cdaudio");   // resumes
+    EXPECT_EQ(ask("status cdaudio mode"), "playing");
+    listen(6000);
+    // The play ends with the music and rests there.
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+    EXPECT_EQ(ask("status cdaudio position"), ask("status cdaudio length"));
+    EXPECT_TRUE(heard() == disc(F, image.sectors));
+}
+
+TEST_F(CdImageTest, SeekingPlaysFromTheNewPlaceAtOnce) {
+    ask("play cdaudio");
+    listen(500);
+    ask("play cdaudio from 00:04:00");
+    EXPECT_EQ(ask("status cdaudio position"), "00:04:00");
+    EXPECT_EQ(ask("status cdaudio current track"), "2");
+    listen(400);
+    ask("stop cdaudio");
+    const std::vector<int16_t> got = heard();
+    // Half a second or so of the start, then the music from 4 s on.
+    size_t firstPart = 0;
+    while (firstPart < got.size() && got[firstPart] == image.samples[firstPart]) ++firstPart;
+    ASSERT_GT(firstPart, 0u);
+    EXPECT_EQ(firstPart % 2, 0u);
+    const std::vector<int16_t> rest(got.begin() + long(firstPart), got.end());
+    ASSERT_FALSE(rest.empty());
+    EXPECT_TRUE(rest == discLike(4 * F, rest));
+}
+
+TEST_F(CdImageTest, TheImageTrayOpensAndClosesLikeADrive) {
+    ask("play cdaudio");
+    ask("set cdaudio door open");
+    EXPECT_EQ(ask("status cdaudio media present"), "false");
+    EXPECT_EQ(ask("status cdaudio mode"), "open");
+    std::string answer;
+    EXPECT_EQ(mciSendString("play cdaudio", answer), kCdNoDisc);
+    ask("set cdaudio door closed");
+    EXPECT_EQ(ask("status cdaudio media present"), "true");
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+}
+
+TEST(CdNoDrive, EveryCommandSaysThereIsNoDrive) {
+    TempExeDir dir;
+    setCdDrive(std::make_unique<CdioDrive>(dir.file("no/such/drive")));
+    std::string answer;
+    for (const char* c : {"status cdaudio media present", "status cdaudio mode", "play cdaudio",
+                          "status cdaudio position", "stop cdaudio", "set cdaudio door open"}) {
+        EXPECT_EQ(mciSendString(c, answer), kCdNoDrive) << c;
+        EXPECT_EQ(answer, "") << c;
+    }
+    // A file that is no disc image is a drive without a readable disc.
+    writeBytes(dir.file("notes.txt"), {'h', 'i', '\n'});
+    setCdDrive(std::make_unique<CdioDrive>(dir.file("notes.txt")));
+    EXPECT_EQ(mciSendString("status cdaudio media present", answer), 0);
+    EXPECT_EQ(answer, "false");
+    EXPECT_EQ(mciSendString("play cdaudio", answer), kCdNoDisc);
+
+    // The variable names an image; unset it is the system's drive, never
+    // the simulated one.
+    setCdDrive(nullptr);
+    ::setenv("SONVELA_CD", dir.file("notes.txt").c_str(), 1);
+    EXPECT_NE(dynamic_cast<CdioDrive*>(&cdDrive()), nullptr);
+    setCdDrive(nullptr);
+    ::unsetenv("SONVELA_CD");
+    EXPECT_EQ(dynamic_cast<SimulatedCdDrive*>(&cdDrive()), nullptr);
+    setCdDrive(nullptr);
+}
+
+} // namespace
+} // namespace sv::test
