@@ -1,5 +1,6 @@
 #include "conversion/kaACM.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cstring>
 #include <limits>
@@ -276,7 +277,9 @@ void TkaAudioConvertor::ConvertStream(ByteStream& stream) {
     // A byte rate of 0 would read nothing forever; one that large could not
     // be held in a codec buffer.
     if (a <= 0 || 4 * a > std::numeric_limits<int32_t>::max()) throw EACMConversionError(kNotPossible);
-    std::vector<uint8_t> block(static_cast<size_t>(4 * a));
+    // The byte rate is the file's word: a block never needs more room than
+    // the data there is, so a small file with a huge rate stays small.
+    std::vector<uint8_t> block(static_cast<size_t>(std::max<int64_t>(0, std::min(4 * a, size - stream.Position()))));
     uint32_t flags = codec::kConvertStart;
     while (!Abort && stream.Position() < size) {
         const int64_t remaining = size - stream.Position();

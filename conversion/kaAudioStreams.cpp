@@ -151,6 +151,13 @@ TkaRIFFAudioReader::TkaRIFFAudioReader(ByteStream* stream) : TkaAbstractAudioRea
             if (body + size > fileSize) invalidFile();
             Format.Reset();
             stream_->ReadBuffer(Format.FormatRecord(), size);
+            uint8_t* r = Format.FormatRecord();
+            // The codecs read 18 + extra size bytes of the record: an extra
+            // size the chunk does not hold would send them past it. A chunk
+            // without the field (shorter than 18 bytes) has no extra bytes.
+            if (size < 18) r[16] = r[17] = 0;
+            const uint32_t extra = static_cast<uint32_t>(r[16]) | (static_cast<uint32_t>(r[17]) << 8);
+            if (Format.FormatTag() != 1 && extra > 0 && 18 + extra > size) invalidFile();
             haveFormat = true;
         } else if (std::strcmp(id, "DATA") == 0) {
             DataOffset = body;

@@ -4,8 +4,10 @@
 
 #include "installer/setup1.h"
 #include "installer/setup_prompts.h"
+#include "platform/files.h"
 
 int main(int argc, char** argv) {
+    sv::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     sv::installSetupPrompts();
     std::vector<std::string> params(argv + 1, argv + argc);

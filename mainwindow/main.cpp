@@ -7,10 +7,14 @@
 
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/Splash.h"
+#include "platform/files.h"
 #include "platform/qt/qt_prompts.h"
 #include "platform/qt/wave_notify.h"
 
 int main(int argc, char** argv) {
+    // A save that reaches the file-size limit reports "File too large"
+    // instead of killing the editor with its unsaved work.
+    sv::ignoreFileSizeSignal();
     // Qt removes its own options from argv: take the parameters first.
     std::vector<std::string> args(argv + 1, argv + argc);
     QApplication app(argc, argv);

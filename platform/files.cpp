@@ -1,7 +1,12 @@
 #include "platform/files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace sv {
@@ -38,6 +43,51 @@ std::FILE* createFile(const std::string& path) {
     return std::fopen(path.c_str(), "wb");
 }
 
+void ignoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+
+namespace {
+
+// The folder part of a path ("." for a bare name) and the name part.
+void splitPath(const std::string& path, std::string& folder, std::string& name) {
+    const size_t slash = path.find_last_of('/');
+    folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// After a rename the new name lives in the folder's entry, which is only on
+// the disk once the folder itself is flushed.
+int syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int e = 0;
+    if (::fsync(fd) != 0 && errno != EINVAL) e = errno;   // some file systems cannot sync a folder
+    ::close(fd);
+    return e;
+}
+
+bool processGone(long pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+} // namespace
+
+void removeStalePartFiles(const std::string& target) {
+    std::string folder, name;
+    splitPath(target, folder, name);
+    const std::string prefix = name + ".part";
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return;
+    while (dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string digits = entry.substr(prefix.size());
+        if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+            continue;
+        // Only the leftover of a process that has ended: a running save of
+        // another editor keeps its file.
+        if (processGone(std::stol(digits))) ::unlink((folder + "/" + entry).c_str());
+    }
+    ::closedir(d);
+}
+
 SafeFileWriter::~SafeFileWriter() {
     if (f_) {
         std::fclose(f_);
@@ -51,6 +101,7 @@ int SafeFileWriter::open(const std::string& target) {
     if (g_createFault) {
         if (int e = g_createFault(target)) return e;
     }
+    removeStalePartFiles(target);
     temp_ = target + ".part" + std::to_string(::getpid());
     f_ = std::fopen(temp_.c_str(), "wb");
     if (!f_) return errno ? errno : EIO;
@@ -65,9 +116,18 @@ void SafeFileWriter::write(const void* data, size_t size) {
 
 void SafeFileWriter::commit() {
     if (!f_) throw FileIOError("I/O error: file not open", EBADF);
+    // Flushed to the disk before the rename: a power cut right after it must
+    // find either the old file or the whole new one, never an empty name.
     int rc = std::fflush(f_);
     int e = errno;
-    rc |= std::fclose(f_);
+    if (rc == 0 && ::fsync(::fileno(f_)) != 0) {
+        rc = -1;
+        e = errno;
+    }
+    if (std::fclose(f_) != 0 && rc == 0) {
+        rc = -1;
+        e = errno;
+    }
     f_ = nullptr;
     if (rc != 0) {
         ::unlink(temp_.c_str());
@@ -78,6 +138,9 @@ void SafeFileWriter::commit() {
         ::unlink(temp_.c_str());
         throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);
     }
+    std::string folder, name;
+    splitPath(target_, folder, name);
+    if ((e = syncFolder(folder)) != 0) throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);
 }
 
 } // namespace sv

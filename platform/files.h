@@ -40,8 +40,20 @@ void setCreateFaultHook(std::function<int(const std::string& path)> hook);
 // Creates (truncates) a file for writing; nullptr with errno set on failure.
 std::FILE* createFile(const std::string& path);
 
-// Writes a new file beside the target and renames it over the target on
-// commit(). Destroying it without commit() removes the partial file.
+// A write past the process's file-size limit must fail with EFBIG and
+// reach the user as a message; by default the signal kills the process.
+// Called once at start-up by each program.
+void ignoreFileSizeSignal();
+
+// Removes "name.part<pid>" files beside the target left by processes that
+// have ended (a save killed halfway); files of running processes stay.
+void removeStalePartFiles(const std::string& target);
+
+// Writes a new file "name.part<pid>" beside the target and, on commit(),
+// flushes it to the disk, renames it over the target and flushes the
+// folder, so a crash or power cut at any point leaves the old file or the
+// new one whole. Destroying it without commit() removes the partial file;
+// open() first removes leftovers of ended processes for the same target.
 class SafeFileWriter {
 public:
     SafeFileWriter() = default;

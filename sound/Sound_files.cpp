@@ -113,7 +113,9 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
     }
     if (!pr.format.isSupportedPcm()) {
         // Only the four layouts the editor works on are read directly.
-        pr.format.nBlockAlign = uint16_t(pr.format.nChannels * pr.format.wBitsPerSample / 8);
+        // In 32 bits: both fields come from the file and their int product
+        // can overflow.
+        pr.format.nBlockAlign = uint16_t(uint32_t(pr.format.nChannels) * pr.format.wBitsPerSample / 8);
         if (!pr.format.isSupportedPcm()) {
             askConvert(this, name);
             return;

@@ -182,7 +182,10 @@ private:
 
 class Decoder : public Coder {
 public:
-    Decoder(const uint8_t* record) : f_(readFields(record)), extra_(record + 18, record + recordSize(record)) {
+    // No decoder needs more extra bytes than the largest record a driver
+    // makes; a longer extra part is not read at all.
+    Decoder(const uint8_t* record)
+        : f_(readFields(record)), extra_(record + 18, record + std::min(recordSize(record), kMaxFormatSize)) {
         spb_ = samplesPerBlock(record);
         blockMode_ = f_.formatTag == kTagImaAdpcm || f_.formatTag == kTagMsAdpcm || f_.formatTag == kTagGsm610;
         mp3_ = f_.formatTag == kTagMpegLayer3;

@@ -203,6 +203,37 @@ TEST(RiffReader, FormatChunkOf512BytesIsAccepted) {
     EXPECT_EQ(r.GetFormat().FormatRecord()[511], 0x5A);
 }
 
+TEST(RiffReader, ExtraSizeMustFitItsFormatChunk) {
+    auto file = [](std::vector<uint8_t> fmt) {
+        std::vector<uint8_t> c;
+        chunk(c, "fmt ", fmt);
+        chunk(c, "data", ramp(8));
+        return riff(c);
+    };
+    std::vector<uint8_t> gsm = pcmFmt();
+    gsm[0] = 0x31;
+    put16(gsm, 2);   // extra size
+    put16(gsm, 320);
+    auto read = [](std::vector<uint8_t> bytes) {
+        MemoryByteStream f(std::move(bytes));
+        TkaRIFFAudioReader r(&f);
+        return r.GetFormat().ExtraSize();
+    };
+    EXPECT_EQ(read(file(gsm)), 2);
+    auto over = gsm;
+    over[16] = 3;    // one byte more than the chunk holds
+    EXPECT_THROW(read(file(over)), EACMAudioReadError);
+    over[16] = 0;
+    over[17] = 0xFF;
+    EXPECT_THROW(read(file(over)), EACMAudioReadError);
+    // A format chunk without the field has no extra bytes.
+    auto bare = gsm;
+    bare.resize(17);
+    EXPECT_EQ(read(file(bare)), 0);
+    bare.resize(14);
+    EXPECT_EQ(read(file(bare)), 0);
+}
+
 TEST(RiffReader, SubStreamsFreedByUserOrReader) {
     std::vector<uint8_t> c;
     chunk(c, "fmt ", pcmFmt());

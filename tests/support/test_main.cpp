@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/files.h"
+
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    sv::ignoreFileSizeSignal();   // as the programs do
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
