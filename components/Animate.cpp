@@ -39,3 +39,34 @@ void TRxImageControl::RefreshPicture() {
     if (Drawing) repaint();
     else update();
 }
+
+namespace sv {
+namespace {
+std::once_flag lockedDrawOnce;
+BitmapDrawProc previousDraw = nullptr;
+bool lockedDraw = false;
+} // namespace
+
+BitmapDrawProc EnableLockedBitmapDraw() {
+    BitmapDrawProc replaced = nullptr;
+    std::call_once(lockedDrawOnce, [&] {
+        previousDraw = BitmapDraw;
+        replaced = previousDraw;
+        BitmapDraw = LockedBitmapDraw;
+        lockedDraw = true;
+    });
+    return replaced;
+}
+
+bool lockedBitmapDrawEnabled() { return lockedDraw; }
+
+void LockedBitmapDraw(QPainter& p, const QRect& dest, const QRect& src, const Dib& bmp, TColor key) {
+    const BitmapDrawProc draw = previousDraw ? previousDraw : PlainBitmapDraw;
+    if (bmp.empty()) {
+        draw(p, dest, src, bmp, key);
+        return;
+    }
+    std::lock_guard<const CanvasLock> hold(bmp.canvas);
+    draw(p, dest, src, bmp, key);
+}
+} // namespace sv

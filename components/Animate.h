@@ -6,6 +6,8 @@
 
 #include <mutex>
 
+#include "components/VCLUtils.h"
+
 class QPainter;
 
 class TRxImageControl : public QWidget {
@@ -36,3 +38,14 @@ protected:
 private:
     std::recursive_mutex lock_;
 };
+
+namespace sv {
+// Makes every bitmap draw lock the bitmap's canvas around the draw, so a
+// picture can be drawn from a timer thread while the window thread paints.
+// Runs once per process; returns the draw it replaced (null when it had
+// already run).
+BitmapDrawProc EnableLockedBitmapDraw();
+// The bitmap's own draw inside its canvas lock (none for an empty bitmap).
+void LockedBitmapDraw(QPainter& p, const QRect& dest, const QRect& src, const Dib& bmp, TColor key);
+bool lockedBitmapDrawEnabled();
+} // namespace sv

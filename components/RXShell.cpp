@@ -7,6 +7,8 @@
 #include <QSystemTrayIcon>
 #include <algorithm>
 
+#include "components/VCLUtils.h"
+
 std::function<bool()> TRxTrayIcon::trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
 namespace {
@@ -23,6 +25,7 @@ unsigned keyboardShift() {
 } // namespace
 
 TRxTrayIcon::TRxTrayIcon(QObject* owner) : QObject(owner), tray_(new QSystemTrayIcon(this)) {
+    icons_.OnChange = [this] { UpdateIcon(); };
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) { activated(int(r)); });
     connect(&animation_, &QTimer::timeout, this, [this] {
         animation_.setInterval(Interval);
@@ -33,13 +36,13 @@ TRxTrayIcon::TRxTrayIcon(QObject* owner) : QObject(owner), tray_(new QSystemTray
 TRxTrayIcon::~TRxTrayIcon() {
     destroying_ = true;
     Enabled = false;
+    icons_.OnChange = nullptr;
     animated_ = false;
     HideIcon();
 }
 
 QIcon TRxTrayIcon::currentIcon() const {
-    if (animated_ && !icons_.empty())
-        return icons_[size_t(std::max(std::min(iconIndex_, int(icons_.size()) - 1), 0))];
+    if (animated_ && icons_.Count() > 0) return icons_[std::max(std::min(iconIndex_, icons_.Count() - 1), 0)];
     return icon_;
 }
 
@@ -67,7 +70,7 @@ void TRxTrayIcon::HideIcon() {
 }
 
 void TRxTrayIcon::UpdateIcon() {
-    if (icons_.empty()) animated_ = false;
+    if (icons_.Count() == 0) animated_ = false;
     if (added_) {
         const QIcon icon = currentIcon();
         if (icon.isNull()) {
@@ -99,13 +102,11 @@ void TRxTrayIcon::setIcon(const QIcon& icon) {
     UpdateIcon();
 }
 
-void TRxTrayIcon::setIcons(std::vector<QIcon> icons) {
-    icons_ = std::move(icons);
-    UpdateIcon();
-}
+// The list reports its own change, which updates the icon.
+void TRxTrayIcon::setIcons(const TIconList& icons) { icons_.Assign(icons); }
 
 void TRxTrayIcon::setAnimated(bool on) {
-    const bool effective = on && !icons_.empty();
+    const bool effective = on && icons_.Count() > 0;
     if (effective != animated_) {
         animated_ = effective;
         if (animated_ && added_) animation_.start(Interval);
@@ -117,7 +118,7 @@ void TRxTrayIcon::setAnimated(bool on) {
 
 void TRxTrayIcon::AdvanceIcon() {
     if (destroying_ || !animated_) return;
-    if (++iconIndex_ >= int(icons_.size())) iconIndex_ = 0;
+    if (++iconIndex_ >= icons_.Count()) iconIndex_ = 0;
     UpdateIcon();
 }
 
@@ -156,6 +157,15 @@ void TRxTrayIcon::NotifyMouseUp(TMouseButton b, unsigned shift, int x, int y) {
 
 void TRxTrayIcon::handleMouse(TrayMouse m, int x, int y, unsigned keys) {
     if (!Enabled) return;
+    // Nothing may leave a handler through the event loop.
+    try {
+        mouse(m, x, y, keys);
+    } catch (...) {
+        sv::HandleException(std::current_exception());
+    }
+}
+
+void TRxTrayIcon::mouse(TrayMouse m, int x, int y, unsigned keys) {
     using B = TMouseButton;
     switch (m) {
     case TrayMouse::Move:

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTimer>
 
+#include "components/IcoList.h"
+
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -39,8 +41,9 @@ public:
     void setIcon(const QIcon& icon);
     // Frames of an animated icon, shown every Interval milliseconds while
     // Animated; an empty list keeps Animated off.
-    const std::vector<QIcon>& Icons() const { return icons_; }
-    void setIcons(std::vector<QIcon> icons);
+    const TIconList& Icons() const { return icons_; }
+    TIconList& Icons() { return icons_; }
+    void setIcons(const TIconList& icons);
     bool Animated() const { return animated_; }
     void setAnimated(bool on);
     uint16_t Interval = 150;
@@ -64,6 +67,7 @@ public:
     // What the icon shows now: Icon, or the current frame while animating.
     QIcon currentIcon() const;
     // One mouse action on the icon at (x, y) with the keyboard's shift state.
+    // An exception from a handler goes to the application's handling.
     void handleMouse(TrayMouse m, int x, int y, unsigned keys);
     // Test hook: whether the desktop has a notification area.
     static std::function<bool()> trayAvailable;
@@ -74,12 +78,13 @@ private:
     void NotifyMouseDown(TMouseButton b, unsigned shift, int x, int y);
     void NotifyMouseUp(TMouseButton b, unsigned shift, int x, int y);
     void activated(int reason);
+    void mouse(TrayMouse m, int x, int y, unsigned keys);
 
     QSystemTrayIcon* tray_ = nullptr;
     QTimer animation_;
     QPointer<QMenu> popupMenu_;
     QIcon icon_;
-    std::vector<QIcon> icons_;
+    TIconList icons_;
     QString hint_;
     bool active_ = true;
     bool animated_ = false;

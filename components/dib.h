@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 namespace sv {
@@ -23,6 +24,20 @@ inline uint8_t blueOf(TColor c) { return uint8_t(c >> 16); }
 // The palette-relative form of a colour (what a brush is set to).
 inline TColor PaletteRelativeColor(TColor c) { return c | 0x02000000; }
 
+// The lock of a bitmap's canvas, taken around drawing on or from the bitmap
+// where another thread may draw too. A copied bitmap gets a lock of its own.
+class CanvasLock {
+public:
+    CanvasLock() = default;
+    CanvasLock(const CanvasLock&) {}
+    CanvasLock& operator=(const CanvasLock&) { return *this; }
+    void lock() const { m_.lock(); }
+    void unlock() const { m_.unlock(); }
+
+private:
+    mutable std::recursive_mutex m_;
+};
+
 // Rows are stored top-down, each padded to a multiple of 4 bytes. Indexed
 // pixels (1, 4, 8 bits) are packed most significant bits first; 24-bit
 // pixels are blue, green, red. Indexed bitmaps carry 2^bits palette entries.
@@ -32,6 +47,7 @@ struct Dib {
     int bits = 8;
     std::vector<TColor> palette;
     std::vector<uint8_t> pixels;
+    CanvasLock canvas;
 
     static size_t strideFor(int width, int bits) { return ((size_t(width) * size_t(bits) + 31) / 32) * 4; }
     size_t stride() const { return strideFor(width, bits); }

@@ -1,6 +1,7 @@
 #include "mainwindow/SonvelaMain_picture.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QToolBar>
@@ -9,6 +10,8 @@
 #include "components/GIFCtrl.h"
 #include "components/RXShell.h"
 #include "components/VCLUtils.h"
+#include "components/RxCursors.h"
+#include "components/icon_clipboard.h"
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/SonvelaMain_transport.h"
 #include "platform/paths.h"
@@ -25,16 +28,21 @@ void reportPictureError(const std::exception& e) {
 }
 
 // The picture stored with the program: a turning globe.
-bool loadStoredPicture(TRxGIFAnimator* gif) {
+bool readStoredPicture(TGIFImage& picture) {
     QFile f(":/picture/sv_globe.gif");
     if (!f.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = f.readAll();
-    TGIFImage picture;
     try {
         picture.ReadGIF(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), true);
     } catch (const std::exception&) {
         return false;
     }
+    return !picture.Empty();
+}
+
+bool loadStoredPicture(TRxGIFAnimator* gif) {
+    TGIFImage picture;
+    if (!readStoredPicture(picture)) return false;
     gif->setImage(picture);
     return true;
 }
@@ -64,17 +72,21 @@ void showPictureMenu(TSVMainfrm* main, QWidget* from, const QPoint& at) {
     menu->popup(from->mapToGlobal(at));
 }
 
-QIcon programIcon(TRxGIFAnimator* gif) {
-    TGIFImage& img = gif->Image();
-    if (img.Empty()) return QIcon();
+// The program's own icon; until it has one, the first frame of the picture
+// stored with the program (never the picture the user loaded).
+QIcon programIcon() {
+    const QIcon own = QGuiApplication::windowIcon();
+    if (!own.isNull()) return own;
+    TGIFImage stored;
+    if (!readStoredPicture(stored)) return QIcon();
     try {
-        return QIcon(QPixmap::fromImage(sv::dibToImage(img.Frames(0).Bitmap(), img.Frames(0).TransparentColor)));
+        return QIcon(QPixmap::fromImage(sv::dibToImage(stored.Frames(0).Bitmap(), stored.Frames(0).TransparentColor)));
     } catch (const std::exception&) {
         return QIcon();
     }
 }
 
-void installTrayIcon(TSVMainfrm* main, TRxGIFAnimator* gif) {
+void installTrayIcon(TSVMainfrm* main) {
     auto* menu = new QMenu(main);
     menu->setObjectName("PopupMenu1");
     main->addItem(menu, "UseSonvela1", "&Open Sonvela", {}, [main] { UseSonvela1Click(main); });
@@ -93,7 +105,7 @@ void installTrayIcon(TSVMainfrm* main, TRxGIFAnimator* gif) {
     auto* tray = new TRxTrayIcon(main);
     tray->setObjectName("RxTrayIcon1");
     tray->setPopupMenu(menu);
-    tray->setIcon(programIcon(gif));
+    tray->setIcon(programIcon());
 }
 
 } // namespace
@@ -146,6 +158,8 @@ void UseSonvelaCDPlayer1Click(TSVMainfrm* main) {
 void installPictureCommands(TSVMainfrm* main) {
     if (gifAnimator(main) || !main->Panel3) return;
     initPictureResource();
+    sv::loadStartupCursors();
+    sv::registerIconClipboardFormat();
 
     QWidget* panel = main->Panel3;
     panel->setObjectName("Panel3");
@@ -179,6 +193,6 @@ void installPictureCommands(TSVMainfrm* main) {
         if (TRxGIFAnimator* g = gifAnimator(main)) g->SetAnimate(on);
     };
 
-    installTrayIcon(main, gif);
+    installTrayIcon(main);
     main->FormResize();
 }

@@ -1,0 +1,268 @@
+#include "components/AniFile.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "components/IcoList.h"
+#include "components/RxGraph.h"
+#include "components/VCLUtils.h"
+#include "platform/files.h"
+#include "platform/little_endian.h"
+
+namespace {
+
+bool isId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+
+int colorsOfBits(unsigned bits) {
+    switch (bits) {
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
+    }
+}
+
+// One "icon" sub-chunk: an icon or cursor file. False when it holds no
+// icon (another directory type, a directory or image header that does not
+// fit the chunk, or pictures the icon reader refuses).
+bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& sourceColors) {
+    if (n < 6) return false;
+    const unsigned type = sv::getU16(body + 2);
+    const unsigned count = sv::getU16(body + 4);
+    if (type != 1 && type != 2) return false;
+    if (count == 0 || size_t(count) * 16 > n - 6) return false;
+    for (unsigned i = 0; i < count; ++i) {
+        const uint8_t* e = body + 6 + size_t(i) * 16;
+        const uint32_t offset = sv::getU32(e + 12);
+        // A bitmap header starts with its own size; a PNG entry has none and
+        // counts as another depth.
+        if (offset <= n && n - offset >= 16 && sv::getU32(body + offset) >= 16)
+            sourceColors = std::max(sourceColors, colorsOfBits(sv::getU16(body + offset + 14)));
+        if (i == 0) {
+            frame.HotSpotX = sv::getU16(e + 4);
+            frame.HotSpotY = sv::getU16(e + 6);
+        }
+    }
+    // Qt's icon reader takes cursors as well once the type reads "icon",
+    // which is how a cursor frame is meant to be loaded here.
+    QByteArray bytes(reinterpret_cast<const char*>(body), qsizetype(n));
+    bytes[2] = 1;
+    bytes[3] = 0;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::ReadOnly);
+    QImageReader reader(&buf, "ico");
+    QIcon icon;
+    QImage first;
+    for (unsigned i = 0; i < count; ++i) {
+        if (i > 0 && !reader.jumpToNextImage()) break;
+        const QImage img = reader.read();
+        if (img.isNull()) break;
+        if (first.isNull()) first = img;
+        icon.addPixmap(QPixmap::fromImage(img));
+    }
+    if (first.isNull()) return false;
+    frame.Icon = icon;
+    frame.Image = first;
+    frame.IsIcon = type == 1;
+    if (frame.IsIcon) {
+        frame.HotSpotX = first.width() / 2;
+        frame.HotSpotY = first.height() / 2;
+    }
+    return true;
+}
+
+std::string infoText(const uint8_t* p, size_t n) {
+    n = std::min<size_t>(n, 255);
+    const void* zero = std::memchr(p, 0, n);
+    if (zero) n = size_t(static_cast<const uint8_t*>(zero) - p);
+    return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+} // namespace
+
+void TAnimatedCursorImage::Clear() {
+    Header = TAniHeader();
+    Title.clear();
+    Author.clear();
+    SourceColors = 0;
+    frames_.clear();
+}
+
+void TAnimatedCursorImage::ReadAni(const uint8_t* data, size_t size) {
+    if (!data || size < 12 || !isId(data, "RIFF") || !isId(data + 8, "ACON")) throw EReadError();
+    Clear();
+    try {
+        parse(data, size);
+    } catch (...) {
+        Clear();
+        throw;
+    }
+}
+
+// Every chunk is checked against the bytes that remain before its body is
+// touched: a size that runs past the end is damage, refused, never read.
+void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
+    size_t pos = 12;
+    size_t rateStep = 0, seqStep = 0;
+    int iconsLoaded = 0;
+    while (size - pos >= 8) {
+        const uint8_t* id = data + pos;
+        const uint32_t len = sv::getU32(data + pos + 4);
+        pos += 8;
+        if (len > size - pos) throw EReadError();
+        const uint8_t* body = data + pos;
+        if (isId(id, "anih")) {
+            uint32_t fields[9] = {};
+            for (size_t i = 0; i < 9 && (i + 1) * 4 <= len; ++i) fields[i] = sv::getU32(body + i * 4);
+            Header = TAniHeader{fields[0], fields[1], fields[2], fields[3], fields[4],
+                                fields[5], fields[6], fields[7], fields[8]};
+            if (!(Header.Flags & 1) || Header.StepCount == 0) throw EReadError();
+            // A step that keeps no icon is dropped at the end, and every icon
+            // needs a chunk of its own: a count beyond what the file could hold
+            // is damage, not a reason to allocate.
+            if (Header.FrameCount > size / 8) throw EReadError();
+            frames_.assign(Header.FrameCount, TIconFrame());
+            for (size_t i = 0; i < frames_.size(); ++i) {
+                frames_[i].IconIndex = int(i);
+                frames_[i].JiffRate = Header.DefaultRate;
+            }
+        } else if (isId(id, "rate") || isId(id, "seq ")) {
+            // One value per step, in step order; a file may spread them over
+            // several chunks.
+            const bool rate = isId(id, "rate");
+            size_t& step = rate ? rateStep : seqStep;
+            for (size_t k = 0; k + 4 <= len; k += 4, ++step) {
+                if (step >= frames_.size()) continue;
+                const uint32_t v = sv::getU32(body + k);
+                if (rate) frames_[step].JiffRate = v;
+                else frames_[step].IconIndex = int(std::min<uint32_t>(v, INT32_MAX));
+            }
+        } else if (isId(id, "LIST") && len >= 4 && isId(body, "fram")) {
+            size_t p = 4;
+            while (len - p > 7) {
+                const uint8_t* sub = body + p;
+                const uint32_t subLen = sv::getU32(sub + 4);
+                if (subLen > len - p - 8) throw EReadError();
+                if (isId(sub, "icon")) {
+                    TIconFrame icon;
+                    if (!loadIconChunk(sub + 8, subLen, icon, SourceColors)) break;
+                    std::memcpy(icon.ChunkId.data(), sub, 4);
+                    icon.ChunkSize = subLen;
+                    bool used = false;
+                    for (TIconFrame& f : frames_) {
+                        if (f.IconIndex != iconsLoaded) continue;
+                        const int index = f.IconIndex;
+                        const uint32_t rate = f.JiffRate;
+                        f = icon;
+                        f.IconIndex = index;
+                        f.JiffRate = rate;
+                        used = true;
+                    }
+                    if (!used) {
+                        icon.IconIndex = -1;
+                        icon.JiffRate = Header.DefaultRate;
+                        frames_.push_back(icon);
+                    }
+                    ++iconsLoaded;
+                }
+                p += 8 + size_t(subLen) + (subLen & 1);
+                if (p > len) break;
+            }
+        } else if (isId(id, "LIST") && len >= 4 && isId(body, "INFO")) {
+            size_t p = 4;
+            while (len - p > 7) {
+                const uint8_t* sub = body + p;
+                const uint32_t subLen = sv::getU32(sub + 4);
+                if (subLen > len - p - 8) break;
+                if (isId(sub, "INAM")) Title = infoText(sub + 8, subLen);
+                else if (isId(sub, "IART")) Author = infoText(sub + 8, subLen);
+                p += 8 + size_t(subLen) + (subLen & 1);
+                if (p > len) break;
+            }
+        }
+        pos += len;
+        if ((len & 1) && pos < size) ++pos;
+    }
+    frames_.erase(std::remove_if(frames_.begin(), frames_.end(), [](const TIconFrame& f) { return !f.hasIcon(); }),
+                  frames_.end());
+    Header.StepCount = uint32_t(frames_.size());
+    if (frames_.empty()) throw EReadError();
+}
+
+void TAnimatedCursorImage::LoadFromFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    if (!in) throw sv::FileIOError("Cannot open file \"" + name + "\". " + std::strerror(errno), errno);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        Clear();
+        throw sv::FileIOError("Read error on \"" + name + "\"", EIO);
+    }
+    try {
+        LoadFromStream(bytes);
+    } catch (...) {
+        Clear();
+        throw;
+    }
+}
+
+void TAnimatedCursorImage::SaveToStream(std::vector<uint8_t>&) const { sv::RaiseNotImplemented(); }
+
+void TAnimatedCursorImage::MakeStrip(sv::Dib& target, sv::TColor background, bool vertical, bool reduceColors) const {
+    if (frames_.empty()) return;
+    const QSize one = frames_[0].Image.size();
+    const int n = Count();
+    QImage strip(vertical ? one.width() : one.width() * n, vertical ? one.height() * n : one.height(),
+                 QImage::Format_RGB32);
+    strip.fill(QColor(sv::redOf(background), sv::greenOf(background), sv::blueOf(background)));
+    {
+        QPainter p(&strip);
+        for (int i = 0; i < n; ++i) {
+            const QImage& img = frames_[size_t(i)].Image;
+            p.drawImage(vertical ? QPoint(0, i * img.height()) : QPoint(i * img.width(), 0), img);
+        }
+    }
+    sv::Dib bmp = sv::imageToDib(strip);
+    if (reduceColors) bmp = sv::BitmapToColorCount(bmp, std::max(SourceColors, 16));
+    target = bmp;
+}
+
+void TAnimatedCursorImage::Assign(const TAnimatedCursorImage& source) {
+    if (&source == this) return;
+    try {
+        Header = source.Header;
+        Title = source.Title;
+        Author = source.Author;
+        SourceColors = source.SourceColors;
+        frames_ = source.frames_;
+    } catch (...) {
+        Clear();
+        throw;
+    }
+}
+
+void TAnimatedCursorImage::AssignTo(QIcon& icon) const {
+    if (!frames_.empty()) icon = frames_[0].Icon;
+}
+
+void TAnimatedCursorImage::AssignTo(sv::Dib& bitmap, sv::TColor brush) const {
+    if (!frames_.empty()) MakeStrip(bitmap, brush, false, true);
+}
+
+void TAnimatedCursorImage::AssignTo(TIconList& list) const {
+    list.BeginUpdate();
+    try {
+        list.Clear();
+        for (const TIconFrame& f : frames_) list.Add(f.Icon);
+    } catch (...) {
+        list.EndUpdate();
+        throw;
+    }
+    list.EndUpdate();
+}

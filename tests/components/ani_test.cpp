@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <QIcon>
+
+#include "components/AniFile.h"
+#include "components/IcoList.h"
+#include "components/RxGraph.h"
+#include "components/VCLUtils.h"
+#include "tests/components/ani_builder.h"
+#include "tests/support/scripted_prompts.h"
+
+using namespace anitest;
+
+namespace {
+
+QRgb pixel(const TIconFrame& f) { return f.Image.pixel(1, 1) & 0xFFFFFF; }
+
+TAnimatedCursorImage read(const Bytes& b) {
+    TAnimatedCursorImage ani;
+    ani.LoadFromStream(b);
+    return ani;
+}
+
+} // namespace
+
+TEST(AnimatedCursor, StepsRatesSequenceAndInfo) {
+    AniSpec s = threeColours();
+    s.title = "Spinner";
+    s.author = "Sonvela";
+    TAnimatedCursorImage ani = read(aniFile(s));
+    ASSERT_EQ(ani.Count(), 3);
+    EXPECT_EQ(ani.Title, "Spinner");
+    EXPECT_EQ(ani.Author, "Sonvela");
+    EXPECT_EQ(ani.Header.StepCount, 3u);
+    EXPECT_EQ(ani.SourceColors, 16);
+    EXPECT_EQ(pixel(ani.Frames(0)), 0xFF0000u);
+    EXPECT_EQ(pixel(ani.Frames(2)), 0x0000FFu);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ani.Frames(i).JiffRate, 10u);   // the default rate without "rate"
+        EXPECT_EQ(ani.Frames(i).IconIndex, i);
+        EXPECT_TRUE(ani.Frames(i).IsIcon);
+        EXPECT_EQ(ani.Frames(i).HotSpotX, 2);   // an icon's hot spot is its centre
+    }
+
+    // Rates per step; a sequence that shows one icon several times.
+    s.rates = {5, 6, 7};
+    s.seq = {2, 2, 0};
+    ani = read(aniFile(s));
+    // Icon 1 is shown by no step: it gets one of its own, at the default rate.
+    ASSERT_EQ(ani.Count(), 4);
+    EXPECT_EQ(ani.Frames(0).JiffRate, 5u);
+    EXPECT_EQ(ani.Frames(1).JiffRate, 6u);
+    EXPECT_EQ(ani.Frames(2).JiffRate, 7u);
+    EXPECT_EQ(pixel(ani.Frames(0)), 0x0000FFu);
+    EXPECT_EQ(pixel(ani.Frames(1)), 0x0000FFu);
+    EXPECT_EQ(pixel(ani.Frames(2)), 0xFF0000u);
+    EXPECT_EQ(ani.Frames(3).IconIndex, -1);
+    EXPECT_EQ(ani.Frames(3).JiffRate, 10u);
+    EXPECT_EQ(pixel(ani.Frames(3)), 0x00FF00u);
+    EXPECT_EQ(ani.Header.StepCount, 4u);
+}
+
+TEST(AnimatedCursor, CursorFramesAndExtraIcons) {
+    AniSpec s;
+    s.iconType = 2;
+    s.icons = {iconFile(10, 20, 30, 2, 1, 3), iconFile(40, 50, 60, 2, 3, 1)};
+    s.frames = 1;   // fewer steps than icons: the extra icon gets a step
+    s.steps = 1;
+    TAnimatedCursorImage ani = read(aniFile(s));
+    ASSERT_EQ(ani.Count(), 2);
+    EXPECT_FALSE(ani.Frames(0).IsIcon);
+    EXPECT_EQ(ani.Frames(0).HotSpotX, 1);
+    EXPECT_EQ(ani.Frames(0).HotSpotY, 3);
+    EXPECT_EQ(ani.Frames(1).IconIndex, -1);
+    EXPECT_EQ(pixel(ani.Frames(1)), qRgb(40, 50, 60) & 0xFFFFFFu);
+}
+
+TEST(AnimatedCursor, DamagedFilesAreRefused) {
+    const Bytes good = aniFile(threeColours());
+    auto refused = [](const Bytes& b) {
+        TAnimatedCursorImage ani;
+        try {
+            ani.LoadFromStream(b);
+        } catch (const EReadError& e) {
+            EXPECT_STREQ(e.what(), "Stream read error");
+            EXPECT_EQ(ani.Count(), 0);
+            return true;
+        }
+        return false;
+    };
+    EXPECT_FALSE(refused(good));
+    // Cut short anywhere: refused, never read past the end (the sanitizers
+    // would catch a stray read of the copied bytes).
+    for (size_t n = 0; n < good.size(); n += 7) EXPECT_TRUE(refused(Bytes(good.begin(), good.begin() + long(n)))) << n;
+
+    Bytes bad = good;
+    bad[16] = 0xFF;   // the "anih" size runs far past the end
+    bad[17] = 0xFF;
+    EXPECT_TRUE(refused(bad));
+    bad = good;
+    bad[8] = 'a';   // "ACON" is compared exactly
+    EXPECT_TRUE(refused(bad));
+
+    AniSpec s = threeColours();
+    s.flags = 0;   // frames that are not icon resources
+    EXPECT_TRUE(refused(aniFile(s)));
+    s = threeColours();
+    s.steps = 0;
+    s.frames = 3;
+    Bytes zeroSteps = aniFile(s);
+    zeroSteps[12 + 8 + 8] = 0;   // step count 0 (the builder's 0 means "as many as icons")
+    EXPECT_TRUE(refused(zeroSteps));
+    s = threeColours();
+    s.frames = 0x7FFFFFFF;   // a frame count no file of this size can hold
+    EXPECT_TRUE(refused(aniFile(s)));
+    s.icons.clear();
+    s.frames = 2;
+    s.steps = 2;
+    EXPECT_TRUE(refused(aniFile(s)));   // no icon at all
+}
+
+TEST(AnimatedCursor, StripAndAssignments) {
+    TAnimatedCursorImage ani = read(aniFile(threeColours()));
+    sv::Dib strip;
+    ani.MakeStrip(strip, sv::rgbColor(255, 255, 255), false, false);
+    ASSERT_EQ(strip.width, 12);
+    ASSERT_EQ(strip.height, 4);
+    EXPECT_EQ(strip.color(1, 1), sv::rgbColor(255, 0, 0));
+    EXPECT_EQ(strip.color(5, 2), sv::rgbColor(0, 255, 0));
+    EXPECT_EQ(strip.color(11, 3), sv::rgbColor(0, 0, 255));
+    ani.MakeStrip(strip, 0, true, true);
+    EXPECT_EQ(strip.width, 4);
+    EXPECT_EQ(strip.height, 12);
+    EXPECT_EQ(strip.bits, 4);   // reduced to 16 colours
+    EXPECT_EQ(strip.color(2, 9), sv::rgbColor(0, 0, 255));
+
+    sv::Dib bmp;
+    ani.AssignTo(bmp);
+    EXPECT_EQ(bmp.width, 12);
+    QIcon icon;
+    ani.AssignTo(icon);
+    EXPECT_FALSE(icon.isNull());
+    TIconList list;
+    int changes = 0;
+    list.OnChange = [&] { ++changes; };
+    list.Add(QIcon());
+    changes = 0;
+    ani.AssignTo(list);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(changes, 1);   // one update
+
+    TAnimatedCursorImage copy;
+    copy.Assign(ani);
+    EXPECT_EQ(copy.Count(), 3);
+    EXPECT_EQ(copy.SourceColors, 16);
+    copy.Assign(nullptr);
+    EXPECT_EQ(copy.Count(), 0);
+    TAnimatedCursorImage empty;
+    sv::Dib untouched = sv::Dib::make(2, 2, 24);
+    empty.AssignTo(untouched);
+    EXPECT_EQ(untouched.width, 2);
+}
+
+TEST(AnimatedCursor, SavingIsNotOffered) {
+    TAnimatedCursorImage ani = read(aniFile(threeColours()));
+    std::vector<uint8_t> out;
+    EXPECT_THROW(ani.SaveToStream(out), sv::EAbort);
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(sv::test::scripted().sawMessage("Function not yet implemented"));
+}
