@@ -16,8 +16,8 @@ namespace sv {
 
 constexpr int32_t kCdSectorBytes = 2352;   // 588 stereo 16-bit frames
 
-// Reads audio sectors as 16-bit little-endian stereo at 44100 Hz. Used on
-// the worker thread only, from its creation to its destruction.
+// Reads audio sectors as 16-bit little-endian stereo at 44100 Hz. Used by
+// one thread at a time: the worker, once the factory has handed it over.
 class CdSectorReader {
 public:
     virtual ~CdSectorReader() = default;

@@ -203,7 +203,11 @@ int CdioDrive::status(CdStatus& s) {
 int CdioDrive::play(int32_t from, int32_t to) {
     CdToc toc;
     if (int rc = readToc(toc)) return rc;
-    return playback_.play([this] { return openReader(); }, from, to);
+    // Opened here, so that a disc that cannot be read is said at once;
+    // reading, and the drive's spin-up, happen on the worker.
+    auto reader = std::make_shared<std::unique_ptr<CdSectorReader>>(openReader());
+    if (!*reader) return kCdDriveFailure;
+    return playback_.play([reader] { return std::move(*reader); }, from, to);
 }
 
 int CdioDrive::pause() {

@@ -160,6 +160,24 @@ TEST_F(CdImageTest, TheImageTrayOpensAndClosesLikeADrive) {
     EXPECT_EQ(ask("status cdaudio mode"), "stopped");
 }
 
+TEST_F(CdImageTest, AnImageWithoutItsMusicOrADriveGoneWhilePlayingIsNoHarm) {
+    ask("play cdaudio from 00:03:00");
+    listen(300);
+    // The drive goes away in the middle of the music (the program ends).
+    setCdDrive(nullptr);
+    deliverWaveNotices();
+    EXPECT_TRUE(heard() == discLike(3 * F, heard()));
+
+    // The sheet is there, its music is not: a tray without a readable disc.
+    ::remove((dir.path() + "disc.bin").c_str());
+    auto d = std::make_unique<CdioDrive>(image.cue);
+    drive = d.get();
+    setCdDrive(std::move(d));
+    std::string answer;
+    EXPECT_EQ(mciSendString("play cdaudio", answer), kCdNoDisc);
+    EXPECT_EQ(ask("status cdaudio media present"), "false");
+}
+
 TEST(CdNoDrive, EveryCommandSaysThereIsNoDrive) {
     TempExeDir dir;
     setCdDrive(std::make_unique<CdioDrive>(dir.file("no/such/drive")));
