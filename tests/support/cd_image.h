@@ -62,4 +62,26 @@ inline CdImage writeCdImage(const std::string& folder, const std::string& name,
     return img;
 }
 
+// The 16-bit stereo frames of a captured WAVE file (44-byte header) as
+// left/right pairs, without the silent ones (start-up, pauses, the end):
+// the image's music never has one.
+inline std::vector<int16_t> heardMusic(const std::string& capture) {
+    std::vector<int16_t> out;
+    std::FILE* f = std::fopen(capture.c_str(), "rb");
+    if (!f) return out;
+    std::vector<uint8_t> bytes;
+    uint8_t buf[65536];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.insert(bytes.end(), buf, buf + n);
+    std::fclose(f);
+    for (size_t i = 44; i + 3 < bytes.size(); i += 4) {
+        const int16_t l = int16_t(bytes[i] | (bytes[i + 1] << 8));
+        const int16_t r = int16_t(bytes[i + 2] | (bytes[i + 3] << 8));
+        if (l || r) {
+            out.push_back(l);
+            out.push_back(r);
+        }
+    }
+    return out;
+}
+
 } // namespace sv::test

@@ -15,7 +15,6 @@
 #include "platform/prompts.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/scripted_prompts.h"
-#include "tests/support/wave_fixtures.h"
 
 using namespace sv;
 using namespace sv::test;
@@ -108,12 +107,7 @@ TEST_F(CdDiscTest, CommandLineCdPlaysTheImagesFirstTrackIntoTheSoundCard) {
     main->SpeedButton36Click();
 
     // The capture holds the start of track 1, after the start-up silence.
-    const std::vector<uint8_t> file = readBytes(dir.file("heard.wav"));
-    std::vector<int16_t> heard;
-    for (size_t i = 44; i + 3 < file.size(); i += 4) {
-        const int16_t l = int16_t(file[i] | (file[i + 1] << 8)), r = int16_t(file[i + 2] | (file[i + 3] << 8));
-        if (l || r) heard.insert(heard.end(), {l, r});
-    }
+    const std::vector<int16_t> heard = heardMusic(dir.file("heard.wav"));
     ASSERT_GE(heard.size(), size_t(F) * 588 * 2);
     EXPECT_TRUE(std::equal(heard.begin(), heard.end(), img.samples.begin()));
 }

@@ -54,21 +54,7 @@ protected:
         }
         drive->waitForReadAhead();
     }
-    // What was heard, as left/right pairs, without the silent frames
-    // (start-up, pauses, the end): the music never has one.
-    std::vector<int16_t> heard() {
-        const std::vector<uint8_t> file = readBytes(capture);
-        std::vector<int16_t> out;
-        for (size_t i = 44; i + 3 < file.size(); i += 4) {
-            const int16_t l = int16_t(file[i] | (file[i + 1] << 8));
-            const int16_t r = int16_t(file[i + 2] | (file[i + 3] << 8));
-            if (l || r) {
-                out.push_back(l);
-                out.push_back(r);
-            }
-        }
-        return out;
-    }
+    std::vector<int16_t> heard() { return heardMusic(capture); }
     // The disc's samples of sectors [from, to).
     std::vector<int16_t> disc(int32_t from, int32_t to) {
         return std::vector<int16_t>(image.samples.begin() + from * 588 * 2, image.samples.begin() + to * 588 * 2);
