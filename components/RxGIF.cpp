@@ -440,24 +440,88 @@ void TGIFImage::Assign(const TGIFImage& source) {
     FrameIndex = source.FrameIndex;
     for (const auto& s : source.frames_) {
         auto f = std::make_unique<TGIFFrame>(this);
-        f->Item = s->Item;
-        // A frame that moves to another image keeps its colours as its own.
-        f->LocalColors = true;
-        f->OriginX = s->OriginX;
-        f->OriginY = s->OriginY;
-        f->Interlaced = s->Interlaced;
-        f->bitmap_ = s->bitmap_;
-        f->TransparentColor = s->TransparentColor;
-        f->AnimateInterval = s->AnimateInterval;
-        f->DisposalMethod = s->DisposalMethod;
-        f->Grayscale = s->Grayscale;
-        f->Corrupted = s->Corrupted;
-        for (const TExtension& e : s->Extensions)
-            if (e.ExtType == etComment) f->Extensions.push_back(e);
+        copyFrame(*f, *s);
         frames_.push_back(std::move(f));
     }
     changed();
 }
+
+// A frame copied from another keeps sharing its encoded data; a frame that
+// moves to another image keeps its colours as its own.
+void TGIFImage::copyFrame(TGIFFrame& f, const TGIFFrame& s) {
+    f.Item = s.Item;
+    f.LocalColors = s.Owner == this ? s.LocalColors : true;
+    f.OriginX = s.OriginX;
+    f.OriginY = s.OriginY;
+    f.Interlaced = s.Interlaced;
+    f.bitmap_ = s.bitmap_;
+    f.TransparentColor = s.TransparentColor;
+    f.AnimateInterval = s.AnimateInterval;
+    f.DisposalMethod = s.DisposalMethod;
+    f.Grayscale = s.Grayscale;
+    f.Corrupted = s.Corrupted;
+    for (const TExtension& e : s.Extensions)
+        if (e.ExtType == etComment) f.Extensions.push_back(e);
+}
+
+void TGIFImage::Assign(const TGIFFrame& source) {
+    // The source may belong to this image: keep what it needs first.
+    const std::shared_ptr<TGIFData> from = source.Owner ? source.Owner->Data : std::make_shared<TGIFData>();
+    TGIFFrame copy(source.Owner);
+    copyFrame(copy, source);
+    copy.Owner = nullptr;
+    reset();
+    Data->AspectRatio = from->AspectRatio;
+    Data->BitsPerPixel = from->BitsPerPixel;
+    Data->ColorResBits = from->ColorResBits;
+    Data->ColorTable = from->ColorTable;
+    auto f = std::make_unique<TGIFFrame>(this);
+    copyFrame(*f, copy);
+    f->LocalColors = copy.LocalColors;
+    frames_.push_back(std::move(f));
+    FrameIndex = 0;
+    if (Version == 0) Version = 1;
+    recomputeScreen();
+    changed();
+}
+
+void TGIFImage::Assign(const sv::Dib& bitmap) {
+    reset();
+    AddFrame(bitmap);
+}
+
+TGIFFrame* TGIFImage::assignedFrame() {
+    if (frames_.empty()) return nullptr;
+    return &Frames(FrameIndex < 0 || FrameIndex >= Count() ? 0 : FrameIndex);
+}
+
+void TGIFImage::AssignTo(TGIFImage& target) const { target.Assign(*this); }
+
+void TGIFImage::AssignTo(sv::Dib& bitmap, TColor* transparentColor) {
+    TGIFFrame* f = assignedFrame();
+    if (!f) return;
+    bitmap = f->Bitmap();
+    if (transparentColor) *transparentColor = f->TransparentColor;
+}
+
+std::vector<std::string>& TGIFFrame::Comment() {
+    for (TExtension& e : Extensions)
+        if (e.ExtType == etComment) return e.Strings;
+    TExtension e;
+    e.ExtType = etComment;
+    Extensions.push_back(e);
+    return Extensions.back().Strings;
+}
+
+void TGIFImage::ReadData(const uint8_t* data, size_t size) {
+    if (!data || size < 4) throw EInvalidGraphicOperation(kReadError);
+    const uint32_t n = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24;
+    if (n > size - 4) throw EInvalidGraphicOperation(kReadError);
+    ReadGIF(data + 4, n, true);
+}
+
+void TGIFImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the Size of a GIF image"); }
+void TGIFImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the Size of a GIF image"); }
 
 void TGIFImage::encodeFrame(TGIFFrame& f) {
     if (f.bitmap_.empty()) throw EInvalidGraphicOperation(kNoData);
@@ -465,6 +529,7 @@ void TGIFImage::encodeFrame(TGIFFrame& f) {
     if (dib.bits != 1 && dib.bits != 4 && dib.bits != 8) {
         dib = sv::BitmapToDIB(dib, 8, f.Grayscale ? sv::ReductionMethod::Grayscale : sv::DefaultReductionMethod);
     }
+    if (dib.bits != 1 && dib.bits != 4 && dib.bits != 8) throw EInvalidGraphicOperation("GIF image encoding error");
     const int count = 1 << dib.bits;
     f.Interlaced = false;
     auto item = std::make_shared<TGIFItem>();

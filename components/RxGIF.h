@@ -55,6 +55,8 @@ struct TExtension {
 };
 
 class TGIFImage;
+class TAnimatedCursorImage;
+class QImage;
 
 class TGIFFrame {
 public:
@@ -79,9 +81,13 @@ public:
     bool hasBitmap() const { return !bitmap_.empty(); }
     void setBitmap(sv::Dib bmp) { bitmap_ = std::move(bmp); }
     void dropBitmap() { bitmap_ = sv::Dib(); }
+    // The lines of the frame's comment extension, made when there is none.
+    std::vector<std::string>& Comment();
 
 private:
     friend class TGIFImage;
+class TAnimatedCursorImage;
+class QImage;
     sv::Dib bitmap_;
 };
 
@@ -124,10 +130,38 @@ public:
     // Encodes every frame that has a bitmap but no encoded data.
     void EncodeFrames(bool decodeBack);
 
+    // The form data: a 32-bit length, then that many bytes of GIF.
+    void ReadData(const uint8_t* data, size_t size);
+    std::vector<uint8_t> WriteData() { return WriteGIF(true); }
+    // A GIF picture's size is its frames'.
+    void SetWidth(int);
+    void SetHeight(int);
+    // The same picture: the two share their data.
+    bool Equals(const TGIFImage& other) const { return Data == other.Data; }
+
     // A new frame from a bitmap of any depth, made current; its index.
     int AddFrame(const sv::Dib& bitmap);
+    // A new frame from another picture. One with transparent pixels is drawn
+    // on 0xFF00FF, which becomes the frame's transparent colour.
+    int AddFrame(const QImage& picture);
     // Takes a copy of another image: shared data and shared frame items.
     void Assign(const TGIFImage& source);
+    // One frame of another image (its global colours with it), made current.
+    void Assign(const TGIFFrame& source);
+    // A bitmap or another picture as the one frame.
+    void Assign(const sv::Dib& bitmap);
+    void Assign(const QImage& picture);
+    // Every step of an animated cursor as a frame, on the window colour,
+    // each shown for its rate (sixtieths of a second) in milliseconds.
+    void Assign(const TAnimatedCursorImage& cursor);
+    void Assign(std::nullptr_t) { Clear(); }
+    // The current frame (the first when none is current) to another picture;
+    // nothing for an empty image. A bitmap gets the frame's transparent
+    // colour through `transparentColor` (clNone for none); a QImage gets
+    // it as transparent pixels.
+    void AssignTo(TGIFImage& target) const;
+    void AssignTo(sv::Dib& bitmap, sv::TColor* transparentColor = nullptr);
+    void AssignTo(QImage& picture);
     void Clear();
 
 private:
@@ -136,5 +170,7 @@ private:
     void recomputeScreen();
     void encodeFrame(TGIFFrame& f);
     void prepareGraphicControl(TGIFFrame& f);
+    void copyFrame(TGIFFrame& to, const TGIFFrame& from);
+    TGIFFrame* assignedFrame();
     std::vector<std::unique_ptr<TGIFFrame>> frames_;
 };

@@ -11,6 +11,7 @@
 #include "components/RXShell.h"
 #include "components/VCLUtils.h"
 #include "components/RxCursors.h"
+#include "components/gif_clipboard.h"
 #include "components/icon_clipboard.h"
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/SonvelaMain_transport.h"
@@ -160,6 +161,7 @@ void installPictureCommands(TSVMainfrm* main) {
     initPictureResource();
     sv::loadStartupCursors();
     sv::registerIconClipboardFormat();
+    sv::registerGIFFormats();
 
     QWidget* panel = main->Panel3;
     panel->setObjectName("Panel3");
