@@ -9,24 +9,49 @@
 #include "platform/files.h"
 #include "platform/program_groups.h"
 #include "platform/registry.h"
+#include "installer/icon_theme.h"
 
 namespace sv::install {
 
 const std::vector<InstallFile>& installFiles() {
-    // The editor and setup itself are what an installation needs; the help,
-    // the samples, the readme and the pictures come with a release folder
-    // and are copied when setup finds them beside itself.
     static const std::vector<InstallFile> files = {
-        {kProgramName, true, true},
-        {kHelpName, false, true},
-        {"sample1.wav", false, true},
-        {kReadmeName, false, true},
-        {"sample2.wav", false, true},
-        {kSetupName, true, false},
-        {"sv_globe.gif", false, false},
-        {"background.wmf", false, false},
+        {kProgramName, true},
+        {kHelpName, true},
+        {"sample1.wav", true},
+        {kReadmeName, true},
+        {kUninstallerName, false},
+        {"sample2.wav", true},
+        {kSetupName, false},
+        {"sv_globe.gif", false},
+        {"background.svg", false},
     };
     return files;
+}
+
+std::vector<std::string> installationFolders(const std::string& target) {
+    std::vector<std::string> folders = {target, programDataFolder(), applicationsFolder(),
+                                        applicationsFolder() + ProgramManager::fileNameFor(kGroupName) + "/",
+                                        desktopDirectoriesFolder(), mergedMenusFolder(), registryFolder()};
+    for (const std::string& dir : iconFolders()) folders.push_back(dir);
+    const std::string mime = mimeAppsFile();
+    folders.push_back(mime.substr(0, mime.find_last_of('/') + 1));
+    return folders;
+}
+
+std::vector<std::string> missingFolders(const std::vector<std::string>& folders) {
+    std::vector<std::string> missing;
+    for (const std::string& folder : folders) {
+        for (size_t i = 1; i < folder.size(); ++i) {
+            if (folder[i] != '/') continue;
+            std::string level = folder.substr(0, i + 1);
+            struct stat st;
+            if (::stat(level.c_str(), &st) == 0) continue;
+            if (std::find(missing.begin(), missing.end(), level) == missing.end()) missing.push_back(level);
+        }
+    }
+    std::stable_sort(missing.begin(), missing.end(),
+                     [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    return missing;
 }
 
 int makeFolders(const std::string& folder) {
@@ -105,15 +130,42 @@ void registerCdPlayer(const std::string& target) {
     reg.closeKey();
 }
 
-void registerUninstall(const std::string& target) {
+std::string uninstallerPath() { return programDataFolder() + kUninstallerName; }
+
+void registerUninstall(const std::string& target, const std::vector<std::string>& createdFolders) {
     Registry reg(RegistryRoot::LocalMachine);
     reg.openKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", true);
     reg.openKey("Sonvela", true);
     reg.writeString("DisplayName", "Sonvela");
-    std::string setup = target + kSetupName;
-    if (setup.find_first_of(" \t\"") != std::string::npos) setup = "\"" + setup + "\"";
-    reg.writeString("UninstallString", setup + " -uninstall");
+    std::string uninstaller = uninstallerPath();
+    if (uninstaller.find_first_of(" \t\"") != std::string::npos) uninstaller = "\"" + uninstaller + "\"";
+    reg.writeString("UninstallString", uninstaller);
+    reg.writeString("InstallLocation", target);
+    // The uninstaller removes these folders when they are empty, and no
+    // others: a folder that was there before stays, even empty.
+    std::vector<std::string> folders = splitLines(reg.readString("CreatedFolders"));
+    for (const std::string& f : createdFolders)
+        if (std::find(folders.begin(), folders.end(), f) == folders.end()) folders.push_back(f);
+    reg.writeString("CreatedFolders", joinLines(folders));
     reg.closeKey();
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines) text += l + "\n";
+    return text;
 }
 
 std::string programFilesDir() {

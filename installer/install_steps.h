@@ -14,15 +14,27 @@ namespace install {
 // One file copied from the setup folder into the target folder, in order.
 struct InstallFile {
     const char* name;
-    bool required;     // the installation fails without it
     bool showPath;     // made writable for the user, and its path shown
 };
+// The nine files; the installation fails without any of them.
 const std::vector<InstallFile>& installFiles();
 
 const char kProgramName[] = "sonvela";       // the editor, beside setup
 const char kSetupName[] = "setup";
 const char kHelpName[] = "sonvela.hlp";
 const char kReadmeName[] = "readme.txt";
+// Copied to the target and then to the program data folder, which outlives
+// the target: the uninstall entry names that second copy.
+const char kUninstallerName[] = "svuninst";
+const char kSettingsName[] = "dadoruz.ini";
+const char kGroupName[] = "Sonvela";
+// The uninstall entry's key below HKEY_LOCAL_MACHINE.
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sonvela";
+
+// The folders the installation writes into, each with a trailing '/'.
+std::vector<std::string> installationFolders(const std::string& target);
+// Every level of the given folders that does not exist yet, shortest first.
+std::vector<std::string> missingFolders(const std::vector<std::string>& folders);
 
 // Creates every missing level of folder: 0, or the errno of the deepest
 // level that could not be made.
@@ -37,7 +49,14 @@ int copyFile(const std::string& source, const std::string& target, bool makeWrit
 // target is the installation folder.
 void registerWavEditor(const std::string& target);   // ".wav", "wavfile" verbs
 void registerCdPlayer(const std::string& target);    // "AudioCD" play verb
-void registerUninstall(const std::string& target);   // the uninstall entry
+// The uninstall entry: its display name, the uninstaller's command, the
+// installation folder and the folders the installations created (kept
+// from an earlier installation and joined with createdFolders).
+void registerUninstall(const std::string& target, const std::vector<std::string>& createdFolders);
+std::string uninstallerPath();   // programDataFolder() + svuninst
+// The lines of a multi-line value, and back ("\n" after each line).
+std::vector<std::string> splitLines(const std::string& text);
+std::string joinLines(const std::vector<std::string>& lines);
 // The value "ProgramFilesDir" of the system's current version key ("" when
 // absent).
 std::string programFilesDir();

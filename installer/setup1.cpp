@@ -11,9 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,11 +18,11 @@
 #include <QStorageInfo>
 #include <QVBoxLayout>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "installer/icon_theme.h"
 #include "installer/install_steps.h"
 #include "installer/setup_widgets.h"
 #include "installer/view_pictures.h"
@@ -46,35 +43,11 @@ void message(const std::string& text, sv::Icon icon = sv::Icon::None) {
 
 std::string text(const QLineEdit* e) { return e->text().toStdString(); }
 
-// The top picture: a plain bitmap drawn here, so that setup carries no
-// picture file of its own.
+// The top picture: a plain bitmap from setup's resources.
 QPixmap topPicture() {
-    QPixmap pm(389, 175);
-    QPainter p(&pm);
-    QLinearGradient g(0, 0, 0, 175);
-    g.setColorAt(0, QColor(0, 0, 96));
-    g.setColorAt(1, QColor(0, 0, 16));
-    p.fillRect(pm.rect(), g);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath wave;
-    for (int x = 0; x <= 389; ++x) {
-        double t = x / 12.0;
-        double y = 120 + 30 * std::sin(t) * std::sin(x / 97.0);
-        if (x == 0) wave.moveTo(x, y);
-        else wave.lineTo(x, y);
-    }
-    p.setPen(QPen(QColor(0, 220, 0), 2));
-    p.drawPath(wave);
-    p.setPen(Qt::white);
-    QFont f = p.font();
-    f.setPointSize(28);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(QRect(0, 20, 389, 50), Qt::AlignCenter, "Sonvela");
-    f.setPointSize(12);
-    f.setBold(false);
-    p.setFont(f);
-    p.drawText(QRect(0, 68, 389, 24), Qt::AlignCenter, "Setup");
+    const sv::ByteView bmp = sv::topPictureBmp();
+    QPixmap pm;
+    pm.loadFromData(bmp.data, uint(bmp.size), "BMP");
     return pm;
 }
 
@@ -315,6 +288,9 @@ void TSetup1frm::finalize() {
         }
     }
 
+    // What the uninstaller may remove again: the folders that are not there
+    // before this installation writes into them.
+    const std::vector<std::string> created = sv::install::missingFolders(sv::install::installationFolders(target));
     try {
         if (CheckBox1->isChecked()) {
             sv::install::registerWavEditor(target);
@@ -323,8 +299,14 @@ void TSetup1frm::finalize() {
                             std::string(std::strerror(errno)),
                         sv::Icon::Warning);
         }
-        sv::install::registerUninstall(target);
-        if (CheckBox2->isChecked()) sv::install::registerCdPlayer(target);
+        sv::install::registerUninstall(target, created);
+        if (CheckBox2->isChecked()) {
+            sv::install::registerCdPlayer(target);
+            if (!sv::setCdDesktopAssociation(target + sv::install::kProgramName))
+                message("Unable to make Sonvela the desktop's player for audio CDs: " +
+                            std::string(std::strerror(errno)),
+                        sv::Icon::Warning);
+        }
     } catch (const sv::RegistryError& e) {
         // The window stays open: the user may choose again.
         message(e.what(), sv::Icon::Error);
@@ -359,12 +341,20 @@ bool TSetup1frm::copyFiles(std::string& failure) {
         const auto& f = files[size_t(n)];
         const std::string source = SourceDir + f.name;
         const std::string dest = TargetDir + f.name;
-        if (f.required || sv::fileExists(source)) {
-            int e = sv::install::copyFile(source, dest, f.showPath);
-            CopyOk[size_t(n)] = e == 0;
-            installed_[size_t(n)] = e == 0;
-            if (e != 0 && failure.empty()) failure = source + ": " + std::strerror(e);
+        int e = sv::install::copyFile(source, dest, f.showPath);
+        installed_[size_t(n)] = e == 0;
+        if (e == 0 && std::strcmp(f.name, sv::install::kUninstallerName) == 0) {
+            // The uninstaller's second copy, the one its entry names, is
+            // what the row's flag records.
+            progresar(n + 1, count);
+            const std::string kept = sv::install::uninstallerPath();
+            e = sv::install::makeFolders(kept.substr(0, kept.find_last_of('/') + 1));
+            if (e == 0) e = sv::install::copyFile(dest, kept, false);
+            if (e != 0 && failure.empty()) failure = kept + ": " + std::strerror(e);
+        } else if (e != 0 && failure.empty()) {
+            failure = source + ": " + std::strerror(e);
         }
+        CopyOk[size_t(n)] = e == 0;
         if (f.showPath) {
             Label5->setText(QString::fromStdString(dest));
             Label5->repaint();
@@ -377,11 +367,17 @@ bool TSetup1frm::copyFiles(std::string& failure) {
 }
 
 void TSetup1frm::creategrp() {
-    if (!DdeClient) DdeClient = std::make_unique<sv::ProgramManager>();
+    if (!DdeClient) {
+        DdeClient = std::make_unique<sv::ProgramManager>();
+        DdeClient->icon = sv::kIconName;
+        DdeClient->programCategories = "AudioVideo;Audio;AudioVideoEditing;";
+    }
     auto info = [](const std::string& text) {
         sv::prompts().messageBox("Information", text, sv::Buttons::Ok, sv::Icon::Information);
     };
-    if (!DdeClient->execute(sv::install::createGroupMacro("Sonvela"))) {
+    // The menu and the entries show the program's icon.
+    if (!sv::install::installIcons()) info("Unable to install the program's icon.");
+    if (!DdeClient->execute(sv::install::createGroupMacro(sv::install::kGroupName))) {
         info("Unable to create group.");
         return;
     }

@@ -1,5 +1,5 @@
-// The installer window's two view-mode pictures: JPEG images kept in the
-// program and decoded with libjpeg when the window is created.
+// The installer window's two view-mode pictures: JPEG images kept in setup's
+// resources and decoded with libjpeg when the window is created.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +14,7 @@ struct ByteView {
 
 ByteView accessBarPictureJpeg();   // one tool bar at a time, chosen at the left
 ByteView toolBarsPictureJpeg();    // every tool bar shown at once
+ByteView topPictureBmp();          // the bitmap across the top of the window
 
 struct RgbPicture {
     int width = 0;

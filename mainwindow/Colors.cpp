@@ -318,6 +318,10 @@ void TColorsfrm::SpeedButton1Click() {
             reg.writeString("", programPath() + " -CD \"%1\"");
         }
     });
+    // The desktop's side: inserting an audio CD starts the program with
+    // "-CD", and unsetting gives the discs back to the previous player.
+    if (set) sv::unsetCdDesktopAssociation();
+    else sv::setCdDesktopAssociation(programPath());
     IssetCD();
 }
 

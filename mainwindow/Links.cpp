@@ -48,12 +48,6 @@ bool openLink(const std::string& url) {
     return QDesktopServices::openUrl(toUrl(url));
 }
 
-void openHelpContents(const std::string& exeDir) {
-    const std::string help = exeDir + "sonvela.hlp";
-    // The desktop reports nothing when it has no viewer for a file, or no
-    // file: say so here rather than leave the command silent.
-    if (!fileExists(help) || !openLink(help)) ShowMessage("Cannot open the help file " + help + ".");
-}
 
 } // namespace sv
 

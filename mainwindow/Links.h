@@ -32,11 +32,6 @@ using LinkOpener = std::function<bool(const std::string& url)>;
 void setLinkOpener(LinkOpener opener);
 bool openLink(const std::string& url);
 
-// Opens the help file "sonvela.hlp" of the program's folder with the
-// desktop's viewer; a missing file, or one the desktop cannot open, is
-// reported. Goes through the link opener.
-void openHelpContents(const std::string& exeDir);
-
 } // namespace sv
 
 struct WebsiteEntry {

@@ -7,6 +7,7 @@
 #include "mainwindow/About.h"
 #include "mainwindow/Colors.h"
 #include "mainwindow/DeviceInfo.h"
+#include "mainwindow/Help.h"
 #include "mainwindow/Links.h"
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"
@@ -93,7 +94,7 @@ void installInfoCommands(TSVMainfrm* main) {
     main->setHandler("Informaciondispositivos1", [main] { Informaciondispositivos1Click(main); });
     main->setHandler("Informacionarchivo1", [main] { Informacionarchivo1Click(main); });
     main->setHandler("About1", [main] { About1Click(main); });
-    main->setHandler("Contents1", [main] { sv::openHelpContents(main->ExeDir); });
+    main->setHandler("Contents1", [main] { showHelpContents(main, main->ExeDir); });
     main->setHandler("AudioWebsites1", [main] { AudioWebsites1Click(main); });
 
     // Installing twice must not add the items twice.

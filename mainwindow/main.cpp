@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/qt/qt_prompts.h"
 #include "platform/qt/wave_notify.h"
+#include "resources/icon/program_icon.h"
 
 int main(int argc, char** argv) {
     // A save that reaches the file-size limit reports "File too large"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
     // Qt removes its own options from argv: take the parameters first.
     std::vector<std::string> args(argv + 1, argv + argc);
     QApplication app(argc, argv);
+    // Every window, and the tray icon, shows the program's own icon.
+    QApplication::setWindowIcon(sv::programIcon());
     QApplication::setApplicationName("Sonvela");
     sv::installQtPrompts();
     sv::bindActivityCursor();

@@ -1,12 +1,15 @@
 #include "platform/program_groups.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/registry.h"
 
 namespace sv {
 
@@ -106,11 +109,25 @@ std::vector<std::string> splitArguments(const std::string& s) {
 
 } // namespace
 
+std::string dataHome() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return withSlash(xdg);
+    return home() + ".local/share/";
+}
+
+std::string configHome() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return withSlash(xdg);
+    return home() + ".config/";
+}
+
+std::string programDataFolder() { return dataHome() + "sonvela/"; }
+std::string desktopDirectoriesFolder() { return dataHome() + "desktop-directories/"; }
+std::string mergedMenusFolder() { return configHome() + "menus/applications-merged/"; }
+std::string iconThemeFolder() { return dataHome() + "icons/hicolor/"; }
+
 std::string applicationsFolder() {
     if (!g_applications.empty()) return g_applications;
     if (const char* env = std::getenv("SONVELA_APPLICATIONS_DIR"); env && *env) return withSlash(env);
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return withSlash(xdg) + "applications/";
-    return home() + ".local/share/applications/";
+    return dataHome() + "applications/";
 }
 
 void setApplicationsFolder(const std::string& folder) {
@@ -120,8 +137,7 @@ void setApplicationsFolder(const std::string& folder) {
 std::string mimeAppsFile() {
     if (!g_mimeApps.empty()) return g_mimeApps;
     if (const char* env = std::getenv("SONVELA_MIMEAPPS_FILE"); env && *env) return env;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return withSlash(xdg) + "mimeapps.list";
-    return home() + ".config/mimeapps.list";
+    return configHome() + "mimeapps.list";
 }
 
 void setMimeAppsFile(const std::string& file) { g_mimeApps = file; }
@@ -146,6 +162,8 @@ bool writeDesktopEntry(const std::string& path, const DesktopEntry& e) {
     if (!e.comment.empty()) t += "Comment=" + entryValue(e.comment) + "\n";
     t += "Exec=" + entryValue(e.exec) + "\n";
     if (!e.mimeTypes.empty()) t += "MimeType=" + entryValue(e.mimeTypes) + "\n";
+    if (!e.icon.empty()) t += "Icon=" + entryValue(e.icon) + "\n";
+    if (!e.categories.empty()) t += "Categories=" + entryValue(e.categories) + "\n";
     t += std::string("Terminal=") + (e.terminal ? "true" : "false") + "\n";
     if (e.noDisplay) t += "NoDisplay=true\n";
     if (!e.actions.empty()) {
@@ -159,8 +177,27 @@ bool writeDesktopEntry(const std::string& path, const DesktopEntry& e) {
 }
 
 const char kWavDesktopId[] = "sonvela.desktop";
+const char kCdDesktopId[] = "sonvela-cd.desktop";
+const char kCdContentType[] = "x-content/audio-cdda";
+const char kIconName[] = "sonvela";
 
 namespace {
+
+// Removes a "[Default Applications]" header left with no line below it,
+// with the blank line that was put before it when it was added.
+void dropEmptyDefaultsSection(std::vector<std::string>& lines) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (trim(lines[i]) != kDefaults) continue;
+        size_t end = i + 1;
+        while (end < lines.size() && trim(lines[end]).empty()) ++end;
+        if (end < lines.size() && trim(lines[end])[0] != '[') return;
+        size_t begin = i;
+        if (begin > 0 && trim(lines[begin - 1]).empty()) --begin;
+        // Blank lines before the next section stay with it.
+        lines.erase(lines.begin() + long(begin), lines.begin() + long(end < lines.size() ? i + 1 : end));
+        return;
+    }
+}
 
 // Rewrites the mimeType line of [Default Applications]: to desktopId, or
 // removed when desktopId is empty (only when it names onlyIf, if given).
@@ -189,6 +226,7 @@ bool editDefaultApplication(const std::string& mimeType, const std::string& desk
         }
     }
     if (!done && desktopId.empty()) return true;
+    if (done && desktopId.empty()) dropEmptyDefaultsSection(lines);
     if (!done) {
         if (insertAfter >= 0) {
             lines.insert(lines.begin() + insertAfter + 1, newLine);
@@ -200,6 +238,8 @@ bool editDefaultApplication(const std::string& mimeType, const std::string& desk
     }
     std::string text;
     for (const auto& l : lines) text += l + "\n";
+    // A file that held only the line taken back goes, as it came.
+    if (lines.empty()) return ::unlink(file.c_str()) == 0 || errno == ENOENT;
     size_t slash = file.find_last_of('/');
     if (slash != std::string::npos && !makeFolders(file.substr(0, slash + 1))) return false;
     return writeWhole(file, text);
@@ -211,6 +251,45 @@ bool setDefaultApplication(const std::string& mimeType, const std::string& deskt
     return editDefaultApplication(mimeType, desktopId, {});
 }
 
+namespace {
+
+// Where the defaults the program took are remembered, one value a MIME type.
+const char kSavedDefaultsKey[] = "Software\\Sonvela\\Desktop defaults";
+
+} // namespace
+
+bool takeDesktopDefault(const std::string& mimeType, const std::string& desktopId) {
+    const std::string current = defaultApplication(mimeType);
+    if (current != desktopId) {
+        try {
+            Registry reg(RegistryRoot::CurrentUser);
+            reg.openKey(kSavedDefaultsKey, true);
+            if (!reg.valueExists(mimeType)) reg.writeString(mimeType, current);
+        } catch (const RegistryError&) {
+            errno = EACCES;
+            return false;
+        }
+    }
+    return setDefaultApplication(mimeType, desktopId);
+}
+
+bool restoreDesktopDefault(const std::string& mimeType, const std::string& desktopId) {
+    std::string saved;
+    try {
+        Registry reg(RegistryRoot::CurrentUser);
+        if (reg.openKey(kSavedDefaultsKey, false)) {
+            saved = reg.readString(mimeType);
+            reg.deleteValue(mimeType);
+            pruneEmptyKeys(RegistryRoot::CurrentUser, kSavedDefaultsKey);
+        }
+    } catch (const RegistryError&) {
+        // Without the remembered default the line simply goes.
+    }
+    if (defaultApplication(mimeType) != desktopId) return true;
+    if (!saved.empty() && saved != desktopId) return setDefaultApplication(mimeType, saved);
+    return editDefaultApplication(mimeType, {}, desktopId);
+}
+
 bool setWavDesktopAssociation(const std::string& programPath) {
     const std::string folder = applicationsFolder();
     if (!makeFolders(folder)) return false;
@@ -220,12 +299,28 @@ bool setWavDesktopAssociation(const std::string& programPath) {
     e.comment = "Audio editor and player";
     e.exec = program + " %f";
     e.mimeTypes = "audio/x-wav;";
+    e.icon = kIconName;
     e.noDisplay = true;   // the menu item is the program group's
     e.actions.push_back({"Play", "Play audio", program + " -PLAY %f"});
-    return writeDesktopEntry(folder + kWavDesktopId, e) && setDefaultApplication("audio/x-wav", kWavDesktopId);
+    return writeDesktopEntry(folder + kWavDesktopId, e) && takeDesktopDefault("audio/x-wav", kWavDesktopId);
 }
 
-bool unsetWavDesktopAssociation() { return editDefaultApplication("audio/x-wav", {}, kWavDesktopId); }
+bool unsetWavDesktopAssociation() { return restoreDesktopDefault("audio/x-wav", kWavDesktopId); }
+
+bool setCdDesktopAssociation(const std::string& programPath) {
+    const std::string folder = applicationsFolder();
+    if (!makeFolders(folder)) return false;
+    DesktopEntry e;
+    e.name = "Sonvela CD Player";
+    e.comment = "Plays audio CDs";
+    e.exec = desktopExecArgument(programPath) + " -CD";
+    e.mimeTypes = std::string(kCdContentType) + ";";
+    e.icon = kIconName;
+    e.noDisplay = true;
+    return writeDesktopEntry(folder + kCdDesktopId, e) && takeDesktopDefault(kCdContentType, kCdDesktopId);
+}
+
+bool unsetCdDesktopAssociation() { return restoreDesktopDefault(kCdContentType, kCdDesktopId); }
 
 std::string defaultApplication(const std::string& mimeType) {
     bool inSection = false;
@@ -254,14 +349,71 @@ std::string ProgramManager::fileNameFor(const std::string& name) {
     return out.empty() ? std::string("item") : out;
 }
 
+std::string ProgramManager::menuFileFor(const std::string& name) {
+    return mergedMenusFolder() + fileNameFor(name) + ".menu";
+}
+
+std::string ProgramManager::directoryFileFor(const std::string& name) {
+    return desktopDirectoriesFolder() + fileNameFor(name) + ".directory";
+}
+
+namespace {
+
+std::string xmlText(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else out += c;
+    }
+    return out;
+}
+
+// The ".desktop" files of a folder, sorted so that the menu file is the
+// same whatever order the folder lists them in.
+std::vector<std::string> desktopFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n.size() > 8 && n.compare(n.size() - 8, 8, ".desktop") == 0) names.push_back(n);
+        }
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+bool ProgramManager::writeMenu() {
+    // The submenu lists the group's own entries by their desktop file
+    // names (a file in applications/<group>/ is "<group>-<file>").
+    std::string t = "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
+                    " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
+                    "<Menu>\n  <Name>Applications</Name>\n  <Menu>\n";
+    t += "    <Name>" + xmlText(groupName_) + "</Name>\n";
+    t += "    <Directory>" + xmlText(groupId_) + ".directory</Directory>\n    <Include>\n";
+    for (const std::string& f : desktopFilesIn(group_))
+        t += "      <Filename>" + xmlText(groupId_ + "-" + f) + "</Filename>\n";
+    t += "    </Include>\n  </Menu>\n</Menu>\n";
+    return makeFolders(mergedMenusFolder()) && writeWhole(menuFileFor(groupName_), t);
+}
+
 bool ProgramManager::createGroup(const std::string& name) {
-    if (trim(name).empty()) return false;
-    std::string id = fileNameFor(name);
+    const std::string title = trim(name);
+    if (title.empty()) return false;
+    std::string id = fileNameFor(title);
     std::string dir = folder_ + id + "/";
-    if (!makeFolders(dir)) return false;
+    if (!makeFolders(dir) || !makeFolders(desktopDirectoriesFolder())) return false;
+    std::string d = "[Desktop Entry]\nType=Directory\nVersion=1.0\nName=" + entryValue(title) + "\n";
+    if (!icon.empty()) d += "Icon=" + entryValue(icon) + "\n";
+    if (!writeWhole(directoryFileFor(title), d)) return false;
     group_ = dir;
     groupId_ = id;
-    return true;
+    groupName_ = title;
+    return writeMenu();
 }
 
 bool ProgramManager::addItem(const std::string& commandLine, const std::string& name) {
@@ -274,7 +426,23 @@ bool ProgramManager::addItem(const std::string& commandLine, const std::string& 
     DesktopEntry e;
     e.name = title;
     e.exec = program ? desktopExecArgument(path) : "xdg-open " + desktopExecArgument(path);
-    return writeDesktopEntry(group_ + fileNameFor(title) + ".desktop", e);
+    e.icon = icon;
+    e.categories = program ? programCategories : documentCategories;
+    return writeDesktopEntry(group_ + fileNameFor(title) + ".desktop", e) && writeMenu();
+}
+
+bool ProgramManager::deleteGroup(const std::string& name) {
+    const std::string title = trim(name);
+    if (title.empty()) return false;
+    const std::string dir = folder_ + fileNameFor(title) + "/";
+    struct stat st;
+    const bool existed = ::stat(dir.c_str(), &st) == 0 || ::stat(menuFileFor(title).c_str(), &st) == 0;
+    for (const std::string& f : desktopFilesIn(dir)) ::unlink((dir + f).c_str());
+    ::rmdir(dir.c_str());
+    ::unlink(menuFileFor(title).c_str());
+    ::unlink(directoryFileFor(title).c_str());
+    if (group_ == dir) group_.clear();
+    return existed;
 }
 
 bool ProgramManager::execute(const std::string& macros) {
@@ -301,6 +469,7 @@ bool ProgramManager::execute(const std::string& macros) {
         bool ok;
         if (command == "creategroup") ok = createGroup(args[0]);
         else if (command == "additem") ok = addItem(args[0], args.size() > 1 ? args[1] : std::string());
+        else if (command == "deletegroup") ok = deleteGroup(args[0]);
         else ok = false;
         if (!ok) return false;
         any = true;

@@ -1,7 +1,8 @@
 // Desktop menu entries and default applications, the freedesktop way: a
-// program group is a folder of ".desktop" files under the applications
-// folder, a menu item is one ".desktop" file, and the default application of
-// a file type is a line of "mimeapps.list".
+// program group is a submenu (a folder of ".desktop" files under the
+// applications folder, a ".directory" entry and a merged ".menu" file), a
+// menu item is one ".desktop" file, and the default application of a file
+// type is a line of "mimeapps.list".
 //
 // The installer drives the menu with the program manager's macros,
 // "[CreateGroup(name)]" and "[AddItem(command line,name)]", each ended by a
@@ -11,6 +12,21 @@
 #include <vector>
 
 namespace sv {
+
+// The user's freedesktop folders, each with a trailing '/':
+// $XDG_DATA_HOME/ (else $HOME/.local/share/) and $XDG_CONFIG_HOME/ (else
+// $HOME/.config/).
+std::string dataHome();
+std::string configHome();
+
+// The folder that outlives an installation folder: the uninstaller is kept
+// here (dataHome() + "sonvela/").
+std::string programDataFolder();
+// Where the menu's directory entries, merged menu files and the icon theme
+// of the user live.
+std::string desktopDirectoriesFolder();   // dataHome() + "desktop-directories/"
+std::string mergedMenusFolder();          // configHome() + "menus/applications-merged/"
+std::string iconThemeFolder();            // dataHome() + "icons/hicolor/"
 
 // $XDG_DATA_HOME/applications/ (else $HOME/.local/share/applications/), with
 // a trailing '/'; setApplicationsFolder or $SONVELA_APPLICATIONS_DIR replace it.
@@ -37,10 +53,15 @@ struct DesktopEntry {
     std::string comment;
     std::string exec;        // a complete Exec line (see desktopExecArgument)
     std::string mimeTypes;   // "audio/x-wav;" or empty
+    std::string icon;        // an icon theme name ("sonvela") or empty
+    std::string categories;  // "AudioVideo;Audio;" or empty
     bool terminal = false;
     bool noDisplay = false;  // kept out of menus (an entry only for file types)
     std::vector<DesktopAction> actions;
 };
+
+// The program's icon name in the icon theme.
+extern const char kIconName[];   // "sonvela"
 
 // Writes the entry (beside the file, then renamed); false with errno set on
 // failure. The folder must exist.
@@ -51,19 +72,37 @@ bool writeDesktopEntry(const std::string& path, const DesktopEntry& entry);
 bool setDefaultApplication(const std::string& mimeType, const std::string& desktopId);
 std::string defaultApplication(const std::string& mimeType);   // "" when none
 
+// Makes desktopId the default of mimeType, first remembering the default it
+// replaces (only the first time: setting it again keeps the first one).
+// False with errno set when a file cannot be written.
+bool takeDesktopDefault(const std::string& mimeType, const std::string& desktopId);
+// Gives mimeType back: when desktopId is still its default, the remembered
+// one comes back (or the line goes, when there was none); a default the user
+// chose since is left alone. The remembered default is forgotten.
+bool restoreDesktopDefault(const std::string& mimeType, const std::string& desktopId);
+
 // The desktop's side of the ".wav" association: "sonvela.desktop" in the
 // applications folder runs the program at programPath (kept out of the
 // menus; "Play audio" is its second action) and becomes the default
 // application of audio/x-wav. False with errno set when a file cannot be
 // written.
 bool setWavDesktopAssociation(const std::string& programPath);
-// Takes audio/x-wav back from "sonvela.desktop" when it is the default; the
-// entry itself stays, like the registry's ".wav" key.
+// Gives audio/x-wav back to the application it had before; the entry itself
+// stays, like the registry's ".wav" key.
 bool unsetWavDesktopAssociation();
 extern const char kWavDesktopId[];   // "sonvela.desktop"
 
-// The program manager: groups are folders below the applications folder, an
-// item goes into the group created last.
+// The same for audio CDs: "sonvela-cd.desktop" starts the program with
+// "-CD" and becomes the handler of x-content/audio-cdda.
+bool setCdDesktopAssociation(const std::string& programPath);
+bool unsetCdDesktopAssociation();
+extern const char kCdDesktopId[];    // "sonvela-cd.desktop"
+extern const char kCdContentType[];  // "x-content/audio-cdda"
+
+// The program manager: a group is a submenu of the desktop's applications
+// menu (a folder of desktop entries below the applications folder, a
+// directory entry and a merged menu file naming them); an item goes into
+// the group created last.
 class ProgramManager {
 public:
     explicit ProgramManager(std::string folder = applicationsFolder());
@@ -77,18 +116,32 @@ public:
     // The command line is a program (run as it is) or a document (opened
     // with the desktop's application for it).
     bool addItem(const std::string& commandLine, const std::string& name);
+    // Removes the group's entries, folder, directory entry and menu file.
+    bool deleteGroup(const std::string& name);
+
+    // What the entries of the groups show: an icon for the group and its
+    // programs, the categories of a program item and of a document item.
+    std::string icon;
+    std::string programCategories = "Utility;";
+    std::string documentCategories = "Utility;Documentation;";
 
     const std::string& folder() const { return folder_; }
     // Folder of the current group ("" before CreateGroup), with a trailing '/'.
     const std::string& groupFolder() const { return group_; }
+    // The group's merged menu file and directory entry.
+    static std::string menuFileFor(const std::string& name);
+    static std::string directoryFileFor(const std::string& name);
 
     // "Sonvela Help" -> "sonvela-help": letters, digits and '-' only.
     static std::string fileNameFor(const std::string& name);
 
 private:
+    bool writeMenu();
+
     std::string folder_;
     std::string group_;
     std::string groupId_;
+    std::string groupName_;
 };
 
 } // namespace sv

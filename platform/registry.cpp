@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/files.h"
 
@@ -162,6 +163,8 @@ struct Store {
             throw RegistryError("Unable to create the folder " + folder + ": " + std::strerror(errno));
         std::string text = "; Sonvela registry: [key], then @=\"default value\" and \"name\"=\"value\" lines.\n";
         for (const auto& k : keys) {
+            // A root always exists: written only when it holds a value.
+            if (k.values.empty() && k.path.find('\\') == std::string::npos) continue;
             text += "\n[" + k.path + "]\n";
             for (const auto& [n, v] : k.values) text += (n.empty() ? std::string("@") : quote(n)) + "=" + quote(v) + "\n";
         }
@@ -203,6 +206,42 @@ std::string registryFolder() {
 void setRegistryFolder(const std::string& folder) { g_folder = folder.empty() ? std::string() : withSlash(folder); }
 
 std::string registryFile() { return registryFolder() + "registry.txt"; }
+
+void pruneEmptyKeys(RegistryRoot root, const std::string& path) {
+    Store s = loadStore();
+    std::vector<std::string> parts = splitKey(path);
+    const std::string rootName = Registry::rootName(root);
+    bool changed = false;
+    for (size_t n = parts.size(); n >= 1; --n) {
+        const std::string full = lower(rootName + "\\" + joinKey(parts, n));
+        const std::string prefix = full + "\\";
+        bool empty = true;
+        size_t at = s.keys.size();
+        for (size_t i = 0; i < s.keys.size(); ++i) {
+            std::string p = lower(s.keys[i].path);
+            if (p == full) {
+                at = i;
+                if (!s.keys[i].values.empty()) empty = false;
+            } else if (p.compare(0, prefix.size(), prefix) == 0) {
+                empty = false;
+            }
+        }
+        if (!empty) break;
+        if (at < s.keys.size()) {
+            s.keys.erase(s.keys.begin() + long(at));
+            changed = true;
+        }
+    }
+    if (changed) saveStore(s);
+}
+
+bool removeRegistryFileIfEmpty() {
+    Store s = loadStore();
+    if (!s.readable) return false;
+    for (const auto& k : s.keys)
+        if (!k.values.empty() || k.path.find('\\') != std::string::npos) return false;
+    return ::unlink(registryFile().c_str()) == 0 || errno == ENOENT;
+}
 
 const char* Registry::rootName(RegistryRoot root) {
     switch (root) {

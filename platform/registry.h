@@ -37,6 +37,15 @@ std::string registryFolder();
 void setRegistryFolder(const std::string& folder);   // "" restores the default
 std::string registryFile();                           // registryFolder() + "registry.txt"
 
+// Deletes the key at path (below root) when it holds no value and no
+// subkey, then each parent in turn while it is left empty: what an
+// uninstallation leaves of the levels it created is nothing. Keys that
+// still hold something stay. RegistryError when the file cannot be written.
+void pruneEmptyKeys(RegistryRoot root, const std::string& path);
+// Removes the registry file when no key in it holds a value or a named
+// subkey below a root; true when there is no file left.
+bool removeRegistryFileIfEmpty();
+
 // One open key at a time below a root, as the callers walk the tree: a path
 // is relative to the open key (or the root when none is open) unless it
 // starts with '\'; its levels are separated by '\'.

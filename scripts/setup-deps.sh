@@ -6,13 +6,14 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-svg-dev
   portaudio19-dev
   libavcodec-dev libavutil-dev libswresample-dev
   libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  desktop-file-utils
 )
 
 missing=()

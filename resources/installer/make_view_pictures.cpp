@@ -1,10 +1,18 @@
-// Draws the installer's two view-mode pictures and writes them as JPEG files.
-// Run once by hand; the output is embedded in installer/view_pictures.cpp:
-//   g++ make_view_pictures.cpp -ljpeg -o /tmp/mkpic && /tmp/mkpic
-//   xxd -i access_bar.jpg; xxd -i toolbars.jpg
+// Draws the installer's pictures: the two view-mode pictures as JPEG files
+// and the picture across the top of its window as a bitmap. Run by the
+// build, whose resource file carries them into setup:
+//   make_view_pictures <output folder>
+#include <QColor>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -76,7 +84,47 @@ bool save(const Picture& p, const char* name) {
 
 } // namespace
 
-int main() {
+// The top of the installer window, 389 x 175: the program's name over a
+// waveform.
+bool saveTopPicture(const std::string& name) {
+    QImage pm(389, 175, QImage::Format_RGB32);
+    QPainter p(&pm);
+    QLinearGradient g(0, 0, 0, 175);
+    g.setColorAt(0, QColor(0, 0, 96));
+    g.setColorAt(1, QColor(0, 0, 16));
+    p.fillRect(pm.rect(), g);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath wave;
+    for (int x = 0; x <= 389; ++x) {
+        double t = x / 12.0;
+        double y = 120 + 30 * std::sin(t) * std::sin(x / 97.0);
+        if (x == 0) wave.moveTo(x, y);
+        else wave.lineTo(x, y);
+    }
+    p.setPen(QPen(QColor(0, 220, 0), 2));
+    p.drawPath(wave);
+    p.setPen(Qt::white);
+    QFont f("DejaVu Sans");
+    f.setPixelSize(36);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRect(0, 20, 389, 50), Qt::AlignCenter, "Sonvela");
+    f.setPixelSize(16);
+    f.setBold(false);
+    p.setFont(f);
+    p.drawText(QRect(0, 68, 389, 24), Qt::AlignCenter, "Setup");
+    p.end();
+    return pm.save(QString::fromStdString(name), "BMP");
+}
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s output-folder\n", argv[0]);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::string out = std::string(argv[1]) + "/";
     Picture access;                 // one bar at the left chooses the tool bar shown
     frame(access);
     access.fill(2, 16, 14, H - 2, 170, 170, 200);
@@ -92,5 +140,8 @@ int main() {
     bars.buttons(3, 35, 10, false);
     bars.wave(3, 45, W - 3, H - 3);
 
-    return save(access, "access_bar.jpg") && save(bars, "toolbars.jpg") ? 0 : 1;
+    return save(access, (out + "access_bar.jpg").c_str()) && save(bars, (out + "toolbars.jpg").c_str()) &&
+                   saveTopPicture(out + "top.bmp")
+               ? 0
+               : 1;
 }

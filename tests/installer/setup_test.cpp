@@ -61,10 +61,16 @@ std::string value(RegistryRoot root, const std::string& key, const std::string& 
 class SetupTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Every file of the copy table, each with its own contents.
+        for (const auto& f : sv::install::installFiles()) writeFile(source_.file(f.name), f.name, 0644);
         writeFile(source_.file("sonvela"), "editor", 0755);
         writeFile(source_.file("setup"), "setup", 0555);
+        writeFile(source_.file("svuninst"), "uninstaller", 0755);
         std::string tmpl = (fs::temp_directory_path() / "sonvela-setup-XXXXXX").string();
         root_ = ::mkdtemp(tmpl.data());
+        // The menus, icons and the uninstaller's copy go below it too.
+        ::setenv("XDG_DATA_HOME", (root_ + "/share").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
         sv::setRegistryFolder(root_ + "/config/sonvela");
         sv::setApplicationsFolder(root_ + "/share/applications");
         sv::setMimeAppsFile(root_ + "/config/mimeapps.list");
@@ -164,7 +170,8 @@ TEST_F(SetupTest, FinalizeCopiesRegistersWritesTheSettingAndMakesTheMenu) {
     EXPECT_EQ(modeOf(target_ + "sonvela"), 0755u);
     EXPECT_EQ(modeOf(target_ + "setup"), 0555u);          // kept as it was
     EXPECT_EQ(modeOf(target_ + "readme.txt"), 0644u);     // made writable
-    EXPECT_FALSE(fs::exists(target_ + "sample1.wav"));
+    for (const auto& f : sv::install::installFiles()) EXPECT_TRUE(fs::exists(target_ + f.name)) << f.name;
+    EXPECT_EQ(readAll(sv::install::uninstallerPath()), "uninstaller");   // kept outside the folder too
     EXPECT_EQ(sv::IniFile(target_ + "dadoruz.ini").ReadInteger("Options", "ViewAccessBar", -1), 1);
 
     const std::string program = target_ + "sonvela";
@@ -175,18 +182,19 @@ TEST_F(SetupTest, FinalizeCopiesRegistersWritesTheSettingAndMakesTheMenu) {
     EXPECT_EQ(value(RegistryRoot::ClassesRoot, "AudioCD\\shell\\play\\command", ""), program + " -CD \"%1\"");
     const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sonvela";
     EXPECT_EQ(value(RegistryRoot::LocalMachine, uninstall, "DisplayName"), "Sonvela");
-    EXPECT_EQ(value(RegistryRoot::LocalMachine, uninstall, "UninstallString"), target_ + "setup -uninstall");
+    EXPECT_EQ(value(RegistryRoot::LocalMachine, uninstall, "UninstallString"), sv::install::uninstallerPath());
+    EXPECT_EQ(value(RegistryRoot::LocalMachine, uninstall, "InstallLocation"), target_);
 
     EXPECT_EQ(sv::defaultApplication("audio/x-wav"), "sonvela.desktop");
     const std::string entry = readAll(sv::applicationsFolder() + "sonvela.desktop");
     EXPECT_NE(entry.find("Exec=" + program + " %f\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("Exec=" + program + " -PLAY %f\n"), std::string::npos) << entry;
 
-    // The group has the editor and the readme; there is no help file to show.
+    // The group has the editor, its help and the readme.
     const std::string group = sv::applicationsFolder() + "sonvela/";
     EXPECT_NE(readAll(group + "sonvela.desktop").find("Exec=" + program + "\n"), std::string::npos);
     EXPECT_TRUE(fs::exists(group + "readme-txt.desktop"));
-    EXPECT_FALSE(fs::exists(group + "sonvela-help.desktop"));
+    EXPECT_TRUE(fs::exists(group + "sonvela-help.desktop"));
 }
 
 TEST_F(SetupTest, ASecondInstallationKeepsTheFirstOldAssociations) {

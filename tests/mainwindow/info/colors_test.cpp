@@ -207,11 +207,19 @@ TEST_F(ColorsTest, EditorAssociationSetsAndUnsetsVerbsButKeepsWavKey) {
 }
 
 TEST_F(ColorsTest, CdPlayerAssociationSetsAndUnsets) {
+    // Another player handles audio CDs before.
+    ASSERT_TRUE(setDefaultApplication(kCdContentType, "other-cd.desktop"));
     auto f = form();
     EXPECT_EQ(f->SpeedButton1->text(), "Set Sonvela as the default CD player");
     f->SpeedButton1Click();
     EXPECT_EQ(regValue("AudioCD\\shell\\play\\command"), TColorsfrm::programPath() + " -CD \"%1\"");
     EXPECT_EQ(f->SpeedButton1->text(), "Unset Sonvela as the default CD player");
+    EXPECT_EQ(defaultApplication(kCdContentType), kCdDesktopId);
+    const std::vector<uint8_t> bytes = readBytes(applicationsFolder() + kCdDesktopId);
+    const std::string entry(bytes.begin(), bytes.end());
+    EXPECT_NE(entry.find("Exec=" + desktopExecArgument(TColorsfrm::programPath()) + " -CD\n"), std::string::npos)
+        << entry;
+    EXPECT_NE(entry.find("MimeType=x-content/audio-cdda;\n"), std::string::npos) << entry;
     // A fresh dialog reads the state again.
     auto g = form();
     EXPECT_EQ(g->SpeedButton1->text(), "Unset Sonvela as the default CD player");
@@ -221,6 +229,15 @@ TEST_F(ColorsTest, CdPlayerAssociationSetsAndUnsets) {
     EXPECT_EQ(regValue("AudioCD\\shell\\play\\command"), "<missing>");
     EXPECT_NE(regValue("AudioCD\\shell\\play"), "<missing>");
     EXPECT_EQ(g->IssetCD(), 0);
+    EXPECT_EQ(g->SpeedButton1->text(), "Set Sonvela as the default CD player");
+    // The player of before has the discs again, and setting once more
+    // remembers it again.
+    EXPECT_EQ(defaultApplication(kCdContentType), "other-cd.desktop");
+    g->SpeedButton1Click();
+    EXPECT_EQ(defaultApplication(kCdContentType), kCdDesktopId);
+    scripted().answer(mrYes);
+    g->SpeedButton1Click();
+    EXPECT_EQ(defaultApplication(kCdContentType), "other-cd.desktop");
 }
 
 TEST_F(ColorsTest, UnwritableRegistryIsSilent) {

@@ -109,7 +109,22 @@ TEST_F(DesktopEntriesTest, MacrosMakeAGroupFolderWithOneEntryAnItem) {
     const std::string doc = readAll(pm.groupFolder() + "readme-txt.desktop");
     EXPECT_NE(doc.find("Exec=xdg-open \"" + dir_ + "/inst (1)/readme.txt\"\n"), std::string::npos) << doc;
 
+    // The submenu names both entries and shows the group's directory entry.
+    const std::string menu = readAll(sv::ProgramManager::menuFileFor("Sonvela"));
+    EXPECT_NE(menu.find("<Name>Sonvela</Name>"), std::string::npos) << menu;
+    EXPECT_NE(menu.find("<Directory>sonvela.directory</Directory>"), std::string::npos) << menu;
+    EXPECT_NE(menu.find("<Filename>sonvela-sonvela.desktop</Filename>"), std::string::npos) << menu;
+    EXPECT_NE(menu.find("<Filename>sonvela-readme-txt.desktop</Filename>"), std::string::npos) << menu;
+    EXPECT_NE(readAll(sv::ProgramManager::directoryFileFor("Sonvela")).find("Type=Directory\n"), std::string::npos);
+    EXPECT_NE(item.find("Categories=Utility;\n"), std::string::npos) << item;
+
+    // Deleting the group takes the submenu with it; a second time fails.
+    ASSERT_TRUE(pm.execute("[DeleteGroup(Sonvela)]\r\n"));
+    EXPECT_FALSE(fs::exists(sv::applicationsFolder() + "sonvela"));
+    EXPECT_FALSE(fs::exists(sv::ProgramManager::menuFileFor("Sonvela")));
+    EXPECT_FALSE(fs::exists(sv::ProgramManager::directoryFileFor("Sonvela")));
     EXPECT_FALSE(pm.execute("[DeleteGroup(Sonvela)]\r\n"));
+    EXPECT_FALSE(pm.execute("[ShowGroup(Sonvela)]\r\n"));
     EXPECT_FALSE(pm.execute("[CreateGroup(Sonvela)"));
     EXPECT_FALSE(pm.execute("CreateGroup(Sonvela)"));
     EXPECT_FALSE(pm.execute(""));

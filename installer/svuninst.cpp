@@ -1,0 +1,75 @@
+#include "installer/svuninst.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "installer/install_steps.h"
+#include "platform/prompts.h"
+
+namespace {
+
+const char kCaption[] = "Sonvela Uninstall";
+
+} // namespace
+
+TUninstallfrm::TUninstallfrm(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(kCaption);
+    installation = sv::install::findInstallation();
+    auto* top = new QVBoxLayout(this);
+    const QString folder = QString::fromStdString(installation.folder);
+    Label1 = new QLabel(QString("This removes Sonvela from this computer: the program files in %1, its menu "
+                                "entries and icon, and its .wav and CD associations, which go back to the "
+                                "programs that had them before.\n\nYour own sounds and other files in that "
+                                "folder are kept.")
+                            .arg(folder),
+                        this);
+    Label1->setWordWrap(true);
+    Label1->setMinimumWidth(420);
+    top->addWidget(Label1);
+    CheckBox1 = new QCheckBox("Also remove my &settings (dadoruz.ini)", this);
+    top->addWidget(CheckBox1);
+    Label6 = new QLabel("Deleting Registry entries ...", this);
+    Label7 = new QLabel("Deleting program files ...", this);
+    Label8 = new QLabel("Deleting Menus ...", this);
+    for (QLabel* l : {Label6, Label7, Label8}) {
+        l->setEnabled(false);
+        top->addWidget(l);
+    }
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    Button1 = new QPushButton("&Uninstall", this);
+    Button2 = new QPushButton("&Cancel", this);
+    Button1->setDefault(true);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    top->addLayout(buttons);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
+
+void TUninstallfrm::step(QLabel* label) {
+    label->setEnabled(true);
+    label->repaint();
+}
+
+void TUninstallfrm::Button1Click() {
+    Button1->setEnabled(false);
+    Button2->setEnabled(false);
+    CheckBox1->setEnabled(false);
+    sv::install::UninstallReport report;
+    step(Label6);
+    sv::install::removeAssociations(installation);
+    step(Label8);
+    sv::install::removeMenus(installation);
+    step(Label7);
+    sv::install::removeProgramFiles(installation, CheckBox1->isChecked(), report);
+    Done = true;
+    sv::prompts().messageBox(kCaption, sv::install::reportText(installation, report), sv::Buttons::Ok,
+                             report.failed.empty() ? sv::Icon::Information : sv::Icon::Warning);
+    accept();
+}
+
+void TUninstallfrm::Button2Click() { reject(); }

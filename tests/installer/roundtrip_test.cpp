@@ -1,0 +1,212 @@
+// Setup run from the installation folder the build makes, into a home of
+// its own (HOME and the XDG folders pointed there), then the uninstaller.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "installer/install_steps.h"
+#include "installer/setup1.h"
+#include "installer/setup_widgets.h"
+#include "installer/svuninst.h"
+#include "platform/exedir.h"
+#include "platform/program_groups.h"
+#include "platform/registry.h"
+#include "platform/settings.h"
+#include "tests/support/scripted_prompts.h"
+
+namespace fs = std::filesystem;
+using sv::Registry;
+using sv::RegistryRoot;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Every folder and file below root: "dir", or the file's mode and bytes.
+std::map<std::string, std::string> snapshot(const std::string& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        const std::string rel = fs::relative(e.path(), root).string();
+        if (e.is_directory()) {
+            tree[rel] = "dir";
+        } else {
+            struct stat st {};
+            ::stat(e.path().c_str(), &st);
+            tree[rel] = std::to_string(st.st_mode & 07777) + ":" + readAll(e.path().string());
+        }
+    }
+    return tree;
+}
+
+// desktop-file-validate's verdict: "" when it has nothing to say.
+std::string validate(const std::string& path) {
+    std::string out;
+    const std::string cmd = "desktop-file-validate '" + path + "' 2>&1";
+    if (std::FILE* p = ::popen(cmd.c_str(), "r")) {
+        std::array<char, 512> buf;
+        while (size_t n = std::fread(buf.data(), 1, buf.size(), p)) out.append(buf.data(), n);
+        const int rc = ::pclose(p);
+        if (rc != 0 && out.empty()) out = "exit status " + std::to_string(rc);
+    }
+    return out;
+}
+
+class RoundTripTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(std::system("desktop-file-validate --help > /dev/null 2>&1"), 0)
+            << "desktop-file-validate is missing: run scripts/setup-deps.sh";
+        std::string tmpl = (fs::temp_directory_path() / "sonvela-home-XXXXXX").string();
+        home_ = ::mkdtemp(tmpl.data());
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            const char* v = std::getenv(name);
+            saved_[name] = v ? std::optional<std::string>(v) : std::nullopt;
+        }
+        ::setenv("HOME", home_.c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (home_ + "/.local/share").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
+        sv::setRegistryFolder("");
+        sv::setApplicationsFolder("");
+        sv::setMimeAppsFile("");
+        sv::setExeDir(SONVELA_INSTALLATION_DIR);
+
+        // What the user had before: another player for WAVE files and CDs,
+        // an old registry entry for ".wav", and sounds of their own.
+        writeText(home_ + "/.config/mimeapps.list",
+                  "[Added Associations]\naudio/mpeg=other-player.desktop;\n\n"
+                  "[Default Applications]\naudio/x-wav=other-player.desktop\n");
+        writeText(home_ + "/.local/share/applications/other-player.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Other\nExec=other %f\n");
+        writeText(home_ + "/Music/song.wav", "RIFF");
+        Registry reg(RegistryRoot::ClassesRoot);
+        reg.openKey(".wav", true);
+        reg.writeString("", "otherplayer.wav");
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            if (value) ::setenv(name.c_str(), value->c_str(), 1);
+            else ::unsetenv(name.c_str());
+        }
+        sv::setExeDir("");
+        fs::remove_all(home_);
+    }
+
+    std::string target() const { return home_ + "/.local/opt/Sonvela/"; }
+
+    void install() {
+        sv::test::scripted().log.clear();
+        TSetup1frm w({});
+        EXPECT_EQ(w.edit1->text().toStdString(), target());   // the user's own programs folder
+        w.CheckBox1->setChecked(true);
+        w.CheckBox2->setChecked(true);
+        w.Button1Click();
+        w.Button1Click();
+        EXPECT_EQ(sv::test::scripted().messages(), std::vector<std::string>{"Sonvela setup has been successful!"});
+        EXPECT_EQ(w.Label5->text(), "OK!");
+    }
+
+    std::string uninstall(bool removeSettings) {
+        sv::test::scripted().log.clear();
+        TUninstallfrm u;
+        EXPECT_TRUE(u.installation.found);
+        EXPECT_EQ(u.installation.folder, target());
+        u.CheckBox1->setChecked(removeSettings);
+        u.Button1Click();
+        EXPECT_TRUE(u.Done);
+        auto msgs = sv::test::scripted().messages();
+        return msgs.empty() ? std::string() : msgs.back();
+    }
+
+    std::string home_;
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+TEST_F(RoundTripTest, InstallingTwiceThenUninstallingLeavesOnlyTheUsersFiles) {
+    const auto before = snapshot(home_);
+    install();
+
+    // All nine files, byte for byte those of the installation folder.
+    for (const auto& f : sv::install::installFiles())
+        EXPECT_EQ(readAll(target() + f.name), readAll(std::string(SONVELA_INSTALLATION_DIR) + f.name)) << f.name;
+    EXPECT_EQ(readAll(sv::install::uninstallerPath()), readAll(target() + "svuninst"));
+
+    // Every desktop entry and the menu's directory entry pass the validator.
+    int entries = 0;
+    for (const auto& e : fs::recursive_directory_iterator(home_)) {
+        const std::string ext = e.path().extension().string();
+        if (ext != ".desktop" && ext != ".directory") continue;
+        if (e.path().filename() == "other-player.desktop") continue;
+        ++entries;
+        EXPECT_EQ(validate(e.path().string()), "") << e.path();
+    }
+    EXPECT_EQ(entries, 6);   // .wav, CD, three menu items, the directory
+    const std::string menu = readAll(home_ + "/.config/menus/applications-merged/sonvela.menu");
+    for (const char* id : {"sonvela-sonvela.desktop", "sonvela-sonvela-help.desktop", "sonvela-readme-txt.desktop"})
+        EXPECT_NE(menu.find(std::string("<Filename>") + id + "</Filename>"), std::string::npos) << menu;
+    EXPECT_NE(menu.find("<Directory>sonvela.directory</Directory>"), std::string::npos);
+    EXPECT_TRUE(fs::exists(home_ + "/.local/share/icons/hicolor/48x48/apps/sonvela.png"));
+    EXPECT_TRUE(fs::exists(home_ + "/.local/share/icons/hicolor/scalable/apps/sonvela.svg"));
+    EXPECT_EQ(sv::defaultApplication("audio/x-wav"), sv::kWavDesktopId);
+    EXPECT_EQ(sv::defaultApplication(sv::kCdContentType), sv::kCdDesktopId);
+
+    // A second installation keeps what the first found.
+    install();
+    {
+        Registry reg(RegistryRoot::ClassesRoot);
+        ASSERT_TRUE(reg.openKey(".wav", false));
+        EXPECT_EQ(reg.readString("BeforeSonvela"), "otherplayer.wav");
+    }
+
+    // The user makes files of their own in the installation folder.
+    writeText(target() + "my sound.wav", "RIFF mine");
+    writeText(target() + "filters/low.svf", "filter");
+
+    const std::string report = uninstall(true);
+    EXPECT_NE(report.find("Sonvela has been removed"), std::string::npos) << report;
+    EXPECT_NE(report.find("my sound.wav"), std::string::npos) << report;
+    EXPECT_NE(report.find("filters"), std::string::npos) << report;
+
+    auto after = snapshot(home_);
+    for (const char* mine : {".local/opt/Sonvela/my sound.wav", ".local/opt/Sonvela/filters/low.svf",
+                             ".local/opt/Sonvela/filters", ".local/opt/Sonvela", ".local/opt"})
+        EXPECT_EQ(after.erase(mine), 1u) << mine;
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(RoundTripTest, TheSettingsStayUnlessTheUserSaysOtherwiseAndEmptyFoldersGo) {
+    const auto before = snapshot(home_);
+    install();
+    const std::string report = uninstall(false);
+    EXPECT_NE(report.find("dadoruz.ini"), std::string::npos) << report;
+    EXPECT_EQ(sv::IniFile(target() + "dadoruz.ini").ReadInteger("Options", "ViewAccessBar", -1), 1);
+
+    // A second run of the uninstaller finds nothing installed.
+    EXPECT_FALSE(sv::install::findInstallation().found);
+    fs::remove(target() + "dadoruz.ini");
+    fs::remove(target());
+    fs::remove(home_ + "/.local/opt");
+    EXPECT_EQ(snapshot(home_), before);
+}
+
+} // namespace
