@@ -17,6 +17,7 @@
 #include <new>
 
 #include "dialogs/ParamDialog.h"
+#include "platform/codec/codec.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/qt/qt_prompts.h"
@@ -74,6 +75,22 @@ QLineEdit* shownField(QWidget* parent) {
     e->setEnabled(false);
     e->setFocusPolicy(Qt::NoFocus);
     return e;
+}
+
+} // namespace
+
+namespace {
+
+// No codec here knows the designed speech format, and a destination format
+// nobody describes stops Convert at once. Its nearest that a codec here
+// writes: IMA ADPCM of the same mono 8000 Hz, else 16-bit PCM of that shape.
+void useWritableDefault(TkaWaveFormat& out) {
+    uint8_t pcm[codec::kFormatHeaderSize] = {0};
+    codec::writeFields(pcm, codec::FormatFields{codec::kTagPcm, 1, 8000, 16000, 2, 16, 0});
+    std::memset(out.FormatRecord(), 0, TkaWaveFormat::kBufferSize);
+    out.SetFormatTag(codec::kTagImaAdpcm);
+    if (codec::formatSuggest(pcm, out.FormatRecord(), TkaWaveFormat::kBufferSize, codec::kSuggestTag) != codec::kOk)
+        std::memcpy(out.FormatRecord(), pcm, sizeof pcm);
 }
 
 } // namespace
@@ -189,6 +206,7 @@ TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(
     out.SetExtraSize(32);
     const uint8_t extra[4] = {0x01, 0x00, 0xF0, 0x00};
     std::memcpy(out.FormatRecord() + 18, extra, sizeof extra);
+    if (out.FormatText().empty()) useWritableDefault(out);
 
     kaAudioControlSource1.SetAudioSource(&kaAudioConvertor1);
     kaOscilloscope3->SetAudioControlSource(&kaAudioControlSource1);

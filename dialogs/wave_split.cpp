@@ -131,7 +131,9 @@ WaveSource readWaveSource(const std::string& path, const char* tooShortText) {
     s.format = pr.format;
     s.fileSize = pr.fileSize;
     s.dataOffset = pr.dataOffset;
-    s.dataBytes = std::max<int64_t>(0, std::min(pr.declaredSize, pr.available));
+    // The same rule as the sound window's reader, so a file that opens there
+    // is split and joined whole.
+    s.dataBytes = std::max<int64_t>(0, pr.dataBytes(true));
     return s;
 }
 

@@ -42,9 +42,10 @@ extern const char* const kTitleSlash;       // a title that names a folder
 extern const char* const kSuccess;
 } // namespace wavetext
 
-// The samples of a WAVE file: where they start and how many bytes they are.
-// The data runs from the data chunk for the size its header states, cut at
-// the end of the file, so chunks after the samples are never taken as audio.
+// The samples of a WAVE file: where they start and how many bytes they are,
+// found by the sound window's own probe (probeWave): the data chunk's stated
+// size, so chunks after the samples are never taken as audio, or everything
+// to the end of the file when that size is 0 or runs past the end.
 struct WaveSource {
     std::string path;
     SampleFormat format;

@@ -23,6 +23,7 @@ class TSoundfrm;
 class QMdiSubWindow;
 class QFrame;
 class QToolBar;
+class QKeyEvent;
 namespace sv { class IniFile; }
 
 class TSVMainfrm : public QMainWindow {
@@ -340,6 +341,7 @@ public:
     // ---- conversion (end) ----
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -347,12 +349,17 @@ protected:
 private:
     void FormCreate();
     void buildMenus();
+    void refreshShortcutEnabling(const QKeyEvent& key);
     void buildPanels();
     void readSettings();
     void processCommandLine();
     void File2Click();
     void Edit1Click();
     void Window1Click();
+    void Tile1Click();
+    void Cascade1Click();
+    void MosaicoVertical1Click();   // "&Strip windows"
+    void Organzariconos1Click();    // "&Arrange icons"
     void Herramientas1Click();
     void Filtros1Click();
     bool selectionCommandsEnabled() const;

@@ -1,7 +1,10 @@
 // The main window's menus. Every command has its item here; an item whose
 // command is not available in this build stays disabled.
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <algorithm>
 
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"
@@ -145,10 +148,10 @@ void TSVMainfrm::buildMenus() {
     Window1 = mb->addMenu("&Windows");
     Window1->setObjectName("Window1");
     addItem(Window1, "NewWindow1", "&New window", {}, [this] { New2Click(); });
-    addItem(Window1, "Tile1", "&Tile windows", {}, [this] { mdi->tileSubWindows(); });
-    addItem(Window1, "Organzariconos1", "&Arrange icons", {}, [this] { mdi->tileSubWindows(); });
-    addItem(Window1, "Cascade1", "&Cascade", {}, [this] { mdi->cascadeSubWindows(); });
-    addItem(Window1, "MosaicoVertical1", "&Strip windows", {}, [this] { mdi->tileSubWindows(); });
+    addItem(Window1, "Tile1", "&Tile windows", {}, [this] { Tile1Click(); });
+    addItem(Window1, "Organzariconos1", "&Arrange icons", {}, [this] { Organzariconos1Click(); });
+    addItem(Window1, "Cascade1", "&Cascade", {}, [this] { Cascade1Click(); });
+    addItem(Window1, "MosaicoVertical1", "&Strip windows", {}, [this] { MosaicoVertical1Click(); });
     windowSeparator_ = Window1->addSeparator();
     connect(Window1, &QMenu::aboutToShow, this, [this] { Window1Click(); });
 
@@ -157,6 +160,38 @@ void TSVMainfrm::buildMenus() {
     addItem(Help1, "Contents1", "&Contents");
     addItem(Help1, "AudioWebsites1", "Audio related &Websites");
     addItem(Help1, "About1", "&About...");
+
+    // Menu items are enabled when their menu drops down; a key pressed
+    // without opening it must see the same enabling.
+    qApp->installEventFilter(this);
+}
+
+bool TSVMainfrm::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this) refreshShortcutEnabling(*static_cast<QKeyEvent*>(e));
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// Runs the drop-down handlers of the menus (outermost first, as a user
+// opens them) that hold an item with the pressed shortcut, before the
+// shortcut is looked up.
+void TSVMainfrm::refreshShortcutEnabling(const QKeyEvent& key) {
+    if (key.key() == 0 || key.key() == Qt::Key_unknown) return;
+    const QKeySequence pressed(key.keyCombination());
+    std::vector<QMenu*> chain;
+    for (const auto& entry : items) {
+        QAction* a = entry.second;
+        if (!a || a->shortcut().isEmpty() || a->shortcut().matches(pressed) != QKeySequence::ExactMatch) continue;
+        for (QObject* o : a->associatedObjects()) {
+            std::vector<QMenu*> up;
+            for (auto* m = qobject_cast<QMenu*>(o); m; m = qobject_cast<QMenu*>(m->parentWidget())) up.push_back(m);
+            for (auto it = up.rbegin(); it != up.rend(); ++it)
+                if (std::find(chain.begin(), chain.end(), *it) == chain.end()) chain.push_back(*it);
+        }
+    }
+    for (QMenu* m : chain) emit m->aboutToShow();
 }
 
 void TSVMainfrm::File2Click() {
@@ -204,16 +239,61 @@ void TSVMainfrm::Window1Click() {
     windowListItems_.clear();
     auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
     windowSeparator_->setVisible(!list.isEmpty());
-    // Newest activation first: child index count-1 down to 0.
+    // Child index count-1 (activated longest ago) at the top down to 0, the
+    // active window, last; the history lists the oldest activation first.
     const int count = int(list.size());
-    for (int i = count - 1, k = 0; i >= 0; --i, ++k) {
-        QMdiSubWindow* sub = list[count - 1 - k];
+    for (int k = 0; k < count; ++k) {
+        QMdiSubWindow* sub = list[k];
         QAction* a = Window1->addAction("&" + QString::number(k) + " " + sub->windowTitle());
         connect(a, &QAction::triggered, this, [this, sub] { mdi->setActiveSubWindow(sub); });
         windowListItems_.push_back(a);
     }
 }
 
+
+// ---- Window arrangement ----
+
+void TSVMainfrm::Tile1Click() { mdi->tileSubWindows(); }
+
+void TSVMainfrm::Cascade1Click() { mdi->cascadeSubWindows(); }
+
+// The windows that are not minimised, side by side in one row, each as tall
+// as the area.
+void TSVMainfrm::MosaicoVertical1Click() {
+    std::vector<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* sub : mdi->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized()) shown.push_back(sub);
+    if (shown.empty()) return;
+    const QRect area = mdi->viewport()->rect();
+    const int n = int(shown.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = shown[size_t(i)];
+        if (sub->isMaximized()) sub->showNormal();
+        const int left = area.width() * i / n;
+        const int right = area.width() * (i + 1) / n;
+        sub->setGeometry(left, 0, right - left, area.height());
+    }
+}
+
+// Only the minimised windows move: in rows along the bottom of the area,
+// left to right, a new row above when one is full.
+void TSVMainfrm::Organzariconos1Click() {
+    const QRect area = mdi->viewport()->rect();
+    int x = 0, y = area.height();
+    int rowHeight = 0;
+    for (QMdiSubWindow* sub : mdi->subWindowList()) {
+        if (!sub->isVisible() || !sub->isMinimized()) continue;
+        const QSize size = sub->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= rowHeight;
+            rowHeight = 0;
+        }
+        if (rowHeight == 0) rowHeight = size.height();
+        sub->move(x, y - rowHeight);
+        x += size.width();
+    }
+}
 
 // E for the Tools and Filter menus: a sound window, a selection, idle.
 bool TSVMainfrm::selectionCommandsEnabled() const {

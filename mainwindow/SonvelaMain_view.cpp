@@ -439,14 +439,11 @@ void applyVumeters(TSVMainfrm* m) {
     m->VumeterPanel->setVisible(on);
 }
 
-// Every sound window redraws at the zoom of the box: the grid is drawn
-// iff "View Grid" is checked.
+// Every sound window redraws, each at its own zoom (the box holds only the
+// active one's): the grid is drawn iff "View Grid" is checked.
 void applyGrid(TSVMainfrm* m) {
     setDown(m, "Grid_SB", m->ViewGrid1->isChecked());
-    bool ok = false;
-    const qlonglong zoom = m->Edit2->text().toLongLong(&ok);
-    if (!ok || zoom < 1) return;
-    for (TSoundfrm* w : m->soundWindows()) w->mostrar_sonido(zoom);
+    for (TSoundfrm* w : m->soundWindows()) w->mostrar_sonido(w->Zoom);
 }
 
 void showPicture(TSVMainfrm* m, bool on) {

@@ -182,9 +182,27 @@ void TSoundfrm::updateStatusPanels() {
 
 int TSoundfrm::waveWidth() const { return std::max(1, bitmapWidth()); }
 
+// The main window's boxes and rate describe the active sound; a window
+// drawn behind it (or not yet shown while another is active) keeps out.
+bool TSoundfrm::showsInMainWindow() const {
+    if (!SVMainfrm) return false;
+    const TSoundfrm* active = SVMainfrm->activeSound();
+    return !active || active == this;
+}
+
+// The time labels beside the boxes are reckoned at the rate: a new rate
+// recomputes them even when the boxes' numbers stay the same.
+void TSoundfrm::copyRateToMain() {
+    const int32_t rate = int32_t(SampleFormat.nSamplesPerSec);
+    if (SVMainfrm->SampleRate == rate) return;
+    SVMainfrm->SampleRate = rate;
+    SVMainfrm->Edit4Change();
+    SVMainfrm->Edit3Change();
+}
+
 void TSoundfrm::copyToMain() {
     if (!SVMainfrm) return;
-    SVMainfrm->SampleRate = int32_t(SampleFormat.nSamplesPerSec);
+    copyRateToMain();
     SVMainfrm->Edit3->setText(QString::number(SelectionLength));
     SVMainfrm->Edit4->setText(QString::number(SelectionStart));
     SVMainfrm->habilitar_botones();
@@ -192,6 +210,7 @@ void TSoundfrm::copyToMain() {
 
 void TSoundfrm::FormActivate() {
     if (!SVMainfrm) return;
+    copyRateToMain();
     SVMainfrm->Edit2->setText(QString::number(Zoom));
     SVMainfrm->Edit3->setText(QString::number(SelectionLength));
     SVMainfrm->Edit4->setText(QString::number(SelectionStart));
@@ -330,7 +349,15 @@ bool TSoundfrm::FormClose() {
 }
 
 bool TSoundfrm::saveWithQuestion() {
-    if (!IsNew && fileExists(FileName)) return guardar_como(FileName, true);
+    static const char* kReplace = "The file already exists. Do you want to replace it?";
+    if (!IsNew && fileExists(FileName)) {
+        // A sound read from another type of file is written as WAVE beside
+        // it; a file of that name is someone else's and is not replaced
+        // unasked.
+        const std::string target = forceExtension(FileName, ".wav");
+        if (target != FileName && fileExists(target) && !askYesNo("Sonvela - Save", kReplace)) return false;
+        return guardar_como(target, true);
+    }
     FileDialogRequest req;
     req.title = "Save Waveform";
     req.filter = "Wave files (*.wav)|*.wav|All files (*.*)|*";
@@ -340,8 +367,7 @@ bool TSoundfrm::saveWithQuestion() {
     if (!r.accepted) return false;
     // The replace question is about the name that will really be written.
     const std::string target = forceExtension(r.fileName, ".wav");
-    if (fileExists(target) && !askYesNo("Sonvela - Save", "The file already exists. Do you want to replace it?"))
-        return false;
+    if (fileExists(target) && !askYesNo("Sonvela - Save", kReplace)) return false;
     return guardar_como(target, true);
 }
 

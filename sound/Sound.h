@@ -449,6 +449,8 @@ private:
     void placeStatusButtons();
     void updateStatusPanels();
     void copyToMain();
+    bool showsInMainWindow() const;
+    void copyRateToMain();
     bool saveWithQuestion();
     void deleteUndoFiles();
     void relocateUndo();

@@ -183,8 +183,9 @@ void TSoundfrm::mostrar_sonido(int64_t z) {
         ds.overlaysFollowed = true;
     }
     ActualitzarCaption();
+    const bool shown = showsInMainWindow();
     if (SVMainfrm) {
-        SVMainfrm->SampleRate = int32_t(SampleFormat.nSamplesPerSec);
+        if (shown) copyRateToMain();
         if (SVMainfrm->Timer1) SVMainfrm->Timer1->stop();
     }
 
@@ -207,7 +208,7 @@ void TSoundfrm::mostrar_sonido(int64_t z) {
             ScrollBar1->hide();
             H = Panel1->y();
             Zoom = fit;
-            if (SVMainfrm) SVMainfrm->Edit2->setText(QString::number(fit));
+            if (shown) SVMainfrm->Edit2->setText(QString::number(fit));
             setScrollRange(*this, ds, fit, W);
             setScrollPosition(0);
         }
@@ -224,7 +225,7 @@ void TSoundfrm::mostrar_sonido(int64_t z) {
         layoutDisplay();
     }
 
-    if (SVMainfrm) {
+    if (shown) {
         SVMainfrm->Edit3->setText(QString::number(SelectionLength));
         SVMainfrm->Edit4->setText(QString::number(SelectionStart));
     }

@@ -47,8 +47,15 @@ void TSoundfrm::closeFailedOpen() {
 }
 
 // Asks whether to convert a format the editor cannot read; returns 1 when
-// the file was handled.
-static int askConvert(TSoundfrm* w, const std::string& name) {
+// the file was handled. A file the converter could not read either (no RIFF
+// chunks, or no channels) is refused at once instead.
+static int askConvert(TSoundfrm* w, const std::string& name, const WaveProbe& pr) {
+    if (!pr.chunked || pr.format.nChannels == 0) {
+        prompts().messageBox("Error", pr.chunked ? "Format seems corrupted." : "Invalid file format.", Buttons::Ok,
+                             Icon::Error);
+        w->closeFailedOpenPublic();
+        return 0;
+    }
     bool yes = askYesNo("Convert File",
                         "This WAV File Format is not supported directly.\r Do you want to use WAV File Format "
                         "Module to convert it to a supported PCM WAV file?");
@@ -82,9 +89,9 @@ int TSoundfrm::seleccionar_wav(const std::string& name) {
             lawReaderHook(this, name, pr.format.wFormatTag == kFormatMuLaw);
             return 1;
         }
-        return askConvert(this, name);
+        return askConvert(this, name, pr);
     default:
-        return askConvert(this, name);
+        return askConvert(this, name, pr);
     }
 }
 
@@ -117,7 +124,7 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
         // can overflow.
         pr.format.nBlockAlign = uint16_t(uint32_t(pr.format.nChannels) * pr.format.wBitsPerSample / 8);
         if (!pr.format.isSupportedPcm()) {
-            askConvert(this, name);
+            askConvert(this, name, pr);
             return;
         }
     }

@@ -108,25 +108,26 @@ using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
 
 class PcmConverter : public Coder {
 public:
-    PcmConverter(const FormatFields& s, const FormatFields& d) : s_(s), d_(d) {}
+    PcmConverter(const uint8_t* s, const uint8_t* d)
+        : s_(readFields(s)), d_(readFields(d)), in_(pcmSampleOf(s)), out_(pcmSampleOf(d)) {}
 
     int open() {
         AVChannelLayout in, out;
         av_channel_layout_default(&in, s_.channels);
         av_channel_layout_default(&out, d_.channels);
         SwrContext* raw = nullptr;
-        int err = swr_alloc_set_opts2(&raw, &out, sampleFormat(d_), static_cast<int>(d_.samplesPerSec), &in,
-                                      sampleFormat(s_), static_cast<int>(s_.samplesPerSec), 0, nullptr);
+        int err = swr_alloc_set_opts2(&raw, &out, sampleFormat(out_), static_cast<int>(d_.samplesPerSec), &in,
+                                      sampleFormat(in_), static_cast<int>(s_.samplesPerSec), 0, nullptr);
         swr_.reset(raw);
         if (err < 0 || !swr_) return mapAvError(err);
-        err = swr_init(swr_.get());
-        return err < 0 ? mapAvError(err) : kOk;
+        return init();
     }
 
     int process(const uint8_t* src, uint32_t len, uint32_t& used, bool end, std::vector<uint8_t>& out) override {
         const int frames = static_cast<int>(len / s_.blockAlign);
         used = end ? len : static_cast<uint32_t>(frames) * s_.blockAlign;
         if (frames > 0) {
+            if (in_ == PcmSample::S24) src = widen24(src, frames);
             int err = run(&src, frames, out);
             if (err != kOk) return err;
         }
@@ -153,12 +154,47 @@ public:
 
     int reset() override {
         swr_close(swr_.get());
-        int err = swr_init(swr_.get());
-        return err < 0 ? mapAvError(err) : kOk;
+        return init();
     }
 
 private:
-    static AVSampleFormat sampleFormat(const FormatFields& f) { return f.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16; }
+    // A mono sound is the same signal on both sides, and stereo made mono is
+    // the mean of its two channels. The resampler's own matrix treats mono
+    // as a centre speaker and would lower both by 3 dB.
+    int init() {
+        int err = 0;
+        if (s_.channels == 1 && d_.channels == 2) {
+            static const double kUpmix[2] = {1.0, 1.0};
+            err = swr_set_matrix(swr_.get(), kUpmix, 1);
+        } else if (s_.channels == 2 && d_.channels == 1) {
+            static const double kDownmix[2] = {0.5, 0.5};
+            err = swr_set_matrix(swr_.get(), kDownmix, 2);
+        }
+        if (err >= 0) err = swr_init(swr_.get());
+        return err < 0 ? mapAvError(err) : kOk;
+    }
+
+    static AVSampleFormat sampleFormat(PcmSample s) {
+        switch (s) {
+        case PcmSample::U8: return AV_SAMPLE_FMT_U8;
+        case PcmSample::S24:   // widened to 32 bits first
+        case PcmSample::S32: return AV_SAMPLE_FMT_S32;
+        case PcmSample::F32: return AV_SAMPLE_FMT_FLT;
+        default: return AV_SAMPLE_FMT_S16;
+        }
+    }
+
+    // The resampler has no packed 24-bit format: each sample goes into the
+    // top three bytes of a 32-bit one.
+    const uint8_t* widen24(const uint8_t* src, int frames) {
+        const size_t n = static_cast<size_t>(frames) * s_.channels;
+        wide_.resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            const uint8_t* p = src + 3 * i;
+            wide_[i] = static_cast<int32_t>((uint32_t(p[0]) << 8) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 24));
+        }
+        return reinterpret_cast<const uint8_t*>(wide_.data());
+    }
 
     int run(const uint8_t** in, int frames, std::vector<uint8_t>& out) {
         for (;;) {
@@ -175,6 +211,8 @@ private:
     }
 
     FormatFields s_, d_;
+    PcmSample in_, out_;
+    std::vector<int32_t> wide_;
     std::unique_ptr<SwrContext, SwrDeleter> swr_;
 };
 
@@ -500,7 +538,7 @@ int makeCoder(StreamKind kind, const uint8_t* source, const uint8_t* dest, std::
     int err = kErrNotPossible;
     switch (kind) {
     case StreamKind::PcmConvert: {
-        auto c = std::make_unique<PcmConverter>(readFields(source), readFields(dest));
+        auto c = std::make_unique<PcmConverter>(source, dest);
         err = c->open();
         if (err == kOk) out = std::move(c);
         break;

@@ -118,6 +118,12 @@ bool decoderAvailable(uint16_t tag) {
     return name && *name && avcodec_find_decoder_by_name(name) != nullptr;
 }
 
+// PCM of the two layouts every driver reads and the PCM converter writes.
+bool plainPcm(const uint8_t* r) {
+    const PcmSample s = pcmSampleOf(r);
+    return getU16(r) == kTagPcm && (s == PcmSample::U8 || s == PcmSample::S16);
+}
+
 // A record that some driver can take apart.
 bool readable(const uint8_t* r) {
     if (!r) return false;
@@ -126,8 +132,9 @@ bool readable(const uint8_t* r) {
     const uint32_t ch = f.channels;
     switch (f.formatTag) {
     case kTagPcm:
-        return (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.blockAlign == ch * f.bitsPerSample / 8 &&
-               f.avgBytesPerSec == static_cast<uint64_t>(f.samplesPerSec) * f.blockAlign;
+    case kTagIeeeFloat:
+    case kTagExtensible:
+        return pcmSampleOf(r) != PcmSample::None;
     case kTagALaw:
     case kTagMuLaw:
         return f.bitsPerSample == 8 && f.blockAlign == ch && f.avgBytesPerSec == static_cast<uint64_t>(f.samplesPerSec) * ch &&
@@ -159,7 +166,7 @@ bool readable(const uint8_t* r) {
 bool producible(const uint8_t* r) {
     if (!readable(r)) return false;
     FormatFields f = readFields(r);
-    if (f.formatTag == kTagPcm) return true;
+    if (pcmSampleOf(r) != PcmSample::None) return plainPcm(r);
     if (!encoderAvailable(f.formatTag)) return false;
     switch (f.formatTag) {
     case kTagImaAdpcm:
@@ -296,7 +303,10 @@ std::string describe(const uint8_t* r) {
     char buf[128];
     switch (f.formatTag) {
     case kTagPcm:
-        std::snprintf(buf, sizeof buf, "%u Hz, %u Bit, %s", f.samplesPerSec, f.bitsPerSample, chText);
+    case kTagIeeeFloat:
+    case kTagExtensible:
+        std::snprintf(buf, sizeof buf, "%u Hz, %u Bit%s, %s", f.samplesPerSec, f.bitsPerSample,
+                      pcmSampleOf(r) == PcmSample::F32 ? " Float" : "", chText);
         break;
     case kTagALaw:
     case kTagMuLaw:
@@ -411,6 +421,41 @@ const char* encoderName(uint16_t tag) {
     }
 }
 
+PcmSample pcmSampleOf(const uint8_t* r) {
+    if (!r) return PcmSample::None;
+    const FormatFields f = readFields(r);
+    uint16_t kind = f.formatTag;
+    if (kind == kTagExtensible) {
+        // The sub-format GUID is the base audio GUID with a tag in its first
+        // two bytes; valid bits may be fewer than the container's.
+        static const uint8_t kBaseGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                  0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        if (f.extraSize < 22 || std::memcmp(r + 26, kBaseGuidTail, sizeof kBaseGuidTail) != 0) return PcmSample::None;
+        const uint16_t valid = getU16(r + 18);
+        if (valid > f.bitsPerSample) return PcmSample::None;
+        kind = getU16(r + 24);
+    }
+    PcmSample s = PcmSample::None;
+    if (kind == kTagPcm) {
+        switch (f.bitsPerSample) {
+        case 8: s = PcmSample::U8; break;
+        case 16: s = PcmSample::S16; break;
+        case 24: s = PcmSample::S24; break;
+        case 32: s = PcmSample::S32; break;
+        default: return PcmSample::None;
+        }
+    } else if (kind == kTagIeeeFloat && f.bitsPerSample == 32) {
+        s = PcmSample::F32;
+    } else {
+        return PcmSample::None;
+    }
+    const uint32_t align = static_cast<uint32_t>(f.channels) * f.bitsPerSample / 8;
+    if (f.channels == 0 || f.blockAlign != align ||
+        f.avgBytesPerSec != static_cast<uint64_t>(f.samplesPerSec) * f.blockAlign)
+        return PcmSample::None;
+    return s;
+}
+
 uint32_t samplesPerBlock(const uint8_t* r) {
     switch (getU16(r)) {
     case kTagImaAdpcm: case kTagMsAdpcm: case kTagGsm610: return getU16(r + 18);
@@ -422,7 +467,8 @@ uint32_t samplesPerBlock(const uint8_t* r) {
 StreamKind classifyPair(const uint8_t* s, const uint8_t* d) {
     if (!s || !d || !readable(s)) return StreamKind::None;
     FormatFields sf = readFields(s), df = readFields(d);
-    if (sf.formatTag == kTagPcm && df.formatTag == kTagPcm) return readable(d) ? StreamKind::PcmConvert : StreamKind::None;
+    if (pcmSampleOf(s) != PcmSample::None && df.formatTag == kTagPcm)
+        return readable(d) && plainPcm(d) ? StreamKind::PcmConvert : StreamKind::None;
     const bool sameShape = sf.channels == df.channels && sf.samplesPerSec == df.samplesPerSec;
     if (sf.formatTag == kTagPcm && sf.bitsPerSample == 16 && sameShape && producible(d)) return StreamKind::Encode;
     if (df.formatTag == kTagPcm && df.bitsPerSample == 16 && sameShape && readable(d)) return StreamKind::Decode;
@@ -525,20 +571,23 @@ int formatSuggest(const uint8_t* source, uint8_t* dest, uint32_t destSize, uint3
     if (flags & ~(kSuggestTag | kSuggestChannels | kSuggestRate | kSuggestBits)) return kErrInvalidFlag;
     if (!readable(source)) return kErrNotPossible;
     const FormatFields sf = readFields(source), want = readFields(dest);
-    const bool fromPcm = sf.formatTag == kTagPcm;
+    // Any linear source goes through the PCM converter; those it does not
+    // write (24 and 32 bits, float) become 16-bit.
+    const bool fromPcm = pcmSampleOf(source) != PcmSample::None;
     const uint16_t tag = (flags & kSuggestTag) ? want.formatTag : static_cast<uint16_t>(kTagPcm);
     const uint16_t channels = (flags & kSuggestChannels) ? want.channels : sf.channels;
     const uint32_t rate = (flags & kSuggestRate) ? want.samplesPerSec : sf.samplesPerSec;
 
     std::vector<uint8_t> r;
     if (tag == kTagPcm) {
-        uint32_t bits = (flags & kSuggestBits) ? want.bitsPerSample : (fromPcm ? sf.bitsPerSample : 16);
+        uint32_t bits = (flags & kSuggestBits) ? want.bitsPerSample : (plainPcm(source) ? sf.bitsPerSample : 16);
         if (!fromPcm && (bits != 16 || channels != sf.channels || rate != sf.samplesPerSec)) return kErrNotPossible;
         if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate == 0 || rate > 384000) return kErrNotPossible;
         r = makeFormat(kTagPcm, channels, rate, bits);
     } else {
         // One stream encodes only from 16-bit PCM of the same shape.
-        if (!fromPcm || sf.bitsPerSample != 16 || channels != sf.channels || rate != sf.samplesPerSec) return kErrNotPossible;
+        if (sf.formatTag != kTagPcm || sf.bitsPerSample != 16 || channels != sf.channels || rate != sf.samplesPerSec)
+            return kErrNotPossible;
         if ((flags & kSuggestBits) && tag != kTagMpegLayer3 && tag != kTagGsm610 &&
             want.bitsPerSample != (tag == kTagALaw || tag == kTagMuLaw ? 8 : 4))
             return kErrNotPossible;

@@ -12,8 +12,6 @@ namespace {
 uint32_t getBigU32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
-// A data size the writer did not know when it wrote the header.
-constexpr uint32_t kUnknownSize = 0xFFFFFFFFu;
 } // namespace
 
 FormatProbe probeSnd(const std::string& path) {
@@ -43,9 +41,9 @@ FormatProbe probeSnd(const std::string& path) {
     // an offset that cannot be right is taken as the plain 28-byte header.
     const int64_t offset = getBigU32(h + 4);
     p.dataOffset = (offset >= kSndMinDataOffset && offset <= p.fileSize) ? offset : kSndHeaderBytes;
-    const int64_t available = p.fileSize - p.dataOffset;
-    const uint32_t declared = getBigU32(h + 8);
-    p.dataBytes = (declared == kUnknownSize || declared > available) ? available : int64_t(declared);
+    // The data size field is not read: writers that stream leave it 0 or
+    // unknown, and many state it wrongly; the samples run to the end.
+    p.dataBytes = p.fileSize - p.dataOffset;
     // Whole frames of stored samples only.
     const int storedFrameBytes = p.coding == SampleCoding::MuLaw ? channels : p.format.nBlockAlign;
     p.dataBytes -= p.dataBytes % storedFrameBytes;

@@ -3,6 +3,8 @@
 // main window's and sound window's ways in.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "dialogs/ParamDialog.h"
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/SonvelaMain_convert.h"
+#include "platform/codec/codec.h"
 #include "platform/paths.h"
 #include "sound/Sound.h"
 #include "tests/conversion/conversion_support.h"
@@ -273,9 +276,12 @@ TEST_F(ConverterTest, FailuresAreReportedAndKeepTheEarlierFile) {
     std::string src = pcmWav("f.wav", 1, 8000, 16, 1.0);
     writeBytes(dir.file("keep.wav"), {9, 9, 9});
     TRIFFWaveFileconverterfrm d;
-    // The design-time output format (tag 34) is described by no codec.
-    EXPECT_EQ(d.kaAudioConvertor1.FormatOut().FormatTag(), 34);
-    EXPECT_TRUE(d.edDestFormat->text().isEmpty());
+    // An output format that no codec describes (the designed speech format).
+    TkaWaveFormat& out = d.kaAudioConvertor1.FormatOut();
+    out.SetFormatTag(34);
+    out.SetBitsPerSample(1);
+    EXPECT_TRUE(out.FormatText().empty());
+    d.edDestFormat->clear();
     d.edSource->setText(QString::fromStdString(src));
     d.edDest->setText(QString::fromStdString(dir.file("keep.wav")));
     d.btnStartClick();
@@ -318,6 +324,26 @@ protected:
 };
 
 } // namespace
+
+TEST_F(ConverterTest, TheEmptyDialogStartsWithAFormatThatConverts) {
+    std::string src = pcmWav("s.wav", 2, 22050, 16, 0.5);
+    TRIFFWaveFileconverterfrm d;
+    const TkaWaveFormat& out = d.kaAudioConvertor1.FormatOut();
+    EXPECT_FALSE(out.FormatText().empty());
+    EXPECT_EQ(d.edDestFormat->text().toStdString(), out.FormatText());
+    EXPECT_EQ(out.Channels(), 1);
+    EXPECT_EQ(out.SamplesPerSec(), 8000u);
+    // Choosing only the two files is enough.
+    d.edSource->setText(QString::fromStdString(src));
+    d.edDest->setText(QString::fromStdString(dir.file("out.wav")));
+    d.btnStartClick();
+    EXPECT_TRUE(scripted().sawMessage("Complete"));
+    EXPECT_FALSE(scripted().sawMessage("Please select a Valid Destination File Format"));
+    TkaWaveFormat written;
+    EXPECT_GT(wavData(readBytes(dir.file("out.wav")), &written).size(), 100u);
+    EXPECT_EQ(written.FormatTag(), out.FormatTag());
+    EXPECT_EQ(written.SamplesPerSec(), 8000u);
+}
 
 TEST_F(ConverterWindowTest, MenuAndButtonOpenTheEmptyDialog) {
     QAction* item = main->item("WAVFileFormatConverter1");
@@ -374,4 +400,99 @@ TEST_F(ConverterWindowTest, SoundWindowOpensTheConvertedCopy) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (TSoundfrm* s : main->soundWindows()) EXPECT_NE(s->FileName, dir.file("other_PCM.wav"));
     EXPECT_FALSE(fileExists(dir.file("other_PCM.wav")));
+}
+
+namespace {
+
+std::vector<uint8_t> riffWave(const std::vector<uint8_t>& fmt, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> body = {'W', 'A', 'V', 'E'};
+    for (const auto& c : {chunk("fmt ", fmt), chunk("data", data)}) body.insert(body.end(), c.begin(), c.end());
+    return chunk("RIFF", body);
+}
+
+// The fields of a linear format record of `tag`, with `extra` after them.
+std::vector<uint8_t> linearFmt(uint16_t tag, uint16_t ch, uint32_t rate, uint16_t bits,
+                               const std::vector<uint8_t>& extra = {}) {
+    std::vector<uint8_t> r(18, 0);
+    codec::writeFields(r.data(), codec::FormatFields{tag, ch, rate, rate * ch * bits / 8u, uint16_t(ch * bits / 8),
+                                                     bits, uint16_t(extra.size())});
+    if (extra.empty()) r.resize(16);
+    r.insert(r.end(), extra.begin(), extra.end());
+    return r;
+}
+
+} // namespace
+
+TEST_F(ConverterWindowTest, WideIntegerAndFloatWavesOpenAsSixteenBitThroughTheConverter) {
+    const std::vector<uint8_t> ext24 = {24, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    std::vector<uint8_t> extFloat = ext24;
+    extFloat[0] = 32;
+    extFloat[6] = 3;
+    std::vector<uint8_t> d24, d32, dF;
+    for (int i = 0; i < 800; ++i) {
+        const int16_t v = int16_t((i % 40) * 1000 - 20000);
+        d24.insert(d24.end(), {0, uint8_t(v), uint8_t(uint16_t(v) >> 8)});
+        d32.insert(d32.end(), {0, 0, uint8_t(v), uint8_t(uint16_t(v) >> 8)});
+        const float f = v / 32768.0f;
+        uint8_t b[4];
+        std::memcpy(b, &f, 4);
+        dF.insert(dF.end(), b, b + 4);
+    }
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        int channels;
+    };
+    const Case cases[] = {
+        {"i24.wav", riffWave(linearFmt(1, 1, 8000, 24), d24), 1},
+        {"i32.wav", riffWave(linearFmt(1, 2, 8000, 32), d32), 2},
+        {"f32.wav", riffWave(linearFmt(3, 1, 8000, 32), dF), 1},
+        {"e24.wav", riffWave(linearFmt(0xFFFE, 2, 8000, 24, ext24), d24), 2},
+        {"ef.wav", riffWave(linearFmt(0xFFFE, 1, 8000, 32, extFloat), dF), 1},
+    };
+    setConverterDriver([&](TRIFFWaveFileconverterfrm& d) {
+        d.btnStartClick();
+        return d.ModalResult();
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(dir.file(c.name), c.file);
+        scripted().answer(mrYes);
+        const size_t before = main->soundWindows().size();
+        main->ObrirFitxer(false, dir.file(c.name));
+        ASSERT_EQ(main->soundWindows().size(), before + 1);
+        TSoundfrm* w = main->soundWindows().back();
+        EXPECT_EQ(w->SampleFormat, SampleFormat::pcm(8000, 16, c.channels));
+        ASSERT_EQ(w->FrameCount(), 800 / c.channels);
+        for (int i = 0; i < 800; i += 37) {
+            const uint8_t* p = w->Sound.bytes.data() + 2 * i;
+            EXPECT_EQ(int16_t(p[0] | (p[1] << 8)), int16_t((i % 40) * 1000 - 20000)) << i;
+        }
+    }
+}
+
+TEST_F(ConverterWindowTest, FilesTheConverterCannotReadAreRefusedWithoutTheQuestion) {
+    setConverterDriver([](TRIFFWaveFileconverterfrm&) -> int {
+        ADD_FAILURE() << "the converter was offered";
+        return int(mrCancel);
+    });
+    std::vector<uint8_t> text(200, 'x');
+    text[20] = 0x55;   // a tag the reader would convert
+    writeBytes(dir.file("notes.wav"), text);
+    main->ObrirFitxer(false, dir.file("notes.wav"));
+    EXPECT_EQ(scripted().log.size(), 1u);
+    EXPECT_TRUE(scripted().sawMessage("Invalid file format."));
+
+    auto none = riffWave(linearFmt(1, 0, 8000, 16), std::vector<uint8_t>(100, 0));   // no channels
+    writeBytes(dir.file("none.wav"), none);
+    auto noneAdpcm = riffWave(linearFmt(0x11, 0, 8000, 4), std::vector<uint8_t>(100, 0));
+    writeBytes(dir.file("none2.wav"), noneAdpcm);
+    for (const char* n : {"none.wav", "none2.wav"}) {
+        scripted().log.clear();
+        main->ObrirFitxer(false, dir.file(n));
+        EXPECT_EQ(scripted().log.size(), 1u) << n;
+        EXPECT_TRUE(scripted().sawMessage("Format seems corrupted.")) << n;
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->childCount(), 0);
 }

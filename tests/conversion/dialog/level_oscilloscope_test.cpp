@@ -82,6 +82,19 @@ TEST(LevelSource, ConvertsOtherFormatsAndEmptyBlocksGiveNothing) {
     EXPECT_EQ(src.RightPeak(), 0);
 }
 
+TEST(LevelSource, MonoBlocksReadAtTheirFullLevelOnBothBars) {
+    TkaAudioConvertor pub;
+    pub.SetFormatIn(pcmHolder(1, 48000, 16));
+    pub.SetFormatOut(pcmHolder(1, 48000, 16));
+    pub.Open();
+    TkaAudioControlSource src;
+    src.SetAudioSource(&pub);
+    auto bytes = bytesOf(std::vector<int16_t>{100, -20000, 3000, 5});
+    pub.ConvertBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    EXPECT_EQ(src.LeftPeak(), 20000);
+    EXPECT_EQ(src.RightPeak(), 20000);
+}
+
 TEST(Oscilloscope, NumberOfPointsBelowTenIsRefused) {
     TkaOscilloscope osc;
     EXPECT_EQ(osc.NumberOfPoints(), 200);

@@ -310,6 +310,33 @@ TEST_F(WaveSplit, ListsThatDoNotFitAreRefusedWhole) {
     expectRefused([&] { splitByLengths(src(), {{"a", INT32_MAX}, {"b", INT32_MAX}}); }, wavetext::kTracksTooLong);
 }
 
+// A stated data size of 0 (a recorder that never finished its header) or
+// one past the end is read as the sound window reads it: to the end. Each
+// tool then takes every sample.
+TEST_F(WaveSplit, DataSizesOfZeroOrPastTheEndRunToTheEnd) {
+    const SampleFormat f = SampleFormat::pcm(100, 16, 1);   // 200 bytes a second
+    const Bytes data = loudData(f, 300);
+    for (uint32_t size : {0u, 100000u}) {
+        SCOPED_TRACE(size);
+        Bytes file = waveBytes(f, data);
+        putU32(file.data() + 40, size);
+        writeAll(src(), file);
+        EXPECT_EQ(waveLength(src()).dataBytes, 600);
+
+        auto pieces = splitBySize(src(), PieceUnit::Seconds, 1);
+        ASSERT_EQ(pieces.size(), 4u);
+        expectJoinsBack(pieces, waveBytes(f, data));
+
+        auto tracks = splitAtSilences(src(), 10, 1);
+        ASSERT_EQ(tracks.size(), 1u);
+        EXPECT_EQ(readAll(tracks[0]), waveBytes(f, data));
+
+        const std::string target = dir.file("joined.out");
+        writeConcatenation(planConcatenation({src(), src()}, target), target);
+        EXPECT_EQ(readAll(target), waveBytes(f, data + data));
+    }
+}
+
 TEST_F(WaveSplit, LengthOfASourceInWholeSeconds) {
     const SampleFormat f = SampleFormat::pcm(100, 16, 1);
     writeWave(src(), f, loudData(f, 350));

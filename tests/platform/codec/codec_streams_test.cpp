@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/codec/codec.h"
 #include "tests/platform/codec/codec_support.h"
 
@@ -85,6 +88,89 @@ TEST(CodecStreams, PcmConverterChangesRateChannelsAndBitsAtOnce) {
     double best = -100;
     for (size_t lag = 0; lag < 64; ++lag) best = std::max(best, snrDb(mono, back, lag));
     EXPECT_GT(best, 25.0);
+}
+
+TEST(CodecStreams, ChannelChangesKeepTheLevel) {
+    // Mono to stereo puts the same samples on both sides at full level.
+    auto ref = tone(1, 22050, 4000, 300.0, 20000.0);
+    auto both = samplesOf(runStream(pcmFormat(1, 22050, 16), pcmFormat(2, 22050, 16), bytesOf(ref), 3001));
+    ASSERT_EQ(both.size(), ref.size() * 2);
+    for (size_t i = 0; i < ref.size(); ++i) {
+        ASSERT_EQ(both[2 * i], ref[i]) << i;
+        ASSERT_EQ(both[2 * i + 1], ref[i]) << i;
+    }
+    // Stereo to mono is the mean of the two channels.
+    auto st = tone(2, 22050, 4000, 300.0, 20000.0);
+    auto mono = samplesOf(runStream(pcmFormat(2, 22050, 16), pcmFormat(1, 22050, 16), bytesOf(st), 2999));
+    ASSERT_EQ(mono.size(), st.size() / 2);
+    for (size_t i = 0; i < mono.size(); ++i) ASSERT_NEAR(mono[i], (st[2 * i] + st[2 * i + 1]) / 2.0, 1.0) << i;
+    // 8-bit too, and again after the stream ended once (a reset).
+    std::vector<uint8_t> u8 = {0, 64, 128, 200, 255};
+    auto wide = runStream(pcmFormat(1, 8000, 8), pcmFormat(2, 8000, 8), u8, 2);
+    EXPECT_EQ(wide, (std::vector<uint8_t>{0, 0, 64, 64, 128, 128, 200, 200, 255, 255}));
+}
+
+namespace {
+
+// A linear record of any tag the PCM converter reads; the extensible one
+// carries its sub-format tag in the GUID.
+std::vector<uint8_t> linearFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
+                                  uint16_t subTag = kTagPcm) {
+    std::vector<uint8_t> r(tag == kTagExtensible ? 40 : 18, 0);
+    FormatFields f{tag, channels, rate, rate * channels * bits / 8u, uint16_t(channels * bits / 8), bits,
+                   uint16_t(tag == kTagExtensible ? 22 : 0)};
+    writeFields(r.data(), f);
+    if (tag == kTagExtensible) {
+        const uint8_t guid[16] = {uint8_t(subTag), 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+        r[18] = uint8_t(bits);
+        std::copy(guid, guid + 16, r.begin() + 24);
+    }
+    return r;
+}
+
+std::vector<uint8_t> le(const std::vector<int64_t>& v, int bytes) {
+    std::vector<uint8_t> out;
+    for (int64_t x : v)
+        for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(uint64_t(x) >> (8 * i)));
+    return out;
+}
+
+std::vector<uint8_t> floats(const std::vector<float>& v) {
+    std::vector<uint8_t> out(v.size() * 4);
+    std::memcpy(out.data(), v.data(), out.size());
+    return out;
+}
+
+} // namespace
+
+TEST(CodecStreams, WideAndFloatPcmIsReadAsSixteenBit) {
+    const auto s16 = pcmFormat(2, 8000, 16);
+    const std::vector<int16_t> want = {0x1234, -0x1235, 32767, -32768, 0, 100};
+    // 24-bit integers: the top two bytes are the 16-bit sample.
+    const auto in24 = le({0x123400, -0x123500, 0x7FFF00, -0x800000, 0, 0x006400}, 3);
+    EXPECT_EQ(samplesOf(runStream(linearFormat(kTagPcm, 2, 8000, 24), s16, in24, 601)), want);
+    EXPECT_EQ(samplesOf(runStream(linearFormat(kTagExtensible, 2, 8000, 24), s16, in24, 600)), want);
+    const auto in32 = le({0x12340000, -0x12350000, 0x7FFF0000, -0x7FFFFFFF - 1, 0, 0x00640000}, 4);
+    EXPECT_EQ(samplesOf(runStream(linearFormat(kTagPcm, 2, 8000, 32), s16, in32, 800)), want);
+    const auto inF = floats({0x1234 / 32768.f, -0x1235 / 32768.f, 1.0f, -1.0f, 0.f, 100 / 32768.f});
+    EXPECT_EQ(samplesOf(runStream(linearFormat(kTagIeeeFloat, 2, 8000, 32), s16, inF, 800)), want);
+    EXPECT_EQ(samplesOf(runStream(linearFormat(kTagExtensible, 2, 8000, 32, kTagIeeeFloat), s16, inF, 808)), want);
+
+    // Only read, never written; and a record whose sizes disagree is refused.
+    EXPECT_TRUE(canRead(linearFormat(kTagPcm, 1, 44100, 24).data()));
+    EXPECT_FALSE(canProduce(linearFormat(kTagPcm, 1, 44100, 24).data()));
+    EXPECT_FALSE(canProduce(linearFormat(kTagIeeeFloat, 1, 44100, 32).data()));
+    auto bad = linearFormat(kTagPcm, 2, 8000, 24);
+    bad[12] = 4;   // block align of 16-bit stereo
+    EXPECT_FALSE(canRead(bad.data()));
+    auto otherGuid = linearFormat(kTagExtensible, 2, 8000, 24);
+    otherGuid[30] = 0x11;
+    EXPECT_FALSE(canRead(otherGuid.data()));
+    // The suggestion for a wide source is 16-bit PCM of its shape.
+    std::vector<uint8_t> sug(50, 0);
+    writeFields(sug.data(), FormatFields{kTagPcm, 0, 0, 0, 0, 0, 0});
+    ASSERT_EQ(formatSuggest(linearFormat(kTagIeeeFloat, 1, 22050, 32).data(), sug.data(), 50, kSuggestTag), kOk);
+    EXPECT_EQ(std::vector<uint8_t>(sug.begin(), sug.begin() + 18), pcmFormat(1, 22050, 16));
 }
 
 TEST(CodecStreams, SameFormatIsCopiedExactly) {

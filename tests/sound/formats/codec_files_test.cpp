@@ -184,12 +184,25 @@ TEST_F(FormatFiles, SunFilesOfEachEncoding) {
     EXPECT_EQ(bytesOf(s), (std::vector<uint8_t>{127, 254, 0, 126}));
 
     // Encoding 1: mu-law, with an annotation after the header and a data
-    // size that leaves a trailing byte out.
+    // size that would leave a trailing byte out: the samples run to the end.
     writeBytes(dir.file("s1.au"), sndFile(1, 8000, 1, {0xFF, 0x80, 0x00, 0x42}, 40, 3));
     const FormatProbe p = probeSnd(dir.file("s1.au"));
     EXPECT_EQ(p.dataOffset, 40);
     s = readAll(dir.file("s1.au"), p);
-    EXPECT_EQ(bytesOf(s), le16({0, 32124, -32124}));
+    EXPECT_EQ(bytesOf(s), le16({0, 32124, -32124, muLawExpand(0x42)}));
+}
+
+TEST_F(FormatFiles, SunDataSizeFieldIsNotRead) {
+    // Writers that stream leave the size 0; others state too little or too
+    // much. Every stored whole frame is read either way.
+    const std::vector<uint8_t> data = {0x00, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x09};
+    for (uint32_t size : {0u, 2u, 4u, 1000u, 0xFFFFFFFFu}) {
+        writeBytes(dir.file("d.au"), sndFile(3, 8000, 2, data, 28, size));
+        const FormatProbe p = probeSnd(dir.file("d.au"));
+        EXPECT_EQ(p.dataBytes, 8) << size;
+        const SoundBuffer s = readAll(dir.file("d.au"), p);
+        EXPECT_EQ(s.frameCount(), 2) << size;
+    }
 }
 
 TEST_F(FormatFiles, SunFilesThatCannotBeRead) {

@@ -83,6 +83,45 @@ TEST_F(FormatWindowTest, UnreadableSunFilesLeaveNoWindow) {
     EXPECT_FALSE(main->SoundLoaded);
 }
 
+TEST_F(FormatWindowTest, SavingASunSoundAsksBeforeReplacingTheWaveBesideIt) {
+    writeBytes(dir.file("s.au"), sunFile(3, 8000, 1, {0x12, 0x34, 0x56, 0x78}));
+    const std::vector<uint8_t> other = {'m', 'i', 'n', 'e'};
+    writeBytes(dir.file("s.wav"), other);
+    startWithFormats();
+    TSoundfrm* w = open(dir.file("s.au"));
+    ASSERT_TRUE(w);
+    w->Sound.bytes.data()[0] = 9;
+    w->Modified = true;
+
+    // Closing: Yes to saving, No to replacing "s.wav": the sound stays.
+    scripted().answer(mrYes);
+    scripted().answer(mrNo);
+    w->closeWindow();
+    EXPECT_EQ(scripted().log.back().text, "The file already exists. Do you want to replace it?");
+    EXPECT_EQ(openWindows(), 1);
+    EXPECT_TRUE(w->Modified);
+    EXPECT_EQ(readBytes(dir.file("s.wav")), other);
+
+    // File > Save: Yes (about "s.au") leads to Save As, whose name is
+    // "s.wav" again; No keeps that file too.
+    scripted().answer(mrYes);
+    scripted().answerFile(dir.file("s.au"));
+    scripted().answer(mrNo);
+    main->Save2Click();
+    EXPECT_EQ(readBytes(dir.file("s.wav")), other);
+    EXPECT_TRUE(w->Modified);
+
+    // Yes to both replaces it with the sound.
+    scripted().answer(mrYes);
+    scripted().answer(mrYes);
+    w->closeWindow();
+    EXPECT_EQ(openWindows(), 0);
+    const auto saved = readBytes(dir.file("s.wav"));
+    ASSERT_EQ(saved.size(), 48u);
+    EXPECT_EQ(saved[44], 9);
+    EXPECT_EQ(readBytes(dir.file("s.au")).size(), 32u);
+}
+
 TEST_F(FormatWindowTest, RawFileAsksItsFormat) {
     writeBytes(dir.file("r.raw"), {1, 2, 3, 4, 5, 6, 7, 8, 9});
     startWithFormats();
