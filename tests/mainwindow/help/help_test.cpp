@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "mainwindow/Help.h"
+#include "platform/help_file.h"
+#include "tests/mainwindow/info/info_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace sv;
+using namespace sv::test;
+
+namespace {
+
+const std::string kBuiltHelp = std::string(SONVELA_INSTALLATION_DIR) + "sonvela.hlp";
+
+HelpFile builtHelp() {
+    HelpFile help;
+    std::string problem;
+    EXPECT_EQ(loadHelpFile(kBuiltHelp, help, problem), HelpLoad::Ok) << problem;
+    return help;
+}
+
+// The targets of a page's links, without their anchors.
+std::set<std::string> links(const std::string& page) {
+    std::set<std::string> out;
+    QRegularExpression href("href=\"([^\"#]*)(#[^\"]*)?\"");
+    auto it = href.globalMatch(QString::fromStdString(page));
+    while (it.hasNext()) out.insert(it.next().captured(1).toStdString());
+    return out;
+}
+
+QString plain(QString caption) { return caption.remove('&'); }
+
+TEST(HelpFileText, PagesAreReadByNameAndDamagedFilesAreRefused) {
+    HelpFile help;
+    std::string problem;
+    ASSERT_EQ(parseHelpText("SONVELA HELP 1\n@page contents.html\n<p>a</p>\n\n@page x_y-1.html\nb\n", help, problem),
+              HelpLoad::Ok);
+    ASSERT_EQ(help.pages.size(), 2u);
+    EXPECT_EQ(help.pages["contents.html"], "<p>a</p>\n\n");
+    EXPECT_EQ(help.pages["x_y-1.html"], "b\n");
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"", "not a Sonvela help file"},
+        {"\x7f" "ELF\x02\x01", "not a Sonvela help file"},
+        {"SONVELA HELP 1\n@page ../etc/passwd.html\n", "malformed name"},
+        {"SONVELA HELP 1\n@page contents.html\n@page contents.html\n", "twice"},
+        {"SONVELA HELP 1\nstray\n@page contents.html\n", "before the first page"},
+        {"SONVELA HELP 1\n@page other.html\n", "no contents page"},
+    };
+    for (const auto& [text, why] : bad) {
+        help.pages["left.html"] = "x";
+        EXPECT_EQ(parseHelpText(text, help, problem), HelpLoad::Damaged) << text;
+        EXPECT_NE(problem.find(why), std::string::npos) << problem;
+        EXPECT_TRUE(help.pages.empty());
+    }
+    EXPECT_EQ(loadHelpFile("/nonexistent/sonvela.hlp", help, problem), HelpLoad::Missing);
+}
+
+TEST(HelpFileText, EveryLinkOfTheBuiltHelpLeadsToOneOfItsPages) {
+    const HelpFile help = builtHelp();
+    std::set<std::string> reached{kHelpContentsPage};
+    for (const auto& [name, page] : help.pages) {
+        EXPECT_NE(page.find("<title>"), std::string::npos) << name;
+        for (const std::string& l : links(page)) {
+            if (l.rfind("http", 0) == 0 || l.rfind("mailto:", 0) == 0 || l.empty()) continue;
+            EXPECT_TRUE(help.pages.count(l)) << name << " links to the missing page " << l;
+            reached.insert(l);
+        }
+    }
+    // No page is left where no link leads.
+    for (const auto& [name, page] : help.pages) EXPECT_TRUE(reached.count(name)) << name << " is not linked";
+}
+
+class HelpWindowTest : public InfoTest {};
+
+TEST_F(HelpWindowTest, ContentsShowsTheContentsPageWithAPageForEveryMenu) {
+    fs::copy_file(kBuiltHelp, dir.file("sonvela.hlp"));
+    start();
+    trigger("Contents1");
+    THelpfrm* help = main->findChild<THelpfrm*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->currentPage(), "contents.html");
+    EXPECT_TRUE(scripted().messages().empty());
+    const QString text = help->Browser->toPlainText();
+    EXPECT_TRUE(text.contains("Sonvela")) << text.toStdString();
+
+    // Each menu of the main window, and the Effects submenu, has its page,
+    // linked from the contents under the menu's own words.
+    const std::string contents = help->Browser->help.pages.at("contents.html");
+    std::vector<QMenu*> menus;
+    for (QAction* a : main->menuBar()->actions())
+        if (a->menu()) menus.push_back(a->menu());
+    menus.push_back(main->Effects1);
+    ASSERT_GE(menus.size(), 9u);
+    for (QMenu* m : menus) {
+        const std::string title = plain(m->title()).toStdString();
+        QRegularExpression link("href=\"([^\"]+)\"[^>]*>" + QRegularExpression::escape(QString::fromStdString(title)) +
+                                " menu<");
+        auto match = link.match(QString::fromStdString(contents));
+        ASSERT_TRUE(match.hasMatch()) << title;
+        const std::string page = match.captured(1).toStdString();
+        ASSERT_TRUE(help->showPage(page)) << page;
+        EXPECT_TRUE(help->Browser->toPlainText().contains(QString::fromStdString(title) + " menu")) << page;
+    }
+
+    // Back returns along the way; Contents comes home.
+    EXPECT_TRUE(help->BackButton->isEnabled());
+    help->BackButton->click();
+    EXPECT_NE(help->currentPage(), "contents.html");
+    help->ContentsButton->click();
+    EXPECT_EQ(help->currentPage(), "contents.html");
+}
+
+TEST_F(HelpWindowTest, ADamagedHelpFileIsReportedAndNoWindowStays) {
+    std::ofstream(dir.file("sonvela.hlp")) << "MZ this is no help\n";
+    start();
+    trigger("Contents1");
+    ASSERT_EQ(scripted().messages().size(), 1u);
+    EXPECT_EQ(scripted().messages()[0],
+              "Cannot show the help file " + dir.file("sonvela.hlp") + ": it is not a Sonvela help file.");
+    flush();
+    THelpfrm* help = main->findChild<THelpfrm*>();
+    EXPECT_TRUE(help == nullptr || !help->isVisible());
+}
+
+TEST_F(HelpWindowTest, WebLinksGoToTheBrowserAndUnknownPagesAreReported) {
+    fs::copy_file(kBuiltHelp, dir.file("sonvela.hlp"));
+    start();
+    THelpfrm* help = showHelpContents(main.get(), dir.path());
+    ASSERT_NE(help, nullptr);
+    emit help->Browser->anchorClicked(QUrl("https://sonvela.example.org/"));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "https://sonvela.example.org/");
+    emit help->Browser->anchorClicked(QUrl("nowhere.html"));
+    EXPECT_TRUE(scripted().sawMessage("The help has no page nowhere.html."));
+    EXPECT_EQ(help->currentPage(), "contents.html");
+    // Nothing is fetched from outside the help file.
+    EXPECT_FALSE(help->Browser->loadResource(QTextDocument::ImageResource, QUrl("file:///etc/passwd")).isValid());
+}
+
+} // namespace
