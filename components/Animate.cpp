@@ -1,6 +1,7 @@
 #include "components/Animate.h"
 
 #include <QPainter>
+#include <QThread>
 
 TRxImageControl::TRxImageControl(QWidget* parent) : QWidget(parent) {
     resize(105, 105);
@@ -8,6 +9,28 @@ TRxImageControl::TRxImageControl(QWidget* parent) : QWidget(parent) {
     // frame appears without flicker; the parent is drawn underneath unless
     // this control fills itself.
     setAttribute(Qt::WA_NoSystemBackground);
+    hidden_ = isHidden();
+}
+
+void TRxImageControl::setVisible(bool visible) {
+    QWidget::setVisible(visible);
+    hidden_ = isHidden();
+}
+
+void TRxImageControl::RepaintFromAnyThread() {
+    if (QThread::currentThread() == thread()) {
+        if (isVisible()) repaint();
+        return;
+    }
+    Lock();
+    try {
+        prepareFromThread();
+    } catch (...) {
+        Unlock();
+        throw;
+    }
+    Unlock();
+    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
 
 void TRxImageControl::PaintBackgroundAndImage(QPainter& p) {
@@ -25,6 +48,8 @@ void TRxImageControl::PaintBackgroundAndImage(QPainter& p) {
 
 void TRxImageControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    // A timer thread may be making the next frame ready meanwhile.
+    std::lock_guard<std::recursive_mutex> hold(lock_);
     try {
         PaintBackgroundAndImage(p);
     } catch (const std::exception&) {

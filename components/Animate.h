@@ -4,6 +4,7 @@
 #pragma once
 #include <QWidget>
 
+#include <atomic>
 #include <mutex>
 
 #include "components/VCLUtils.h"
@@ -23,6 +24,11 @@ public:
     // Adjusts the size, then repaints: at once while a paint is under way,
     // else when the event loop comes to it.
     void RefreshPicture();
+    // Repaints at once on the window thread. From another thread the picture
+    // is made ready there and the window thread shows it: no widget is
+    // touched off that thread.
+    void RepaintFromAnyThread();
+    void setVisible(bool visible) override;
 
 protected:
     // Paints the picture; the background is already filled.
@@ -31,12 +37,17 @@ protected:
     // of filling the control with its colour.
     virtual bool showsParent() const = 0;
     virtual void adjustAutoSize() {}
+    // Prepares on the calling thread what the next paint shows.
+    virtual void prepareFromThread() {}
+    // Explicitly hidden; readable from any thread.
+    bool hiddenForTicks() const { return hidden_; }
     void PaintBackgroundAndImage(QPainter& p);
     void paintEvent(QPaintEvent* e) override;
     bool destroying_ = false;
 
 private:
     std::recursive_mutex lock_;
+    std::atomic<bool> hidden_{false};
 };
 
 namespace sv {

@@ -1,6 +1,7 @@
 #include "components/GIFCtrl.h"
 
 #include <QPainter>
+#include <QThread>
 #include <algorithm>
 
 #include "components/VCLUtils.h"
@@ -18,13 +19,31 @@ struct ControlLock {
 
 TRxGIFAnimator::TRxGIFAnimator(QWidget* parent) : TRxImageControl(parent), Timer(new TRxTimer(this)) {
     image_.OnChange = [this] { ImageChanged(); };
+    windowColor_ = sv::toTColor(palette().color(QPalette::Window));
 }
 
 TRxGIFAnimator::~TRxGIFAnimator() {
     destroying_ = true;
     OnChange = OnFrameChanged = OnStart = OnStop = nullptr;
     SetAnimate(false);
+    // The timer's thread ends before the picture it steps through goes.
+    delete Timer;
+    Timer = nullptr;
     image_.OnChange = nullptr;
+}
+
+void TRxGIFAnimator::setAsyncDrawing(bool value) {
+    if (value == asyncDrawing_) return;
+    ControlLock lock(*this);
+    if (value) sv::EnableLockedBitmapDraw();
+    Timer->SyncEvent = !value;
+    asyncDrawing_ = value;
+}
+
+void TRxGIFAnimator::prepareFromThread() {
+    if (image_.Empty() || image_.ScreenWidth < 1 || image_.ScreenHeight < 1) return;
+    sv::TColor transparentColor = sv::clNone;
+    composer_.compose(image_, frameIndex_, transparentColor, windowColor_);
 }
 
 void TRxGIFAnimator::setImage(const TGIFImage& value) {
@@ -69,18 +88,36 @@ void TRxGIFAnimator::SetAnimate(bool value) {
 void TRxGIFAnimator::StopAnimation() { SetAnimate(false); }
 
 void TRxGIFAnimator::AdvanceFrame() {
-    if (isHidden() || image_.Count() < 2 || !parentWidget()) return;
-    ControlLock lock(*this);
-    frameIndex_ = frameIndex_ < image_.Count() - 1 ? frameIndex_ + 1 : 0;
-    try {
-        NotifyFrameChanged();
-        if (isVisible()) repaint();
-    } catch (...) {
-        if (frameIndex_ >= 0 && frameIndex_ < image_.Count()) Timer->setInterval(FrameDelay(frameIndex_));
-        throw;
+    if (hiddenForTicks() || !parentWidget()) return;
+    const bool async = asyncDrawing_;
+    bool stop = false;
+    {
+        ControlLock lock(*this);
+        if (image_.Count() < 2) return;
+        frameIndex_ = frameIndex_ < image_.Count() - 1 ? frameIndex_ + 1 : 0;
+        RepaintingFromTimer = true;
+        auto finish = [this] {
+            RepaintingFromTimer = false;
+            if (frameIndex_ >= 0 && frameIndex_ < image_.Count()) Timer->setInterval(FrameDelay(frameIndex_));
+        };
+        try {
+            if (!async) NotifyFrameChanged();
+            RepaintFromAnyThread();
+        } catch (...) {
+            finish();
+            throw;
+        }
+        finish();
+        stop = !Loop && frameIndex_ == 0;
+        if (stop && !async) StopAnimation();
     }
-    if (frameIndex_ >= 0 && frameIndex_ < image_.Count()) Timer->setInterval(FrameDelay(frameIndex_));
-    if (!Loop && frameIndex_ == 0) StopAnimation();
+    // Off the window thread the frame change and the stop are handed over
+    // once the lock is free: the window thread may be waiting for it, and
+    // must never wait while this thread waits for the window thread.
+    if (async) {
+        if (OnFrameChanged) Timer->RunOnMainThread([this] { NotifyFrameChanged(); });
+        if (stop) Timer->RunOnMainThread([this] { StopAnimation(); });
+    }
 }
 
 void TRxGIFAnimator::setFrameIndex(int value) {
@@ -129,8 +166,8 @@ QRect TRxGIFAnimator::targetRect() const {
 void TRxGIFAnimator::DrawImage(QPainter& p) {
     if (image_.Empty() || image_.ScreenWidth < 1 || image_.ScreenHeight < 1) return;
     sv::TColor transparentColor = sv::clNone;
-    const sv::Dib& bmp =
-        composer_.compose(image_, frameIndex_, transparentColor, sv::toTColor(palette().color(QPalette::Window)));
+    windowColor_ = sv::toTColor(palette().color(QPalette::Window));
+    const sv::Dib& bmp = composer_.compose(image_, frameIndex_, transparentColor, windowColor_);
     const sv::TColor key = (transparentColor != sv::clNone && transparent_) ? transparentColor : sv::clNone;
     sv::DrawBitmapRectTransparent(p, targetRect(), QRect(), bmp, key);
 }

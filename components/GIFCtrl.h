@@ -1,6 +1,7 @@
 // The animated GIF control: it owns a GIF picture and a timer, composes
 // each step of the animation and advances one frame per tick.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -35,6 +36,13 @@ public:
     // After the last frame the animation starts again; off, it stops when
     // it wraps to frame 0.
     bool Loop = true;
+    // Frames are advanced and made ready on the timer thread; only the frame
+    // change, the stop and the showing run on the window thread. Switching it
+    // on makes every bitmap draw lock the bitmap's canvas.
+    bool AsyncDrawing() const { return asyncDrawing_; }
+    void setAsyncDrawing(bool value);
+    // True while a timer step paints.
+    std::atomic<bool> RepaintingFromTimer{false};
 
     std::function<void()> OnChange, OnFrameChanged, OnStart, OnStop;
 
@@ -54,6 +62,7 @@ protected:
     void DrawImage(QPainter& p) override;
     bool showsParent() const override;
     void adjustAutoSize() override;
+    void prepareFromThread() override;
 
 private:
     void NotifyChange() { if (OnChange) OnChange(); }
@@ -69,5 +78,8 @@ private:
     bool center_ = false;
     bool stretch_ = false;
     bool transparent_ = true;
+    std::atomic<bool> asyncDrawing_{false};
+    // The window colour of the last paint, for frames made off the window thread.
+    std::atomic<sv::TColor> windowColor_{0xFFFFFF};
     int frameIndex_ = 0;
 };
