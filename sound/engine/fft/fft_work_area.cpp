@@ -5,43 +5,19 @@
 #include <utility>
 
 #include "platform/numbers.h"
+#include "sound/engine/fft/fft_lanes.h"
 
 namespace sv {
 
 namespace {
 
-// The transform's own value of pi; its twiddle factors, and so every
-// filtered sound, depend on these digits.
-constexpr double kFftPi = 3.141592654;
 // The windows' own 2*pi and 4*pi.
 constexpr double kTwoPi = 6.283185308;
 constexpr double kFourPi = 12.566370616;
 
-void buildTwiddles(double sigma, double* wrOut, double* wiOut) {
-    for (int half = 1; half < kMaxFftPoints; half *= 2) {
-        const double theta = kFftPi / half;
-        const double c = std::cos(theta);
-        const double s = sigma * std::sin(theta);
-        double wr = 1.0, wi = 0.0;
-        for (int l = 0; l < half; ++l) {
-            wrOut[half - 1 + l] = wr;
-            wiOut[half - 1 + l] = wi;
-            const double nr = wr * c - wi * s;
-            const double ni = wr * s + wi * c;
-            wr = nr;
-            wi = ni;
-        }
-    }
-}
-
 } // namespace
 
 bool isFftSize(int64_t n) { return n >= 1 && n <= kMaxFftPoints && (n & (n - 1)) == 0; }
-
-FftWorkArea::FftWorkArea() {
-    buildTwiddles(-1.0, twReForward_.data(), twImForward_.data());
-    buildTwiddles(1.0, twReInverse_.data(), twImInverse_.data());
-}
 
 void FftWorkArea::fft(int32_t isign, int32_t n) {
     if (!isFftSize(n)) throw FftBlockError();
@@ -59,8 +35,9 @@ void FftWorkArea::fft(int32_t isign, int32_t n) {
     }
 
     const bool inverse = isign == 1;
-    const double* twr = inverse ? twReInverse_.data() : twReForward_.data();
-    const double* twi = inverse ? twImInverse_.data() : twImForward_.data();
+    const FftTwiddles& tw = fftTwiddles();
+    const double* twr = inverse ? tw.reInverse.data() : tw.reForward.data();
+    const double* twi = inverse ? tw.imInverse.data() : tw.imForward.data();
     // Butterflies of one stage are independent of each other, so walking
     // them group by group gives the same values as walking them by twiddle
     // while keeping each group's points together in cache.

@@ -65,8 +65,6 @@ struct FftPoints {
 
 class FftWorkArea {
 public:
-    FftWorkArea();
-
     // Gain of Boost/Decrease; the Delete and equalizer actions overwrite it.
     double Ratio = 0.0;
     // Flags of the advanced filter dialog. filtrar never reads Cancelled.
@@ -119,13 +117,6 @@ private:
     void bandLoop();
     void setBand(int32_t low, int32_t high, int32_t action);
 
-    // Twiddle factors of every stage up to kMaxFftPoints, built once by the
-    // same recurrence the transform defines. A stage's factors depend only
-    // on its half span, so the stage with half span H starts at H - 1.
-    std::array<double, kMaxFftPoints> twReForward_{};
-    std::array<double, kMaxFftPoints> twImForward_{};
-    std::array<double, kMaxFftPoints> twReInverse_{};
-    std::array<double, kMaxFftPoints> twImInverse_{};
     // Window factors for the last (type, n) used.
     std::array<double, kMaxFftPoints> window_{};
     int32_t windowType_ = 0;

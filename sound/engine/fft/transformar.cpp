@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/numbers.h"
+#include "sound/engine/fft/block_runner.h"
 
 namespace sv {
 
@@ -15,7 +16,6 @@ namespace {
 // window; only the advanced filter chooses its own.
 constexpr int32_t kPresetPoints = 2048;
 constexpr int32_t kPresetOverlap = 1024;
-constexpr double kPi = 3.14159265358979323846;
 
 // The engine runs on the four layouts whatever the format tag: a sound
 // decoded from A-law or mu-law holds plain 16-bit samples.
@@ -30,88 +30,6 @@ int64_t processedLength(const SoundBuffer& sound) {
 
 int32_t rateOf(const SoundBuffer& sound) {
     return static_cast<int32_t>(std::min<uint32_t>(sound.format.nSamplesPerSec, INT32_MAX));
-}
-
-// Stores v (already rounded) at p with the clamp of the layout, and reads a
-// stored value back relative to silence.
-template <typename S, int C>
-inline void storeValue(uint8_t* p, double v) {
-    if constexpr (sizeof(S) == 1) {
-        // Stereo stops at 254 so that both channels stay symmetric around
-        // the silence at 127; mono may reach 255.
-        const double b = C == 1 ? std::clamp(v + 127.0, 0.0, 255.0) : std::clamp(v, -127.0, 127.0) + 127.0;
-        *p = static_cast<uint8_t>(b);
-    } else {
-        writeSample(p, static_cast<int>(std::clamp(v, -32767.0, 32767.0)), int16_t{});
-    }
-}
-
-struct BlockJob {
-    const uint8_t* selection;  // first frame of the selection
-    uint8_t* out;              // output buffer, same layout
-    BlockPlan plan;
-    int32_t n, o, window;
-    TransformMode mode;
-    int32_t f1, f2, rate;
-};
-
-template <typename S, int C>
-void runBlocks(const BlockJob& job, FftWorkArea& area, const OperationContext& ctx) {
-    constexpr int64_t kSize = sizeof(S);
-    constexpr int64_t kFrame = kSize * C;
-    const int64_t n = job.n;
-    const int64_t o = job.o;
-    const int64_t blocks = job.plan.blocks;
-    const bool expander = job.mode == TransformMode::expansor_dinamica;
-    double* xr = area.FftData.re.data();
-    double* xi = area.FftData.im.data();
-
-    for (int c = 0; c < C; ++c) {
-        for (int64_t k = 1; k <= blocks; ++k) {
-            const int64_t first = (k - 1) * job.plan.hop;
-            const int64_t len = k < blocks ? n : job.plan.lastLength;
-            const uint8_t* in = job.selection + first * kFrame + c * kSize;
-            for (int64_t m = 0; m < len; ++m) xr[m] = readSample(in + m * kFrame, S{});
-            std::fill(xr + len, xr + n, 0.0);
-            std::fill(xi, xi + n, 0.0);
-
-            if (expander) {
-                // The homomorphic path: the spectrum of the logarithm, the
-                // sign kept as a phase of pi.
-                for (int64_t m = 0; m < n; ++m) {
-                    xi[m] = xr[m] < 0 ? kPi : 0.0;
-                    if (xr[m] == 0) xr[m] = 1e-10;
-                    xr[m] = std::log(std::fabs(xr[m]));
-                }
-            }
-
-            area.enfinestrar(job.window, job.n);
-            area.fft(0, job.n);
-            area.filtrar(job.mode, job.f2, job.f1, job.rate);
-            area.fft(1, job.n);
-
-            // The overlap join: the earlier block's tail is weighted
-            // (o - j + 1) / o and the later block's head j / o over the o
-            // shared samples, so the weights add up to (o + 1) / o there.
-            uint8_t* out = job.out + first * kFrame + c * kSize;
-            for (int64_t m = 1; m <= len; ++m) {
-                double x = xr[m - 1];
-                if (expander) x = std::exp(x) * std::cos(xi[m - 1]);
-                if (!std::isfinite(x)) throw FftBlockError();
-                uint8_t* q = out + (m - 1) * kFrame;
-                double v;
-                if (m <= o && k >= 2) {
-                    v = std::nearbyint(double(m) * x / double(o)) + readSample(q, S{});
-                } else if (m > n - o && k < blocks) {
-                    v = std::nearbyint(double(n - m + 1) * x / double(o));
-                } else {
-                    v = std::nearbyint(x);
-                }
-                storeValue<S, C>(q, v);
-            }
-            ctx.report(c * blocks + k, C * blocks);
-        }
-    }
 }
 
 // Records a preset's own step, then runs the engine's.
@@ -193,9 +111,7 @@ bool transformar(SoundBuffer& sound, TransformMode mode, int32_t f1, int32_t f2,
     job.out = out.data();
 
     try {
-        dispatchLayout(sound.format, [&](auto sample, auto channels) {
-            runBlocks<decltype(sample), decltype(channels)::value>(job, area, ctx);
-        });
+        runBlockJob(job, sound.format, area, ctx);
     } catch (const FftBlockError&) {
         throw FftBlockError(stepTaken);
     }

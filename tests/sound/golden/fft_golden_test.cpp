@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "sound/engine/fft/block_runner.h"
 #include "sound/engine/fft/transformar.h"
 #include "tests/sound/golden/golden_support.h"
 #include "tests/sound/golden/golden_values.h"
@@ -83,8 +84,17 @@ void select(SoundBuffer& s, int which) {
 
 } // namespace
 
+// The blocks may be spread over any number of threads: the results are those
+// of one block after the other.
+struct ThreadCount {
+    explicit ThreadCount(int n) { setSpectralThreads(n); }
+    ~ThreadCount() { setSpectralThreads(0); }
+};
+
 TEST(GoldenSpectral, EveryModeWordOnEveryLayout) {
     GoldenTable table(goldenSpectralValues());
+    for (int threads : {0, 1}) {
+    ThreadCount use(threads);
     for (bool noise : {true, false})
         for (const Layout& lay : kLayouts) {
             const SoundBuffer original = goldenSound(noise, lay.bits, lay.channels, kRate, kFrames);
@@ -106,13 +116,16 @@ TEST(GoldenSpectral, EveryModeWordOnEveryLayout) {
                                 h.hash());
                 }
         }
-    EXPECT_EQ(table.checked(), 368);
+    }
+    EXPECT_EQ(table.checked(), 2 * 368);
 }
 
 TEST(GoldenSpectral, AdvancedFilterSizesOverlapsWindowsAndActions) {
     GoldenTable table(goldenSpectralValues());
     const int sizes[] = {512, 1024, 2048, 4096};
     const int overlaps[] = {50, 25, 0, 10, 40};
+    for (int threads : {0, 1, 3}) {
+    ThreadCount use(threads);
     for (bool noise : {true, false})
         for (const Layout& lay : kLayouts) {
             const SoundBuffer original = goldenSound(noise, lay.bits, lay.channels, kRate, kFrames);
@@ -149,6 +162,7 @@ TEST(GoldenSpectral, AdvancedFilterSizesOverlapsWindowsAndActions) {
                                 h.hash());
                 }
         }
+    }
 }
 
 TEST(GoldenSpectral, AverageSpectrumOfEveryLayout) {
