@@ -57,11 +57,15 @@ ModulationForm::ModulationForm(QWidget* parent, const QString& caption, const QS
     form->addRow(QStringLiteral("&Fixed Delay (ms) :"), Fixed_SE);
     form->addRow(QStringLiteral("Mixed &Delay (ms) :"), delay_SE);
     form->addRow(QStringLiteral("&Voices :"), ChorusVoices_SE);
+    // A row holding a layout gets no buddy from the form layout: the
+    // caption is made here so that its "&" letter moves to the slider.
     auto barRow = [&](const QString& text, QSlider* bar, QLabel* value) {
         auto* row = new QHBoxLayout;
         row->addWidget(bar, 1);
         row->addWidget(value);
-        form->addRow(text, row);
+        auto* caption = new QLabel(text, this);
+        caption->setBuddy(bar);
+        form->addRow(caption, row);
     };
     barRow(QStringLiteral("&Original Waveform :"), owbar, Label4);
     barRow(processedCaption, cwbar, Label6);

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOption>
 #include <QVBoxLayout>
 #include <climits>
 
@@ -13,6 +15,17 @@
 namespace {
 const int kDefaults[7] = {0, 0, 25, 50, 25, 0, 0};
 const char* const kTapNames[7] = {"[-3]", "[-2]", "[-1]", "[0]", "[+1]", "[+2]", "[+3]"};
+
+int spinWidth(const QSpinBox* box) {
+    QStyleOptionSpinBox opt;
+    opt.initFrom(box);
+    opt.buttonSymbols = box->buttonSymbols();
+    opt.frame = box->hasFrame();
+    opt.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField | QStyle::SC_SpinBoxUp |
+                      QStyle::SC_SpinBoxDown;
+    const QSize text(box->fontMetrics().horizontalAdvance(QStringLiteral("-999999")) + 6, box->fontMetrics().height());
+    return box->style()->sizeFromContents(QStyle::CT_SpinBox, &opt, text, box).width();
+}
 } // namespace
 
 TCustomizedFilterfrm::TCustomizedFilterfrm(QWidget* parent) : QDialog(parent) {
@@ -24,6 +37,9 @@ TCustomizedFilterfrm::TCustomizedFilterfrm(QWidget* parent) : QDialog(parent) {
         SpinEdits[i]->setObjectName(QStringLiteral("SpinEdit%1").arg(i + 1));
         SpinEdits[i]->setRange(INT_MIN, INT_MAX);   // no limits
         SpinEdits[i]->setValue(kDefaults[i]);
+        // A box sized for its unlimited range would be wider than most
+        // screens: room for a tap of six digits and its sign is enough.
+        SpinEdits[i]->setFixedWidth(spinWidth(SpinEdits[i]));
         taps->addWidget(new QLabel(QString::fromLatin1(kTapNames[i]), this), 0, i, Qt::AlignHCenter);
         taps->addWidget(SpinEdits[i], 1, i);
     }

@@ -14,19 +14,44 @@ TEchofrm* Echofrm = nullptr;
 
 namespace sv {
 
-EchoPicture::EchoPicture(QWidget* parent) : QWidget(parent) { setMinimumSize(140, 90); }
+namespace {
+constexpr int kTallestEcho = 70;
+}
+
+// Room for the tallest echo between the "Amplitude" heading and the "t"
+// under the base line.
+EchoPicture::EchoPicture(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(140, kTallestEcho + 2 * fontMetrics().height() + 4);
+}
+
+int EchoPicture::base() const { return height() - fontMetrics().height(); }
+
+void EchoPicture::setBaseLine(QFrame* line) {
+    baseLine_ = line;
+    placeBaseLine();
+}
+
+void EchoPicture::placeBaseLine() {
+    if (baseLine_) baseLine_->setGeometry(0, base(), width(), 2);
+}
+
+void EchoPicture::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeBaseLine();
+}
 
 void EchoPicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const int base = height() - 12;
+    const int base = this->base();
     p.setPen(QPen(Qt::red, 1));
     for (int i = 1; i <= lines_; ++i) {
         const int x = 10 * i;
-        p.drawLine(x, base, x, base - 70 / i);
+        p.drawLine(x, base, x, base - kTallestEcho / i);
     }
     p.setPen(palette().windowText().color());
-    p.drawText(QRect(0, base + 1, width() - 2, 11), Qt::AlignRight, QStringLiteral("t"));
-    p.drawText(QRect(2, 0, width(), 12), Qt::AlignLeft, QStringLiteral("Amplitude"));
+    const int line = fontMetrics().height();
+    p.drawText(QRect(0, base + 1, width() - 2, line), Qt::AlignRight, QStringLiteral("t"));
+    p.drawText(QRect(2, 0, width(), line), Qt::AlignLeft, QStringLiteral("Amplitude"));
 }
 
 } // namespace sv
@@ -46,6 +71,7 @@ TEchofrm::TEchofrm(QWidget* parent) : QDialog(parent) {
     Bevel1 = new sv::EchoPicture(this);
     Bevel2 = new QFrame(Bevel1);
     Bevel2->setFrameShape(QFrame::HLine);
+    Bevel1->setBaseLine(Bevel2);
     sv::makeOkCancel(this, Button1, Button2);
 
     auto* left = new QVBoxLayout;
@@ -138,5 +164,4 @@ void TEchofrm::Button2Click() {
 
 void TEchofrm::pintar_eco() {
     Bevel1->setLines(Multiple ? Count + 1 : 2);
-    Bevel2->setGeometry(0, Bevel1->height() - 12, Bevel1->width(), 2);
 }

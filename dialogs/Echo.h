@@ -2,6 +2,7 @@
 // "Multiple" mode, the number of repetitions, with a picture of the echoes.
 #pragma once
 #include <QDialog>
+#include <QFrame>
 #include <QWidget>
 #include <cstdint>
 
@@ -15,15 +16,24 @@ class RadioGroup;
 
 // The echoes as lines over a base line: line i (1..n) at 10 x i pixels from
 // the left, 70 div i pixels tall.
+// The base line is a frame of the form's own (Bevel2) that the picture keeps
+// under its lines whatever size the layout gives it.
 class EchoPicture : public QWidget {
 public:
     explicit EchoPicture(QWidget* parent = nullptr);
     void setLines(int n) { lines_ = n; update(); }
     int lines() const { return lines_; }
+    void setBaseLine(QFrame* line);
+    // The y the lines stand on: one line of text above the bottom, for the
+    // time axis's "t".
+    int base() const;
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 private:
+    void placeBaseLine();
     int lines_ = 2;
+    QFrame* baseLine_ = nullptr;
 };
 } // namespace sv
 

@@ -65,7 +65,8 @@ void TEffectsfrm::layoutFor(int32_t mode) {
     ComboBox1->setGeometry(kSliderLeft + 100, 4, kWidth - 2 * kSliderLeft - 100, 24);
 
     const int t = list ? 40 : 8;
-    Label2->setGeometry(kSliderLeft, t, 200, 16);
+    // The captions end where the value label beside them starts.
+    Label2->setGeometry(kSliderLeft, t, kSliderWidth - 60, 16);
     Label5->setGeometry(kSliderLeft + kSliderWidth - 60, t, 60, 16);
     TrackBar1->setGeometry(kSliderLeft, t + 18, kSliderWidth, 28);
     Label3->setGeometry(kSliderLeft, t + 48, 40, 16);
@@ -73,7 +74,7 @@ void TEffectsfrm::layoutFor(int32_t mode) {
 
     const int r = t + 68;
     for (QWidget* w : std::initializer_list<QWidget*>{Label9, TrackBar2, Label6, Label7, Label8}) w->setVisible(ratio);
-    Label9->setGeometry(kSliderLeft, r, 200, 16);
+    Label9->setGeometry(kSliderLeft, r, kSliderWidth - 60, 16);
     Label8->setGeometry(kSliderLeft + kSliderWidth - 60, r, 60, 16);
     TrackBar2->setGeometry(kSliderLeft, r + 18, kSliderWidth, 28);
     Label6->setGeometry(kSliderLeft, r + 48, 40, 16);

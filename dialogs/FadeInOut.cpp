@@ -27,14 +27,23 @@ void FadeEnvelope::setEnvelope(int percent, bool fadeOut) {
     update();
 }
 
+namespace {
+constexpr double kInset = 4;
+}
+
+// The far ends open by the percent of the half height inside the insets,
+// so that 100 % is level with the full-level corners and 50 % halfway to
+// the middle line, whatever room the layout gives the picture.
+double FadeEnvelope::opening() const { return percent_ * (height() / 2.0 - kInset) / 100.0; }
+
 QLineF FadeEnvelope::upperLine() const {
-    const double inset = 4, mid = height() / 2.0, open = percent_ / 2;
+    const double inset = kInset, mid = height() / 2.0, open = opening();
     const double left = inset, right = width() - inset;
     return fadeOut_ ? QLineF(left, inset, right, mid - open) : QLineF(right, inset, left, mid - open);
 }
 
 QLineF FadeEnvelope::lowerLine() const {
-    const double inset = 4, mid = height() / 2.0, open = percent_ / 2;
+    const double inset = kInset, mid = height() / 2.0, open = opening();
     const double left = inset, right = width() - inset, bottom = height() - inset;
     return fadeOut_ ? QLineF(left, bottom, right, mid + open) : QLineF(right, bottom, left, mid + open);
 }

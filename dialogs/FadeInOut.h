@@ -19,8 +19,8 @@ class RadioGroup;
 class EditKeys;
 
 // The picture of the fade's envelope: two red lines, 4 pixels in from the
-// edges, from the full-level corners to the far edge, ending percent div 2
-// pixels above and below the middle line.
+// edges, from the full-level corners to the far edge, ending above and
+// below the middle line at the percent of the full level.
 class FadeEnvelope : public QWidget {
 public:
     explicit FadeEnvelope(QWidget* parent = nullptr);
@@ -31,6 +31,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 private:
+    double opening() const;
     int percent_ = 100;
     bool fadeOut_ = false;
 };

@@ -11,6 +11,7 @@ TFrequencyShiftfrm::TFrequencyShiftfrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Frequency Shift"));
     setModal(true);
     tb1 = sv::makeTrackBar(this, -100, 100, 10, 0);
+    tb1->setSelection(0, 0);
     tb1->setMinimumWidth(260);
     Label2 = new QLabel(QStringLiteral("0%"), this);
     Label2->setAlignment(Qt::AlignCenter);
@@ -34,4 +35,5 @@ void TFrequencyShiftfrm::tb1Change() {
     Label2->setText(QString::number(p) + QLatin1Char('%'));
     SelStart = p < 0 ? p : 0;
     SelEnd = p < 0 ? 0 : p;
+    tb1->setSelection(SelStart, SelEnd);
 }

@@ -6,14 +6,17 @@
 
 class QLabel;
 class QPushButton;
-class QSlider;
+
+namespace sv {
+class TrackBar;
+}
 
 class TFrequencyShiftfrm : public QDialog {
     Q_OBJECT
 public:
     explicit TFrequencyShiftfrm(QWidget* parent = nullptr);
 
-    QSlider* tb1;
+    sv::TrackBar* tb1;
     QLabel* Label2;   // the signed position and "%"
     QPushButton* Button1;
     QPushButton* Button2;

@@ -41,8 +41,8 @@ QHBoxLayout* makeButtonRow(QPushButton* ok, QPushButton* cancel) {
     return row;
 }
 
-QSlider* makeTrackBar(QWidget* parent, int minimum, int maximum, int tickInterval, int position) {
-    auto* s = new QSlider(Qt::Horizontal, parent);
+TrackBar* makeTrackBar(QWidget* parent, int minimum, int maximum, int tickInterval, int position) {
+    auto* s = new TrackBar(Qt::Horizontal, parent);
     s->setRange(minimum, maximum);
     s->setTickPosition(QSlider::TicksBelow);
     s->setTickInterval(tickInterval);

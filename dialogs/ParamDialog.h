@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "dialogs/track_bar.h"
 #include "platform/prompts.h"
 
 class QDialog;
@@ -39,8 +40,9 @@ void makeOkCancel(QWidget* parent, QPushButton*& ok, QPushButton*& cancel);
 // A row holding the two buttons at its right end.
 QHBoxLayout* makeButtonRow(QPushButton* ok, QPushButton* cancel);
 
-// A horizontal track bar with its ticks below, every tickInterval positions.
-QSlider* makeTrackBar(QWidget* parent, int minimum, int maximum, int tickInterval, int position);
+// A horizontal track bar (a TrackBar, its selection from the minimum to the
+// position) with its ticks below, every tickInterval positions.
+TrackBar* makeTrackBar(QWidget* parent, int minimum, int maximum, int tickInterval, int position);
 // The marks under a bar: low at the left, middle centred (it may be null),
 // high at the right end.
 QHBoxLayout* makeScaleRow(QLabel* low, QLabel* middle, QLabel* high);

@@ -25,6 +25,10 @@ TResamplefrm::TResamplefrm(QWidget* parent) : QDialog(parent) {
     ComboBox1 = new QComboBox(this);
     ComboBox1->addItems({QStringLiteral("8"), QStringLiteral("16")});
     ComboBox2 = new QComboBox(this);
+    // "Other - " and a typed rate replace the fourth item: the box keeps
+    // room for the longest rate a user may type.
+    ComboBox2->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ComboBox2->setMinimumContentsLength(QStringLiteral("Other - 1000000").size());
     ComboBox3 = new QComboBox(this);
     ComboBox3->addItems({QStringLiteral("Mono"), QStringLiteral("Stereo")});
     sv::makeOkCancel(this, Button1, Button2);

@@ -19,9 +19,12 @@ void setCaptionColour(QWidget* w, bool on) {
     w->setPalette(p);
 }
 
+// The step marker is the square that the letter "n" is in the symbol font
+// the form was designed with; no Linux machine has that font, so the
+// marker is the square itself in the form's own font.
 QLabel* marker(QWidget* parent) {
-    auto* l = new QLabel(QStringLiteral("n"), parent);
-    QFont f(QStringLiteral("Wingdings"));
+    auto* l = new QLabel(QStringLiteral("\u25A0"), parent);
+    QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
     QPalette p = l->palette();

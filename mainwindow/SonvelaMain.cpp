@@ -249,7 +249,8 @@ TSoundfrm* TSVMainfrm::crearfill() {
     auto* sub = new QMdiSubWindow();
     sub->setWidget(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->resize(656 + 8, 294 + 30);
+    // Wide enough for every status panel of the window.
+    sub->resize(std::max(656, w->StatusBar1->sizeHint().width()) + 8, 294 + 30);
     mdi->addSubWindow(sub);
     return w;
 }

@@ -54,15 +54,19 @@ struct PageInfo {
     const char* caption;   // of the title panel
     const char* hint;
     int bar;
-    int labelOffset;       // label's Left = half the bar's width - this
+    const char* picture;   // the page shows a large picture of this button's command
 };
 constexpr PageInfo kPages[6] = {
-    {"MSO_File_SB", "MSO_File_Lab", "File", "File", "Shows the 'File' Control Bar ", kFile, 8},
-    {"MSO_Edit_SB", "MSO_Edit_Lab", "Edit", "Edit", "Shows the 'Edit' Control Bar", kEdit, 8},
-    {"MSO_Tools_SB", "MSO_Tools_LAb", "Tools", "Tools", "Shows the 'Tools' Control Bar", kTools, 12},
-    {"MSO_Filter_SB", "MSO_Filter_Lab", "Filter", "Filter", "Shows the 'Filter' Control Bar", kFilter, 11},
-    {"MSO_Misc_SB", "MSO_Misc_Lab", "Miscellaneous", "Misc.", "Shows the 'Miscellaneous' Control Bar", kMisc, 33},
-    {"MSO_Help_SB", "MSO_Help_LAb", "Help", "Help", "Shows the 'Help' Control Bar", kHelp, 11}};
+    {"MSO_File_SB", "MSO_File_Lab", "File", "File", "Shows the 'File' Control Bar ", kFile, "SpeedButton7"},
+    {"MSO_Edit_SB", "MSO_Edit_Lab", "Edit", "Edit", "Shows the 'Edit' Control Bar", kEdit, "SpeedButton5"},
+    {"MSO_Tools_SB", "MSO_Tools_LAb", "Tools", "Tools", "Shows the 'Tools' Control Bar", kTools, "SpeedButton11"},
+    {"MSO_Filter_SB", "MSO_Filter_Lab", "Filter", "Filter", "Shows the 'Filter' Control Bar", kFilter,
+     "SpeedButton9"},
+    {"MSO_Misc_SB", "MSO_Misc_Lab", "Miscellaneous", "Misc.", "Shows the 'Miscellaneous' Control Bar", kMisc,
+     "Colors_SB"},
+    {"MSO_Help_SB", "MSO_Help_LAb", "Help", "Help", "Shows the 'Help' Control Bar", kHelp, "Contents_SB"}};
+// The access bar is at least this wide; wider when a page's label needs it.
+constexpr int kAccessBarWidth = 80;
 
 // Tool buttons, each calling its menu item's command. The filter, view, CD
 // and converter buttons are added by their own commands' installers.
@@ -227,7 +231,8 @@ void dressButtons(ViewLayout* L) {
             b->setIcon(own.isNull() ? initialsIcon(b->text()) : own);
             b->setIconSize(QSize(22, 16));
             b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-            b->setFixedSize(26, 22);
+            // 21 high: the stored places stack the bars 29 pixels apart.
+            b->setFixedSize(26, 21);
         }
 }
 
@@ -330,6 +335,8 @@ void buildAccessBar(TSVMainfrm* m, ViewLayout* L, ViewEvents* events) {
     L->CloseAccessBar = new QToolButton(L->PanelTitolar);
     L->CloseAccessBar->setObjectName("CloseAccessBar");
     L->CloseAccessBar->setText("x");
+    L->CloseAccessBar->setIcon(toolIcon("CloseAccessBar", 10));
+    L->CloseAccessBar->setIconSize(QSize(10, 10));
     L->CloseAccessBar->setAutoRaise(true);
     const QString closeHint = "Closes Acess Bar and  adapts Sonvela in ToolBar View Mode";
     L->CloseAccessBar->setToolTip(closeHint);
@@ -342,6 +349,8 @@ void buildAccessBar(TSVMainfrm* m, ViewLayout* L, ViewEvents* events) {
         auto* b = new QToolButton(body);
         b->setObjectName(p.button);
         b->setText(QString(p.text).left(1));
+        b->setIcon(toolIcon(p.picture, 32));
+        b->setIconSize(QSize(32, 32));
         b->setToolTip(p.hint);
         b->setStatusTip(p.hint);
         b->setAutoRaise(true);
@@ -349,13 +358,20 @@ void buildAccessBar(TSVMainfrm* m, ViewLayout* L, ViewEvents* events) {
         QObject::connect(b, &QToolButton::clicked, m, [m, i] { accessBarPageClick(m, i); });
         auto* label = new QLabel(p.text, body);
         label->setObjectName(p.label);
-        label->setGeometry(40 - p.labelOffset, 35 + i * 68 + 44, 80, 16);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->setGeometry(0, 35 + i * 68 + 44, kAccessBarWidth, label->sizeHint().height());
         L->pages[i] = b;
         L->labels[i] = label;
     }
+    // Each label is centred under its button, and the bar is wide enough
+    // for the longest one ("Miscellaneous") in the font it shows.
+    int width = kAccessBarWidth;
+    for (QLabel* l : L->labels) width = std::max(width, l->sizeHint().width() + 8);
+    dock->setMinimumWidth(width);
+    body->setMinimumWidth(width);
     dock->setWidget(body);
     m->addDockWidget(Qt::LeftDockWidgetArea, dock);
-    m->resizeDocks({dock}, {80}, Qt::Horizontal);
+    m->resizeDocks({dock}, {width}, Qt::Horizontal);
     L->Panel_MSO = dock;
     L->msoBody = body;
     body->installEventFilter(events);
@@ -710,14 +726,15 @@ void Panel_MSOResize(TSVMainfrm* m) {
     ViewLayout* L = layoutOf(m);
     if (!L) return;
     int w = L->msoBody->width();
-    if (w < 80) {
-        L->msoBody->resize(80, L->msoBody->height());
-        w = 80;
+    const int least = std::max(kAccessBarWidth, L->msoBody->minimumWidth());
+    if (w < least) {
+        L->msoBody->resize(least, L->msoBody->height());
+        w = least;
     }
     const int h = w / 2;
     for (int i = 0; i < 6; ++i) {
         L->pages[i]->move(h - 21, L->pages[i]->y());
-        L->labels[i]->move(h - kPages[i].labelOffset, L->labels[i]->y());
+        L->labels[i]->setGeometry(0, L->labels[i]->y(), w, L->labels[i]->height());
     }
     L->PanelTitolar->resize(w, L->PanelTitolar->height());
     L->CloseAccessBar->move(L->PanelTitolar->width() - L->CloseAccessBar->width() - 2, L->CloseAccessBar->y());

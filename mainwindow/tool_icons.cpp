@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStandardPaths>
+#include <QStringList>
 #include <cmath>
 #include <unordered_map>
 
@@ -452,19 +454,10 @@ void drawResample(QPainter& p) {
 void drawLowPass(QPainter& p) { response(p, 0, 0.55); }
 void drawBandPass(QPainter& p) { response(p, 0.3, 0.7); }
 void drawHighPass(QPainter& p) { response(p, 0.45, 1); }
-void drawFilter(QPainter& p) { response(p, 0.2, 0.8); }
 void drawEqualize(QPainter& p) {
     panel(p);
     const double h[] = {5, 8, 6, 3.5, 7};
     for (int i = 0; i < 5; ++i) line(p, kBlue, QPointF(3.5 + i * 2.25, 12), QPointF(3.5 + i * 2.25, 12 - h[i]), 1.5);
-}
-void drawNoise(QPainter& p) {
-    panel(p);
-    QPolygonF pts;
-    const double y[] = {0.2, -0.7, 0.5, -0.1, 0.9, -0.8, 0.3, -0.4, 0.7, -0.9, 0.1, 0.6, -0.3};
-    for (int i = 0; i < 13; ++i) pts << QPointF(2.5 + i * 11.0 / 12, 8 - y[i] * 4);
-    p.setPen(pen(kGrey.darker(130), 1));
-    p.drawPolyline(pts);
 }
 void drawHistogram(QPainter& p) {
     line(p, kInk, QPointF(1.5, 14.5), QPointF(14.5, 14.5), 1);
@@ -485,6 +478,170 @@ void drawCleaner(QPainter& p) {
     p.setBrush(kAmber);
     p.drawPolygon(s);
     p.setBrush(Qt::NoBrush);
+}
+
+// The advanced filter: the band it works on, as its dialog draws it.
+void drawAdvancedFilter(QPainter& p) {
+    line(p, kInk, QPointF(2, 1.5), QPointF(2, 13.5), 1);
+    line(p, kInk, QPointF(2, 13.5), QPointF(14.5, 13.5), 1);
+    p.setPen(pen(kRed, 1.2));
+    p.drawRect(QRectF(6, 5, 5, 8.5));
+    line(p, kBlue, QPointF(3, 11), QPointF(14, 11), 0.8);
+}
+// A bank of filters: three pass bands side by side.
+void drawFilterBank(QPainter& p) {
+    panel(p);
+    p.setPen(pen(kBlue, 1.2));
+    for (int i = 0; i < 3; ++i) {
+        const qreal x = 2.5 + i * 3.8;
+        QPainterPath s;
+        s.moveTo(x, 12);
+        s.cubicTo(x + 1, 12, x + 0.8, 5, x + 2, 5);
+        s.cubicTo(x + 3.2, 5, x + 3, 12, x + 4, 12);
+        p.drawPath(s);
+    }
+}
+// Sorted values with the middle one taken.
+void drawMedian(QPainter& p, bool improved) {
+    const double h[] = {4, 6.5, 9, 11.5, 13};
+    for (int i = 0; i < 5; ++i) {
+        const bool mid = i == 2;
+        p.setPen(pen(kInk, 0.8));
+        p.setBrush(mid ? kRed : kGrey);
+        p.drawRect(QRectF(1.5 + i * 2.6, 14.5 - h[i], 2, h[i]));
+    }
+    p.setBrush(Qt::NoBrush);
+    if (improved) plus(p, QPointF(13, 3), 2.2, kWave);
+}
+void drawMedianFilter(QPainter& p) { drawMedian(p, false); }
+void drawImprovedMedian(QPainter& p) { drawMedian(p, true); }
+// A jagged signal and its running mean through it.
+void drawAverage(QPainter& p) {
+    panel(p);
+    QPolygonF jag;
+    const double y[] = {0.6, -0.4, 0.9, 0.1, 0.7, -0.8, -0.2, -0.9, -0.3, 0.4, 0.1, 0.8, 0.3};
+    for (int i = 0; i < 13; ++i) jag << QPointF(2.5 + i * 11.0 / 12, 8 - y[i] * 3.5);
+    p.setPen(pen(kGrey, 0.9));
+    p.drawPolyline(jag);
+    wave(p, QRectF(2.5, 5.5, 11, 5), flat, kBlue, 1);
+}
+// The top-hat filter keeps the narrow peaks standing over the background.
+void drawTopHat(QPainter& p) {
+    p.setPen(pen(kInk, 1));
+    p.setBrush(kInk);
+    p.drawRect(QRectF(4.5, 3, 7, 8));
+    p.drawRoundedRect(QRectF(1.5, 10.5, 13, 2.5), 1, 1);
+    p.setBrush(kRed);
+    p.drawRect(QRectF(4.5, 8.5, 7, 1.5));
+    p.setBrush(Qt::NoBrush);
+}
+// A step with the overshoot edge enhancement gives it.
+void drawEdgeEnhancement(QPainter& p) {
+    panel(p);
+    line(p, kGrey, QPointF(2.5, 11.5), QPointF(13.5, 4.5), 0.8);
+    p.setPen(pen(kBlue, 1.4));
+    p.drawPolyline(QPolygonF({QPointF(2.5, 11), QPointF(6.5, 11), QPointF(7.2, 12.5), QPointF(8, 3.5),
+                              QPointF(8.8, 5), QPointF(13.5, 5)}));
+}
+// The difference of neighbouring samples: a delta over a wave.
+void drawDifference(QPainter& p) {
+    panel(p);
+    wave(p, QRectF(2.5, 7, 11, 6), flat, kGrey, 1.5);
+    p.setPen(pen(kRed, 1.3));
+    p.drawPolygon(QPolygonF({QPointF(8, 2.5), QPointF(11.5, 8.5), QPointF(4.5, 8.5)}));
+}
+// The customized filter's taps: weights the user types.
+void drawCustomFilter(QPainter& p) {
+    line(p, kInk, QPointF(1.5, 13.5), QPointF(14.5, 13.5), 0.9);
+    const double h[] = {2, 5, 10, 5, 2};
+    for (int i = 0; i < 5; ++i) {
+        const qreal x = 2.5 + i * 2.75;
+        line(p, kBlue, QPointF(x, 13.5), QPointF(x, 13.5 - h[i]), 1.2);
+        circleMark(p, QPointF(x, 13.5 - h[i]), 1.1, kAmber);
+    }
+}
+// The dynamic expander: quiet parts pushed down, loud parts up.
+void drawExpander(QPainter& p) {
+    panel(p);
+    wave(p, QRectF(4.5, 5.5, 7, 5), flat, kWave, 2);
+    arrow(p, kRed, QPointF(3, 7), QPointF(3, 3));
+    arrow(p, kRed, QPointF(3, 9), QPointF(3, 13));
+    arrow(p, kRed, QPointF(13, 7), QPointF(13, 3));
+    arrow(p, kRed, QPointF(13, 9), QPointF(13, 13));
+}
+// STSA: the spectrum's bins under a noise threshold are let go.
+void drawStsa(QPainter& p) {
+    const double h[] = {9, 3, 11, 2.5, 7, 2, 5, 1.5};
+    for (int i = 0; i < 8; ++i) {
+        const bool kept = h[i] > 4;
+        line(p, kept ? kBlue : kGrey, QPointF(2 + i * 1.7, 14), QPointF(2 + i * 1.7, 14 - h[i]), 1.2);
+    }
+    p.setPen(QPen(kRed, 1, Qt::DashLine));
+    p.drawLine(QPointF(1, 10), QPointF(15, 10));
+}
+// A wavelet: a short wave packet.
+void drawWavelet(QPainter& p) {
+    line(p, kGrey, QPointF(1, 8), QPointF(15, 8), 0.7);
+    QPolygonF pts;
+    for (int i = 0; i <= 48; ++i) {
+        const double t = (i / 48.0 - 0.5) * 6;
+        pts << QPointF(8 + t * 7 / 3.0, 8 - 6 * std::exp(-t * t / 2) * std::cos(2.5 * t));
+    }
+    p.setPen(pen(kBlue, 1.2));
+    p.drawPolyline(pts);
+}
+// The noise generators: the spread of their values beside a little noise.
+void noiseTrace(QPainter& p, const QColor& c) {
+    QPolygonF pts;
+    const double y[] = {0.2, -0.7, 0.5, -0.1, 0.9, -0.8, 0.3};
+    for (int i = 0; i < 7; ++i) pts << QPointF(1 + i, 8 - y[i] * 4);
+    p.setPen(pen(c, 0.9));
+    p.drawPolyline(pts);
+}
+void drawUniformNoise(QPainter& p) {
+    noiseTrace(p, kGrey.darker(130));
+    p.setPen(pen(kInk, 0.8));
+    p.setBrush(kBlue);
+    p.drawRect(QRectF(8.5, 6, 6, 7));
+    p.setBrush(Qt::NoBrush);
+}
+void drawGaussianNoise(QPainter& p) {
+    noiseTrace(p, kGrey.darker(130));
+    QPolygonF bell;
+    for (int i = 0; i <= 24; ++i) {
+        const double t = (i / 24.0 - 0.5) * 5;
+        bell << QPointF(8.5 + i * 6.5 / 24, 13 - 9 * std::exp(-t * t / 2));
+    }
+    p.setPen(pen(kBlue, 1.2));
+    p.drawPolyline(bell);
+}
+void drawPinkNoise(QPainter& p) {
+    noiseTrace(p, QColor(0xd8, 0x5a, 0x9a));
+    const QColor pink(0xe8, 0x7a, 0xb0);
+    for (int i = 0; i < 4; ++i)
+        line(p, pink, QPointF(9 + i * 1.8, 13), QPointF(9 + i * 1.8, 13 - 9.0 / (i + 1)), 1.4);
+}
+void drawSpeckleNoise(QPainter& p) {
+    noiseTrace(p, kGrey.darker(130));
+    const QPointF dots[] = {{9.5, 4}, {12.5, 5.5}, {10.5, 8}, {14, 9.5}, {9, 11.5}, {12, 12.5}, {13.5, 3}};
+    for (const QPointF& d : dots) circleMark(p, d, 0.9, kInk);
+}
+// The other audio web sites: a globe before a list.
+void drawWebsites(QPainter& p) {
+    p.setPen(pen(kBlue.darker(120), 1));
+    p.setBrush(QColor(0xcf, 0xe3, 0xfa));
+    p.drawEllipse(QPointF(6, 8), 5, 5);
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(6, 8), 2.2, 5);
+    p.drawLine(QPointF(1, 8), QPointF(11, 8));
+    for (int i = 0; i < 3; ++i) line(p, kInk, QPointF(12, 4.5 + i * 3.5), QPointF(15.5, 4.5 + i * 3.5), 1.2);
+}
+// The selection made to fill the window: its edges pushed out to the sides.
+void drawZoomToWindow(QPainter& p) {
+    panel(p);
+    selection(p, QRectF(6, 3, 4, 10));
+    arrow(p, kBlue, QPointF(6, 8), QPointF(2.5, 8));
+    arrow(p, kBlue, QPointF(10, 8), QPointF(13.5, 8));
 }
 
 // ---- Transport, CD, convert ----
@@ -658,6 +815,9 @@ void drawToolBars(QPainter& p) {
     p.setBrush(Qt::NoBrush);
 }
 
+// The access bar's close box.
+void drawCloseMark(QPainter& p) { cross(p, QPointF(8, 8), 4.5, kPaper); }
+
 // ---- Help ----
 void drawHelp(QPainter& p) {
     circleMark(p, QPointF(8, 8), 6.5, kBlue);
@@ -697,55 +857,120 @@ const std::unordered_map<std::string, Draw>& pictures() {
         {"SpeedButton2", drawSpeed}, {"SpeedButton32", drawEcho}, {"SpeedButton19", drawReverb},
         {"Flange_SB", drawFlanger}, {"Resample_SB", drawResample},
 
-        {"SpeedButton9", drawFilter}, {"SpeedButton30", drawLowPass}, {"SpeedButton25", drawBandPass},
-        {"SpeedButton26", drawHighPass}, {"SpeedButton24", drawFilter}, {"SpeedButton28", drawEqualize},
-        {"SpeedButton27", drawFilter}, {"ImprovedMedian_SB", drawFilter}, {"Average_SB", drawFilter},
-        {"TopHat_SB", drawFilter}, {"EdgeEnhancement_SB", drawFilter}, {"DifferenceFilter_SB", drawFilter},
-        {"CustomizedFilterSB", drawFilter}, {"SpeedButton31", drawAmplify}, {"STSA_SB", drawCleaner},
-        {"Wavelet_SB", drawCleaner}, {"SpeedButton45", drawCleaner}, {"Uniform_SB", drawNoise},
-        {"Gaussian_SB", drawNoise}, {"Pink_SB", drawNoise}, {"Speckle_SB", drawNoise},
-        {"Histogram_SB", drawHistogram},
+        {"SpeedButton9", drawAdvancedFilter}, {"SpeedButton30", drawLowPass}, {"SpeedButton25", drawBandPass},
+        {"SpeedButton26", drawHighPass}, {"SpeedButton24", drawFilterBank}, {"SpeedButton28", drawEqualize},
+        {"SpeedButton27", drawMedianFilter}, {"ImprovedMedian_SB", drawImprovedMedian}, {"Average_SB", drawAverage},
+        {"TopHat_SB", drawTopHat}, {"EdgeEnhancement_SB", drawEdgeEnhancement},
+        {"DifferenceFilter_SB", drawDifference}, {"CustomizedFilterSB", drawCustomFilter},
+        {"SpeedButton31", drawExpander}, {"STSA_SB", drawStsa}, {"Wavelet_SB", drawWavelet},
+        {"SpeedButton45", drawCleaner}, {"Uniform_SB", drawUniformNoise}, {"Gaussian_SB", drawGaussianNoise},
+        {"Pink_SB", drawPinkNoise}, {"Speckle_SB", drawSpeckleNoise}, {"Histogram_SB", drawHistogram},
 
         {"SpeedButton16", drawPlay}, {"SpeedButton14", drawPause}, {"SpeedButton17", drawStop},
         {"SpeedButton15", drawRecord}, {"SpeedButton10", drawCd}, {"SpeedButton47", drawConvert},
 
         {"Colors_SB", drawColors}, {"Loop_SB", drawLoop}, {"Divide_SB", drawDivide},
         {"Divideintotracks_SB", drawDivideTracks}, {"DivideByLength_SB", drawDivideLength},
-        {"Concatenate_SB", drawConcatenate}, {"Websites_SB", drawGlobe},
+        {"Concatenate_SB", drawConcatenate}, {"Websites_SB", drawWebsites},
 
-        {"speedzoom", drawZoomSelection}, {"ZoomInto_SB", drawZoomSelection}, {"ZoomIn_SB", drawZoomIn},
+        {"speedzoom", drawZoomToWindow}, {"ZoomInto_SB", drawZoomSelection}, {"ZoomIn_SB", drawZoomIn},
         {"ZoomOut_SB", drawZoomOut}, {"SelectAll_SB", drawSelectAll}, {"SelectNone_SB", drawSelectNone},
         {"SampleInfo_SB", drawSampleInfo}, {"Grid_SB", drawGrid}, {"Vumeters_SB", drawVumeters},
         {"Volume_SB", drawVolume}, {"viewaccessbar_sb", drawAccessBar}, {"viewtoolbars_sb", drawToolBars},
 
         {"Contents_SB", drawHelp}, {"About_SB", drawAbout}, {"SendEmail_SB", drawEmail},
-        {"SVWebsite_SB", drawGlobe},
+        {"SVWebsite_SB", drawGlobe}, {"CloseAccessBar", drawCloseMark},
     };
     return table;
 }
 
 // Drawn at 1x and 2x so the pictures stay sharp on high density screens;
 // the disabled look is left to the style, which greys the normal picture.
-QPixmap render(Draw draw, qreal ratio) {
-    QPixmap pix(QSize(22, 16) * ratio);
+// side 0: the tool bars' 22 x 16 space with the 16 x 16 picture centred;
+// otherwise a square picture of that side.
+QSize canvas(int side) { return side ? QSize(side, side) : QSize(22, 16); }
+
+QPixmap render(Draw draw, qreal ratio, int side) {
+    QPixmap pix(canvas(side) * ratio);
     pix.setDevicePixelRatio(ratio);
     pix.fill(Qt::transparent);
     QPainter p(&pix);
     p.setRenderHint(QPainter::Antialiasing);
-    p.translate(3, 0);
+    if (side) p.scale(side / 16.0, side / 16.0);
+    else p.translate(3, 0);
     draw(p);
     return pix;
 }
 
+// Commands the freedesktop icon names mean: the desktop's icon theme shows
+// them, and the Tango theme where the desktop's has none. The drawn
+// picture stays for a machine with neither.
+const std::unordered_map<std::string, const char*>& themePictures() {
+    static const std::unordered_map<std::string, const char*> table = {
+        {"SpeedButton8", "document-new"}, {"SpeedButton7", "document-open"}, {"SpeedButton6", "document-save"},
+        {"SaveAs_SB", "document-save-as"}, {"Print_SB", "document-print"}, {"FileInfo_SB", "document-properties"},
+        {"DeviceInfo_SB", "audio-card"}, {"Exit_SB", "system-log-out"},
+        {"SpeedButton18", "edit-undo"}, {"SpeedButton5", "edit-cut"}, {"SpeedButton1", "edit-copy"},
+        {"SpeedButton3", "edit-paste"}, {"SpeedButton35", "edit-delete"}, {"SelectAll_SB", "edit-select-all"},
+        {"SpeedButton16", "media-playback-start"}, {"SpeedButton14", "media-playback-pause"},
+        {"SpeedButton17", "media-playback-stop"}, {"SpeedButton15", "media-record"}, {"SpeedButton10", "media-optical"},
+        {"Colors_SB", "preferences-desktop-theme"}, {"Volume_SB", "audio-volume-high"},
+        {"Contents_SB", "help-browser"}, {"About_SB", "dialog-information"}, {"SendEmail_SB", "mail-message-new"},
+        {"SVWebsite_SB", "internet-web-browser"}};
+    return table;
+}
+
+// The theme's picture placed as the drawn ones are.
+QPixmap centred(const QIcon& theme, qreal ratio, int side) {
+    QPixmap pix(canvas(side) * ratio);
+    pix.setDevicePixelRatio(ratio);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    const int edge = side ? side : 16;
+    p.drawPixmap(QRectF(side ? 0 : 3, 0, edge, edge), theme.pixmap(QSize(edge, edge), ratio), QRectF());
+    return pix;
+}
+
+QIcon fromTheme(const char* name) {
+    // Without a desktop (no theme, or only the bare "hicolor" one) the
+    // pictures come from Tango, which the set-up script installs.
+    static const bool ready = [] {
+        // Some platforms (the headless one among them) search no system
+        // folder for themes.
+        QStringList paths = QIcon::themeSearchPaths();
+        for (const QString& dir :
+             QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                       QStandardPaths::LocateDirectory))
+            if (!paths.contains(dir)) paths << dir;
+        QIcon::setThemeSearchPaths(paths);
+        const QString desktop = QIcon::themeName();
+        if (desktop.isEmpty() || desktop == QLatin1String("hicolor")) QIcon::setThemeName(QStringLiteral("Tango"));
+        else QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+        return true;
+    }();
+    (void)ready;
+    return QIcon::fromTheme(QString::fromLatin1(name));
+}
+
 } // namespace
 
-QIcon toolIcon(const std::string& buttonName) {
+QIcon toolIcon(const std::string& buttonName, int side) {
+    QIcon icon;
+    const auto& themed = themePictures();
+    if (const auto t = themed.find(buttonName); t != themed.end()) {
+        // A theme may hold only scalable pictures this machine cannot draw.
+        const QIcon theme = fromTheme(t->second);
+        if (!theme.isNull() && !theme.pixmap(QSize(16, 16)).isNull()) {
+            icon.addPixmap(centred(theme, 1, side));
+            icon.addPixmap(centred(theme, 2, side));
+            return icon;
+        }
+    }
     const auto& table = pictures();
     const auto it = table.find(buttonName);
     if (it == table.end()) return QIcon();
-    QIcon icon;
-    icon.addPixmap(render(it->second, 1));
-    icon.addPixmap(render(it->second, 2));
+    icon.addPixmap(render(it->second, 1, side));
+    icon.addPixmap(render(it->second, 2, side));
     return icon;
 }
 

@@ -147,7 +147,6 @@ TAdvancedFilterfrm::TAdvancedFilterfrm(QWidget* parent, sv::FftWorkArea* area)
     Label2 = label(this, QStringLiteral("Fm/2"), 264, 100);
 
     Label7 = label(this, QStringLiteral("Advanced Filter"), 290, 34);
-    Label7->setFixedWidth(120);
     button3 = new QPushButton(QStringLiteral("&FFT"), this);
     button3->setFlat(true);
     button3->setGeometry(290, 56, 56, 24);
@@ -172,8 +171,7 @@ TAdvancedFilterfrm::TAdvancedFilterfrm(QWidget* parent, sv::FftWorkArea* area)
                                      this);
     RadioGroup1->setGeometry(16, 208, 150, 110);
 
-    TrackBar3 = new QSlider(Qt::Horizontal, this);
-    TrackBar3->setRange(0, 100);
+    TrackBar3 = sv::makeTrackBar(this, 0, 100, 10, 0);
     TrackBar3->setTickPosition(QSlider::NoTicks);
     TrackBar3->setGeometry(176, 224, 180, 24);
     Label6 = label(this, QStringLiteral("&RATIO:"), 176, 208, TrackBar3);
@@ -187,6 +185,21 @@ TAdvancedFilterfrm::TAdvancedFilterfrm(QWidget* parent, sv::FftWorkArea* area)
     ComboBox3 = list(this, kWindows, QRect(324, 270, 86, 22));
     Label10 = label(this, QStringLiteral("Window &type:"), 324, 254, ComboBox3);
     ComboBox3->setCurrentIndex(0);
+    // The three lists stand side by side under their captions, each column
+    // as wide as its caption or its longest item; the form grows to the
+    // right when the font needs the room.
+    int right = 176;
+    for (auto [caption, box] : {std::pair{Label8, ComboBox1}, {Label9, ComboBox2}, {Label10, ComboBox3}}) {
+        const int w = std::max(caption->sizeHint().width(), box->sizeHint().width());
+        caption->setGeometry(right, 254, w, caption->sizeHint().height());
+        box->setGeometry(right, 270, w, std::max(22, box->sizeHint().height()));
+        right += w + 8;
+    }
+    const int width = std::max(416, right);
+    setFixedSize(width, 373);
+    Label13->setGeometry(0, 0, width, 26);
+    // Room for "Max value= " and the largest magnitude of a 16-bit sound.
+    Label7->setFixedWidth(width - Label7->x() - 4);
 
     ComboBox4 = list(this, {}, QRect(16, 338, 150, 22));
     Label11 = label(this, QStringLiteral("&Stored Filters:"), 16, 322, ComboBox4);

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include "mainwindow/SonvelaMain.h"
@@ -18,6 +19,15 @@
 #include "sound/WaveCanvas.h"
 
 using namespace sv;
+
+namespace {
+// The status-bar buttons' places (x, width), from the left of the bar.
+struct ButtonPlace {
+    int x, width;
+};
+constexpr ButtonPlace kSelectAllPlace{1, 115};
+constexpr int kSelectAllRight = kSelectAllPlace.x + kSelectAllPlace.width + 1;
+} // namespace
 
 TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
     setWindowTitle("Wave file");
@@ -49,14 +59,29 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
-    const int widths[6] = {150, 164, 60, 100, 60, 50};
+    // Each panel is as wide as the longest text it shows, in the font it
+    // shows it in. The "Select All" button lies over the start of panel 0
+    // (its text begins after the button), the other buttons over panels 0
+    // and 1 while the mouse is on the status bar.
     const char* texts[6] = {"Samples:0", "", "Bits", "Samples/sec", "Mono", "Modified"};
+    const std::initializer_list<const char*> longest[6] = {
+        {"Sample played: 99999999", "4294967295 Bytes"},
+        {"Playing... 999:59:999 ms", "Samples: 999999999", "999999999 Samples"},
+        {"16 Bits"},
+        {"192000 Hz", "Samples/sec"},
+        {"Stereo"},
+        {"Modified"}};
+    const QFontMetrics fm(StatusBar1->font());
     for (int i = 0; i < 6; ++i) {
         StatusPanels[i] = new QLabel(texts[i], StatusBar1);
         StatusPanels[i]->setAlignment(Qt::AlignCenter);
-        StatusPanels[i]->setFixedWidth(widths[i]);
         StatusPanels[i]->setFrameShape(QFrame::Panel);
         StatusPanels[i]->setFrameShadow(QFrame::Sunken);
+        int room = 0;
+        for (const char* t : longest[i]) room = std::max(room, fm.horizontalAdvance(QString::fromLatin1(t)));
+        const int under = i == 0 ? kSelectAllRight : 0;
+        StatusPanels[i]->setContentsMargins(under, 0, 0, 0);
+        StatusPanels[i]->setFixedWidth(under + room + 12);
         StatusBar1->addWidget(StatusPanels[i]);
     }
     ProgressBar1 = new QProgressBar(StatusBar1);
@@ -242,7 +267,7 @@ void TSoundfrm::layoutControls() {
 void TSoundfrm::placeStatusButtons() {
     const int sbH = StatusBar1->sizeHint().height();
     const int y = 3;
-    boto_selectall->setGeometry(1, y, 115, sbH - 2 * y);
+    boto_selectall->setGeometry(kSelectAllPlace.x, y, kSelectAllPlace.width, sbH - 2 * y);
     boto_selectnone->setGeometry(117, y, 35, sbH - 2 * y);
     boto_gotobegin->setGeometry(153, y, 31, sbH - 2 * y);
     boto_gotocursor->setGeometry(185, y, 31, sbH - 2 * y);

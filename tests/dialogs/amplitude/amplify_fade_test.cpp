@@ -182,10 +182,14 @@ TEST(FadeDialog, EnvelopeLinesFollowThePercent) {
     f.prepare(1);
     f.Bevel1->resize(200, 100);
     f.TrackBar1->setValue(40);
-    // Fade out: from the left-hand corners to the right edge, 20 pixels
-    // either side of the middle.
-    EXPECT_EQ(f.Bevel1->upperLine(), QLineF(4, 4, 196, 30));
-    EXPECT_EQ(f.Bevel1->lowerLine(), QLineF(4, 96, 196, 70));
+    // Fade out: from the left-hand corners to the right edge, 40 % of the
+    // 46 pixels between the middle and the inset edge either side of it.
+    EXPECT_EQ(f.Bevel1->upperLine(), QLineF(4, 4, 196, 50 - 18.4));
+    EXPECT_EQ(f.Bevel1->lowerLine(), QLineF(4, 96, 196, 50 + 18.4));
+    // At 100 % the lines stay level with the corners.
+    f.TrackBar1->setValue(100);
+    EXPECT_EQ(f.Bevel1->upperLine(), QLineF(4, 4, 196, 4));
+    EXPECT_EQ(f.Bevel1->lowerLine(), QLineF(4, 96, 196, 96));
     f.prepare(0);
     f.TrackBar1->setValue(0);
     EXPECT_EQ(f.Bevel1->upperLine(), QLineF(196, 4, 4, 50));
