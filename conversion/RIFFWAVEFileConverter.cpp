@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -109,6 +110,10 @@ TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(
     edSourceFormat = shownField(this);
     edDest = shownField(this);
     edDestFormat = shownField(this);
+    // Room for the description of a stereo ADPCM or MPEG format at 44100 Hz.
+    const int formatRoom =
+        edSourceFormat->fontMetrics().horizontalAdvance("IMA ADPCM: 44100 Hz, 4 Bit, Stereo, 44359 bytes/s") + 12;
+    for (QLineEdit* e : {edSourceFormat, edDestFormat}) e->setMinimumWidth(formatRoom);
     btnselectsource = flatButton(this, "...", "Select Source File Name");
     btnselectdest = flatButton(this, "...", "Select Destination File Name");
     btnselectDestformat = flatButton(this, "...", "Select Destination Format");
@@ -175,8 +180,10 @@ TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(
     box->addLayout(row);
     box->addWidget(kaOscilloscope3);
     box->addWidget(StatusBar1);
-    setMinimumWidth(335);
-    resize(335, 210);
+    // The designed width, or what the format boxes need.
+    const int least = std::max(335, box->totalMinimumSize().width());
+    setMinimumWidth(least);
+    resize(least, 210);
 
     odSelectSource.title = "Select source file";
     odSelectSource.filter = "RIFF files (*.wav)|*.wav";
