@@ -18,6 +18,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/settings.h"
+#include "resources/icon/program_icon.h"
 
 // Outside any namespace: the resource initialiser is a global function.
 static void initPictureResource() { Q_INIT_RESOURCE(picture); }
@@ -29,21 +30,16 @@ void reportPictureError(const std::exception& e) {
 }
 
 // The picture stored with the program: a turning globe.
-bool readStoredPicture(TGIFImage& picture) {
+bool loadStoredPicture(TRxGIFAnimator* gif) {
     QFile f(":/picture/sv_globe.gif");
     if (!f.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = f.readAll();
+    TGIFImage picture;
     try {
         picture.ReadGIF(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), true);
     } catch (const std::exception&) {
         return false;
     }
-    return !picture.Empty();
-}
-
-bool loadStoredPicture(TRxGIFAnimator* gif) {
-    TGIFImage picture;
-    if (!readStoredPicture(picture)) return false;
     gif->setImage(picture);
     return true;
 }
@@ -73,18 +69,11 @@ void showPictureMenu(TSVMainfrm* main, QWidget* from, const QPoint& at) {
     menu->popup(from->mapToGlobal(at));
 }
 
-// The program's own icon; until it has one, the first frame of the picture
-// stored with the program (never the picture the user loaded).
-QIcon programIcon() {
+// The program's own icon: the application's window icon, else the one in
+// the program's resources (never the picture the user loaded).
+QIcon trayProgramIcon() {
     const QIcon own = QGuiApplication::windowIcon();
-    if (!own.isNull()) return own;
-    TGIFImage stored;
-    if (!readStoredPicture(stored)) return QIcon();
-    try {
-        return QIcon(QPixmap::fromImage(sv::dibToImage(stored.Frames(0).Bitmap(), stored.Frames(0).TransparentColor)));
-    } catch (const std::exception&) {
-        return QIcon();
-    }
+    return own.isNull() ? sv::programIcon() : own;
 }
 
 void installTrayIcon(TSVMainfrm* main) {
@@ -106,7 +95,7 @@ void installTrayIcon(TSVMainfrm* main) {
     auto* tray = new TRxTrayIcon(main);
     tray->setObjectName("RxTrayIcon1");
     tray->setPopupMenu(menu);
-    tray->setIcon(programIcon());
+    tray->setIcon(trayProgramIcon());
 }
 
 } // namespace

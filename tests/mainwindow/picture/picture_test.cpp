@@ -126,3 +126,15 @@ TEST_F(PictureTest, PlaybackAnimatesThePictureAndStoppingEndsIt) {
     EXPECT_FALSE(gif->Animate());
     EXPECT_FALSE(gif->Timer->isTicking());
 }
+
+TEST_F(PictureTest, TrayShowsTheProgramsOwnIconWhateverPictureIsLoaded) {
+    writeGif(dir.file("sv_globe.gif"), 2);
+    QPixmap own(16, 16);
+    own.fill(Qt::darkCyan);
+    const QIcon saved = QApplication::windowIcon();
+    QApplication::setWindowIcon(QIcon(own));
+    start();
+    ASSERT_NE(trayIcon(main.get()), nullptr);
+    EXPECT_EQ(trayIcon(main.get())->Icon().cacheKey(), QApplication::windowIcon().cacheKey());
+    QApplication::setWindowIcon(saved);
+}
