@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <cerrno>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include "installer/install_steps.h"
 #include "platform/files.h"
 #include "platform/program_groups.h"
 #include "resources/icon/program_icon.h"
@@ -13,14 +13,6 @@
 namespace sv::install {
 
 namespace {
-
-bool makeFolders(const std::string& folder) {
-    for (size_t i = 1; i < folder.size(); ++i) {
-        if (folder[i] != '/') continue;
-        if (::mkdir(folder.substr(0, i).c_str(), 0755) != 0 && errno != EEXIST) return false;
-    }
-    return true;
-}
 
 std::string resourceOf(const std::string& file) {
     // ":/icons/hicolor/48x48/apps/sonvela.png"
@@ -56,7 +48,10 @@ bool installIcons() {
         }
         const QByteArray bytes = in.readAll();
         const std::string path = iconThemeFolder() + f;
-        if (!makeFolders(path)) return false;
+        if (int e = makeFolders(path.substr(0, path.find_last_of('/') + 1))) {
+            errno = e;
+            return false;
+        }
         SafeFileWriter w;
         if (int e = w.open(path)) {
             errno = e;
