@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "components/Animate.h"
 #include "components/GIFCtrl.h"
 #include "components/RxTimer.h"
 #include "components/VCLUtils.h"
@@ -31,12 +32,13 @@ bool pumpUntil(const std::function<bool()>& done) {
 
 TEST(TimerModes, ThreadedTicksHandOverToTheWindowThread) {
     QLabel label;
+    std::atomic<int> ticks{0};
+    QThread* tickThread = nullptr;
+    // Made after what its handler uses, so it ends (and joins its thread) first.
     TRxTimer t;
     EXPECT_TRUE(t.Threaded());
     EXPECT_TRUE(t.SyncEvent);
     t.setInterval(5);
-    std::atomic<int> ticks{0};
-    QThread* tickThread = nullptr;
     t.setOnTimer([&] {
         tickThread = QThread::currentThread();
         label.setText(QString::number(++ticks));
@@ -53,20 +55,20 @@ TEST(TimerModes, ThreadedTicksHandOverToTheWindowThread) {
 }
 
 TEST(TimerModes, UnsynchronisedTicksRunOnTheTimerThreadAndReportFailures) {
+    std::atomic<QThread*> where{nullptr};
+    std::atomic<int> ticks{0};
+    std::atomic<QThread*> handOverThread{nullptr};
+    std::string reported;
+    QThread* reportedOn = nullptr;
     TRxTimer t;
     t.SyncEvent = false;
     t.setThreadPriority(TThreadPriority::tpLower);
     t.setInterval(5);
-    std::atomic<QThread*> where{nullptr};
-    std::atomic<int> ticks{0};
-    std::atomic<QThread*> handOverThread{nullptr};
     t.setOnTimer([&] {
         where = QThread::currentThread();
         t.RunOnMainThread([&] { handOverThread = QThread::currentThread(); });
         if (++ticks == 2) throw std::runtime_error("tick failed");
     });
-    std::string reported;
-    QThread* reportedOn = nullptr;
     sv::ApplicationOnException = [&](const std::exception& e) {
         reported = e.what();
         reportedOn = QThread::currentThread();
@@ -83,11 +85,11 @@ TEST(TimerModes, UnsynchronisedTicksRunOnTheTimerThreadAndReportFailures) {
 }
 
 TEST(TimerModes, WindowTimerModeAndItsFailure) {
+    int ticks = 0;
+    QThread* where = nullptr;
     TRxTimer t;
     t.setThreaded(false);
     t.setInterval(5);
-    int ticks = 0;
-    QThread* where = nullptr;
     t.setOnTimer([&] {
         ++ticks;
         where = QThread::currentThread();
@@ -131,6 +133,8 @@ TEST(TimerModes, AsyncDrawingAdvancesOnTheTimerThread) {
     gif->setAsyncDrawing(true);
     EXPECT_FALSE(gif->Timer->SyncEvent);
     EXPECT_TRUE(sv::lockedBitmapDrawEnabled());
+    EXPECT_EQ(sv::BitmapDraw, &sv::LockedBitmapDraw);
+    EXPECT_EQ(sv::EnableLockedBitmapDraw(), nullptr);   // once per process
     std::atomic<int> changes{0};
     QThread* changedOn = nullptr;
     gif->OnFrameChanged = [&] {
@@ -150,4 +154,6 @@ TEST(TimerModes, AsyncDrawingAdvancesOnTheTimerThread) {
     EXPECT_FALSE(gif->RepaintingFromTimer);
     gif->setAsyncDrawing(false);
     EXPECT_TRUE(gif->Timer->SyncEvent);
+    gif->OnFrameChanged = nullptr;
+    gif->OnStop = nullptr;
 }
