@@ -10,8 +10,13 @@
 #include <stdexcept>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/delay_effects.h"
+#include "sound/engine/effects/parallel_runs.h"
 #include "sound/engine/effects/time_internal.h"
 
 namespace sv {
@@ -72,17 +77,50 @@ std::vector<Tap> buildTaps(int64_t d, int64_t k, int64_t p, int64_t r, double t,
     return taps;
 }
 
+// nearbyint for |x| < 2^51: adding and taking away 1.5 x 2^52 rounds to the
+// nearest integer, halves to even, as the default rounding mode does (only
+// the sign of a zero result can differ, which no sample shows).
+constexpr double kRoundMagic = 6755399441055744.0;
+constexpr double kRoundLimit = 2251799813685248.0;
+
+inline int64_t roundTap(double v) {
+    return std::fabs(v) < kRoundLimit ? int64_t((v + kRoundMagic) - kRoundMagic) : int64_t(std::nearbyint(v));
+}
+
 // out[i] += round(x[i] x g), clamped, for n samples.
 inline void addTap(uint8_t* out, const uint8_t* x, int64_t n, double g, uint8_t) {
     for (int64_t i = 0; i < n; ++i)
-        out[i] = uint8_t(clamp8(int64_t(out[i]) + int64_t(std::nearbyint(double(int(x[i]) - kSilence8) * g))));
+        out[i] = uint8_t(clamp8(int64_t(out[i]) + roundTap(double(int(x[i]) - kSilence8) * g)));
 }
 inline void addTap(uint8_t* out, const uint8_t* x, int64_t n, double g, int16_t) {
-    for (int64_t i = 0; i < n; ++i) {
+    int64_t i = 0;
+#if defined(__SSE2__)
+    // Four samples at a time, all in double precision: the product, its
+    // rounding, the sum and the clamp are exact there, as the integer
+    // steps are, while |x g| stays below 2^51.
+    if (std::fabs(g) * 32768.0 < kRoundLimit) {
+        const __m128d vg = _mm_set1_pd(g), magic = _mm_set1_pd(kRoundMagic);
+        const __m128d lo = _mm_set1_pd(-32767.0), hi = _mm_set1_pd(32767.0);
+        for (; i + 4 <= n; i += 4) {
+            const __m128i xv = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(x + 2 * i));
+            const __m128i ov = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(out + 2 * i));
+            const __m128i x32 = _mm_srai_epi32(_mm_unpacklo_epi16(xv, xv), 16);
+            const __m128i o32 = _mm_srai_epi32(_mm_unpacklo_epi16(ov, ov), 16);
+            __m128d r0 = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(x32), vg), magic), magic);
+            __m128d r1 = _mm_sub_pd(
+                _mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(x32, 0xee)), vg), magic), magic);
+            r0 = _mm_min_pd(_mm_max_pd(_mm_add_pd(r0, _mm_cvtepi32_pd(o32)), lo), hi);
+            r1 = _mm_min_pd(_mm_max_pd(_mm_add_pd(r1, _mm_cvtepi32_pd(_mm_shuffle_epi32(o32, 0xee))), lo), hi);
+            const __m128i s32 = _mm_unpacklo_epi64(_mm_cvttpd_epi32(r0), _mm_cvttpd_epi32(r1));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 2 * i), _mm_packs_epi32(s32, s32));
+        }
+    }
+#endif
+    for (; i < n; ++i) {
         int16_t xv, ov;
         std::memcpy(&xv, x + 2 * i, 2);
         std::memcpy(&ov, out + 2 * i, 2);
-        const int16_t r = int16_t(clamp16Sym(int64_t(ov) + int64_t(std::nearbyint(double(xv) * g))));
+        const int16_t r = int16_t(clamp16Sym(int64_t(ov) + roundTap(double(xv) * g)));
         std::memcpy(out + 2 * i, &r, 2);
     }
 }
@@ -99,22 +137,29 @@ void scaleDry(uint8_t* p, int64_t n, double dry) {
     }
 }
 
+// The dry scaling and every tap's additions that land on output frames
+// [o0, o1) of the stretch (0 at the selection start). Each output frame
+// receives its additions in the order of a walk over the whole stretch
+// (blocks in order, taps farthest first within a block), so cutting the
+// output into ranges changes nothing.
 template <typename T>
-void applyTaps(uint8_t* newSel, const uint8_t* oldSel, const std::vector<Tap>& farFirst, int64_t l, int c,
-               int64_t p, const OperationContext& ctx) {
+void reverbRange(uint8_t* newSel, const uint8_t* oldSel, const std::vector<Tap>& farFirst, int64_t l, int c,
+                 int64_t p, double dry, int64_t o0, int64_t o1) {
     constexpr int w = sizeof(T);
     constexpr int64_t kBlock = 8192;
-    ProgressWalk walk(ctx, l);
+    const int64_t dryEnd = std::min(o1, l);
+    if (o0 < dryEnd) scaleDry<T>(newSel + o0 * c * w, (dryEnd - o0) * c, dry);
     for (int64_t k0 = 1; k0 <= l; k0 += kBlock) {
         const int64_t k1 = std::min(l, k0 + kBlock - 1);
+        // Frame k lands at output p + k - 1 + offset.
+        if (p + k0 - 1 >= o1) break;
         for (const Tap& tap : farFirst) {
-            const int64_t hi = std::min(k1, tap.kMax);
-            if (hi < k0) continue;
-            const int64_t samples = (hi - k0 + 1) * c;
-            uint8_t* out = newSel + ((p + k0 - 1 + tap.offset) * c) * w;
-            addTap(out, oldSel + (k0 - 1) * c * w, samples, tap.gain, T{});
+            const int64_t first = std::max(k0, o0 - p - tap.offset + 1);
+            const int64_t last = std::min({k1, tap.kMax, o1 - p - tap.offset});
+            if (last < first) continue;
+            uint8_t* out = newSel + ((p + first - 1 + tap.offset) * c) * w;
+            addTap(out, oldSel + (first - 1) * c * w, (last - first + 1) * c, tap.gain, T{});
         }
-        walk.advanceTo(k1);
     }
 }
 
@@ -144,10 +189,17 @@ bool reverb(SoundBuffer& sound, const ReverbParams& prm, const OperationContext&
     const int64_t limit = prm.onlySelection ? l : l + r;
     std::vector<Tap> taps = buildTaps(prm.density, k, p, r, wet / 2, l, prm.onlySelection, limit);
     std::stable_sort(taps.begin(), taps.end(), [](const Tap& a, const Tap& z) { return a.offset > z.offset; });
+    // Output frames reach from the selection start to the last tap's end.
+    int64_t reach = l;
+    for (const Tap& tap : taps) reach = std::max(reach, std::min(tap.kMax, l) + p + tap.offset);
+    reach = std::min(reach, newFrames - s);
+    ProgressWalk walk(ctx, l);
     dispatchLayout(sound.format, [&](auto t, auto) {
         using T = decltype(t);
-        scaleDry<T>(sound.frame(s), l * c, dry);
-        applyTaps<T>(sound.frame(s), old.data(), taps, l, c, p, ctx);
+        uint8_t* sel = sound.frame(s);
+        fx::parallelRuns(reach, int64_t(1) << 14, [&](int64_t o0, int64_t o1) {
+            reverbRange<T>(sel, old.data(), taps, l, c, p, dry, o0, o1);
+        }, &walk, [&](int64_t done) { return reach > 0 ? int64_t(__int128(done) * l / reach) : l; });
     });
     if (!prm.onlySelection) {
         sound.setSelection(s, l + r);

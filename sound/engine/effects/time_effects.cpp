@@ -1,10 +1,16 @@
 #include "sound/engine/effects/time_effects.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "sound/engine/edit_progress.h"
+#include "sound/engine/effects/parallel_runs.h"
 #include "sound/engine/effects/time_internal.h"
 
 namespace sv {
@@ -18,6 +24,9 @@ const char* const kGapperValuesMessage = "The gap interval must be at least one 
 const char* const kGrooveValuesMessage = "The groove length must be at least one sample and the groove number not negative.";
 
 namespace {
+
+// Samples (or frames, or events) below which a range is not worth a thread.
+constexpr int64_t kGrain = 1 << 15;
 
 // The selection inside the sound, in frames.
 struct Stretch {
@@ -47,6 +56,34 @@ void repeatSample(uint8_t* dst, const uint8_t* sample, int64_t n, int width) {
     for (int64_t i = 0; i < n; ++i) std::memcpy(dst + i * width, sample, size_t(width));
 }
 
+// y := clamp16(y + x / div) over 16-bit samples, the quotient cut toward
+// zero. Eight at a time: the quotient in single precision is exact after
+// truncation (for |x| <= 32768 its error stays below the distance 1 / div
+// to the next whole number), and the saturating add is the clamp.
+void addEcho16(uint8_t* dst, const uint8_t* src, int64_t samples, int div) {
+    int64_t i = 0;
+#if defined(__SSE2__)
+    const __m128 d = _mm_set1_ps(float(div));
+    for (; i + 8 <= samples; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + 2 * i));
+        const __m128i lo = _mm_srai_epi32(_mm_unpacklo_epi16(x, x), 16);
+        const __m128i hi = _mm_srai_epi32(_mm_unpackhi_epi16(x, x), 16);
+        const __m128i qlo = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(lo), d));
+        const __m128i qhi = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(hi), d));
+        const __m128i q = _mm_packs_epi32(qlo, qhi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * i), _mm_adds_epi16(y, q));
+    }
+#endif
+    for (; i < samples; ++i) {
+        int16_t x, y;
+        std::memcpy(&x, src + 2 * i, 2);
+        std::memcpy(&y, dst + 2 * i, 2);
+        const int16_t r = int16_t(clamp16(int(y) + int(x) / div));
+        std::memcpy(dst + 2 * i, &r, 2);
+    }
+}
+
 // One echo added onto the new buffer: y += x / (k + 1) per layout.
 // Tables over every stored value keep the loop to loads, a lookup and a
 // store; the divisor is the same for the whole pass.
@@ -68,16 +105,7 @@ void addEcho(uint8_t* dst, const uint8_t* src, int64_t samples, const SampleForm
         for (int x = 0; x < 256; ++x) q[x] = (x - kSilence8) / div;   // toward zero
         for (int64_t i = 0; i < samples; ++i) dst[i] = uint8_t(clamp8(int64_t(dst[i]) + q[src[i]]));
     } else {
-        std::vector<int16_t> q(65536);
-        for (int v = 0; v < 65536; ++v) q[size_t(v)] = int16_t(int(int16_t(uint16_t(v))) / div);
-        const int16_t* t = q.data();
-        for (int64_t i = 0; i < samples; ++i) {
-            int16_t x, y;
-            std::memcpy(&x, src + 2 * i, 2);
-            std::memcpy(&y, dst + 2 * i, 2);
-            const int16_t r = int16_t(clamp16(int(y) + t[uint16_t(x)]));
-            std::memcpy(dst + 2 * i, &r, 2);
-        }
+        addEcho16(dst, src, samples, div);
     }
 }
 
@@ -102,22 +130,25 @@ bool intervalEffect(SoundBuffer& sound, IntervalEffect effect, const OperationCo
 
     const uint8_t* src = sound.bytes.data();
     uint8_t* dst = out.data();
-    int64_t si = c * st.s, di = c * st.s;
-    copyBytes(dst, src, size_t(si * width));
+    const int64_t head = c * st.s;
+    copyBytes(dst, src, size_t(head * width));
     ProgressWalk walk(ctx, positions);
-    for (int64_t e = 1; e <= events; ++e) {
-        // Positions e*P-P+1 .. e*P-1 copy; position e*P is the run, which
-        // consumes no source sample.
-        copyBytes(dst + di * width, src + si * width, size_t((period - 1) * width));
-        si += period - 1;
-        di += period - 1;
-        if (effect == IntervalEffect::GreatChopper) repeatSample(dst + di * width, src + si * width, run, width);
-        else fillSilence(dst + di * width, size_t(run * width), sound.format);
-        di += run;
-        walk.advanceTo(e * period);
-    }
+    // Event e (from 1) copies the P - 1 samples from head + (e - 1)(P - 1)
+    // to head + (e - 1)(P - 1 + run), then writes its run; position e x P is
+    // the run, which consumes no source sample.
+    fx::parallelRuns(events, kGrain / std::max<int64_t>(1, period), [&](int64_t e0, int64_t e1) {
+        for (int64_t e = e0; e < e1; ++e) {
+            const int64_t si = head + e * (period - 1), di = head + e * (period - 1 + run);
+            copyBytes(dst + di * width, src + si * width, size_t((period - 1) * width));
+            if (effect == IntervalEffect::GreatChopper)
+                repeatSample(dst + (di + period - 1) * width, src + (si + period - 1) * width, run, width);
+            else
+                fillSilence(dst + (di + period - 1) * width, size_t(run * width), sound.format);
+        }
+    }, &walk, [&](int64_t e) { return e * period; });
     // The rest of the selection's positions, then every sample not yet
     // consumed through the end of the sound.
+    const int64_t si = head + events * (period - 1), di = head + events * (period - 1 + run);
     const int64_t rest = c * st.f - si;
     copyBytes(dst + di * width, src + si * width, size_t(rest * width));
     walk.advanceTo(positions);
@@ -147,7 +178,13 @@ bool echo(SoundBuffer& sound, int32_t delayMs, int32_t count, const OperationCon
     fillSilence(sound.frame(st.f), size_t((n - st.f) * st.b), sound.format);
     const int64_t samples = st.l * sound.format.nChannels;
     for (int32_t k = 1; k <= count; ++k) {
-        if (samples) addEcho(sound.frame(st.s + k * d), sel.data(), samples, sound.format, k);
+        // Each echo adds onto what the earlier ones left; within one echo
+        // every sample is its own.
+        uint8_t* at = sound.frame(st.s + k * d);
+        const int width = sound.format.wBitsPerSample / 8;
+        fx::parallelRuns(samples, kGrain, [&](int64_t b, int64_t e) {
+            addEcho(at + b * width, sel.data() + b * width, e - b, sound.format, k);
+        });
         ctx.report(k, count);
     }
     sound.setSelection(st.s, st.l);
@@ -168,16 +205,15 @@ bool gapper(SoundBuffer& sound, int64_t gap, int64_t interval, const OperationCo
     const uint8_t* src = sound.bytes.data();
     uint8_t* dst = out.data();
     copyBytes(dst, src, size_t(st.s * st.b));
-    int64_t si = st.s, di = st.s;
     ProgressWalk walk(ctx, k);
-    for (int64_t j = 1; j <= k; ++j) {
-        copyBytes(dst + di * st.b, src + si * st.b, size_t(interval * st.b));
-        si += interval;
-        di += interval;
-        fillSilence(dst + di * st.b, size_t(gap * st.b), sound.format);
-        di += gap;
-        walk.advanceTo(j);
-    }
+    fx::parallelRuns(k, kGrain / std::max<int64_t>(1, interval), [&](int64_t j0, int64_t j1) {
+        for (int64_t j = j0; j < j1; ++j) {
+            const int64_t si = st.s + j * interval, di = st.s + j * (interval + gap);
+            copyBytes(dst + di * st.b, src + si * st.b, size_t(interval * st.b));
+            fillSilence(dst + (di + interval) * st.b, size_t(gap * st.b), sound.format);
+        }
+    }, &walk);
+    const int64_t si = st.s + k * interval, di = st.s + k * (interval + gap);
     copyBytes(dst + di * st.b, src + si * st.b, size_t((st.f - si) * st.b));
 
     sound.bytes = std::move(out);
@@ -200,15 +236,19 @@ bool groove(SoundBuffer& sound, int64_t piece, int64_t count, const OperationCon
     const uint8_t* src = sound.bytes.data();
     uint8_t* dst = out.data();
     copyBytes(dst, src, size_t(st.s * st.b));
-    int64_t di = st.s;
     const int64_t pieces = st.l / piece + (st.l % piece ? 1 : 0);
     ProgressWalk walk(ctx, pieces);
-    for (int64_t j = 0; j < pieces; ++j) {
-        const int64_t at = st.s + j * piece;
-        const int64_t len = std::min(piece, st.s + st.l - at);
-        for (int64_t r = 0; r < count; ++r, di += len) copyBytes(dst + di * st.b, src + at * st.b, size_t(len * st.b));
-        walk.advanceTo(j + 1);
-    }
+    // Every piece but the last is whole, so piece j starts its copies at
+    // S + j x piece x count.
+    fx::parallelRuns(pieces, kGrain / std::max<int64_t>(1, piece * std::max<int64_t>(1, count)), [&](int64_t j0, int64_t j1) {
+        for (int64_t j = j0; j < j1; ++j) {
+            const int64_t at = st.s + j * piece;
+            const int64_t len = std::min(piece, st.s + st.l - at);
+            int64_t di = st.s + j * piece * count;
+            for (int64_t r = 0; r < count; ++r, di += len) copyBytes(dst + di * st.b, src + at * st.b, size_t(len * st.b));
+        }
+    }, &walk);
+    const int64_t di = st.s + newLength;
     const int64_t after = st.s + st.l;
     copyBytes(dst + di * st.b, src + after * st.b, size_t((st.f - after) * st.b));
 

@@ -7,6 +7,7 @@
 
 #include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/effect_loop.h"
+#include "sound/engine/effects/parallel_runs.h"
 #include "sound/engine/effects/time_effects.h"
 #include "sound/engine/effects/time_internal.h"
 
@@ -42,11 +43,18 @@ void insertedFrame(uint8_t* out, const uint8_t* p, const uint8_t* c, int64_t a, 
 // Event positions floor(e x total / events) for e = 1 .. events, walked
 // without a division each: the last one is exactly `total`, so the count of
 // inserted or dropped frames is exactly `events` (an accumulated real step
-// can miss or add one).
+// can miss or add one). at() gives any one of them directly.
 class EventSteps {
 public:
     EventSteps(int64_t total, int64_t events)
         : events_(events), whole_(total / events), part_(total % events) {}
+    // Continues after event e (pos_e; 0 for e = 0).
+    void seek(int64_t e) {
+        const __int128 p = __int128(e) * part_;
+        pos_ = e * whole_ + int64_t(p / events_);
+        rem_ = int64_t(p % events_);
+    }
+    int64_t at(int64_t e) const { return e * whole_ + int64_t(__int128(e) * part_ / events_); }
     int64_t next() {
         pos_ += whole_;
         rem_ += part_;
@@ -58,54 +66,84 @@ private:
     int64_t pos_ = 0, rem_ = 0;
 };
 
+constexpr int64_t kGrainEvents = 1 << 13;
+
 template <typename T, int C>
-void stretchFrames(const SoundBuffer& sound, uint8_t* dst, int64_t s, int64_t l, int64_t n, bool quarter,
+void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l, int64_t n, bool quarter,
                    const OperationContext& ctx) {
     const int64_t b = sound.format.nBlockAlign;
     const int64_t f = sound.frameCount();
     const uint8_t* src = sound.bytes.data();
     ProgressWalk walk(ctx, std::max(n, l));
     if (n > l) {
-        // Growing: n output positions, n - l of them new frames.
+        // Growing: n output positions, n - l of them new frames. Before
+        // event e (from 1) the output holds pos(e - 1) frames, pos(e - 1) -
+        // (e - 1) of them from the source.
         const int64_t events = n - l;
-        EventSteps steps(n, events);
+        const EventSteps where(n, events);
         std::vector<uint8_t> silence(static_cast<size_t>(b));
         timefx::fillSilence(silence.data(), silence.size(), sound.format);
-        int64_t si = 0, prev = 0, a = 0;
-        for (int64_t e = 1; e <= events; ++e) {
-            const int64_t pos = steps.next();
-            const int64_t run = pos - prev - 1;
-            if (run > 0) {
-                copyBytes(dst, src + (s + si) * b, size_t(run * b));
-                dst += run * b;
-                si += run;
-                a = 0;
+        // The quarter step of event e counts the events since the last one
+        // that followed copied frames: the first event with the same count
+        // of source frames behind it, found by bisection.
+        auto consumed = [&](int64_t e) { return where.at(e) - e; };
+        auto stepOf = [&](int64_t e) {
+            const int64_t si = consumed(e);
+            if (si == 0) return e;
+            int64_t lo = 1, hi = e;
+            while (lo < hi) {
+                const int64_t mid = lo + (hi - lo) / 2;
+                if (consumed(mid) < si) lo = mid + 1;
+                else hi = mid;
             }
-            ++a;
-            // The neighbours of the new frame. At the start of the sound
-            // there is no frame before, at its end none after: the one
-            // neighbour there is stands for both (silence in an empty sound).
-            const int64_t pi = s + si - 1, ci = s + si;
-            const uint8_t* pp = pi >= 0 ? src + pi * b : (ci < f ? src + ci * b : silence.data());
-            const uint8_t* cp = ci < f ? src + ci * b : pp;
-            insertedFrame<T, C>(dst, pp, cp, a, quarter);
-            dst += b;
-            prev = pos;
-            walk.advanceTo(pos);
-        }
+            return e - lo + 1;
+        };
+        fx::parallelRuns(events, kGrainEvents, [&](int64_t e0, int64_t e1) {
+            EventSteps steps(n, events);
+            steps.seek(e0);
+            int64_t prev = where.at(e0);
+            int64_t si = prev - e0;
+            int64_t a = e0 > 0 ? stepOf(e0) : 0;
+            uint8_t* dst = dst0 + prev * b;
+            for (int64_t e = e0 + 1; e <= e1; ++e) {
+                const int64_t pos = steps.next();
+                const int64_t run = pos - prev - 1;
+                if (run > 0) {
+                    copyBytes(dst, src + (s + si) * b, size_t(run * b));
+                    dst += run * b;
+                    si += run;
+                    a = 0;
+                }
+                ++a;
+                // The neighbours of the new frame. At the start of the sound
+                // there is no frame before, at its end none after: the one
+                // neighbour there is stands for both (silence in an empty sound).
+                const int64_t pi = s + si - 1, ci = s + si;
+                const uint8_t* pp = pi >= 0 ? src + pi * b : (ci < f ? src + ci * b : silence.data());
+                const uint8_t* cp = ci < f ? src + ci * b : pp;
+                insertedFrame<T, C>(dst, pp, cp, a, quarter);
+                dst += b;
+                prev = pos;
+            }
+        }, &walk, [&](int64_t e) { return where.at(e); });
     } else {
-        // Shrinking: l source positions, l - n of them dropped.
+        // Shrinking: l source positions, l - n of them dropped. Before event
+        // e the output holds pos(e - 1) - (e - 1) frames.
         const int64_t events = l - n;
-        EventSteps steps(l, events);
-        int64_t prev = 0;
-        for (int64_t e = 1; e <= events; ++e) {
-            const int64_t pos = steps.next();
-            const int64_t run = pos - prev - 1;
-            copyBytes(dst, src + (s + prev) * b, size_t(run * b));
-            dst += run * b;
-            prev = pos;
-            walk.advanceTo(pos);
-        }
+        const EventSteps where(l, events);
+        fx::parallelRuns(events, kGrainEvents, [&](int64_t e0, int64_t e1) {
+            EventSteps steps(l, events);
+            steps.seek(e0);
+            int64_t prev = where.at(e0);
+            uint8_t* dst = dst0 + (prev - e0) * b;
+            for (int64_t e = e0 + 1; e <= e1; ++e) {
+                const int64_t pos = steps.next();
+                const int64_t run = pos - prev - 1;
+                copyBytes(dst, src + (s + prev) * b, size_t(run * b));
+                dst += run * b;
+                prev = pos;
+            }
+        }, &walk, [&](int64_t e) { return where.at(e); });
     }
 }
 
@@ -120,7 +158,8 @@ ByteBlock convertLayout(const SoundBuffer& sound, int bits, int channels, const 
     // Sample values as stored in the new bit depth.
     auto to16 = [](int stored8) { return stored8 == 255 ? 32767 : (stored8 - kSilence8) * 256; };
     auto to8 = [](int v16) { return std::max(0, v16 / 256 + kSilence8); };
-    fx::forEachProgressRun(f, ctx, [&](int64_t from, int64_t to) {
+    ProgressWalk walk(ctx, f);
+    fx::parallelRuns(f, int64_t(1) << 15, [&](int64_t from, int64_t to) {
         for (int64_t i = from; i < to; ++i) {
             int v[2];
             for (int ch = 0; ch < oldC; ++ch) {
@@ -143,7 +182,7 @@ ByteBlock convertLayout(const SoundBuffer& sound, int bits, int channels, const 
                 else writeSample(dst + (i * channels + ch) * 2, v[ch], int16_t{});
             }
         }
-    });
+    }, &walk);
     return out;
 }
 
