@@ -249,8 +249,11 @@ TSoundfrm* TSVMainfrm::crearfill() {
     auto* sub = new QMdiSubWindow();
     sub->setWidget(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    // Wide enough for every status panel of the window.
-    sub->resize(std::max(656, w->StatusBar1->sizeHint().width()) + 8, 294 + 30);
+    // Wide enough for every status panel of the window, as far as the
+    // workspace has the room.
+    int width = std::max(656, w->StatusBar1->sizeHint().width()) + 8;
+    if (mdi->viewport()->width() > 100) width = std::min(width, mdi->viewport()->width());
+    sub->resize(width, 294 + 30);
     mdi->addSubWindow(sub);
     return w;
 }

@@ -21,12 +21,26 @@
 using namespace sv;
 
 namespace {
-// The status-bar buttons' places (x, width), from the left of the bar.
-struct ButtonPlace {
-    int x, width;
+// "Select All" stands at the status bar's left, before the next button at
+// 117; it is as wide as its caption needs, at most up to that button.
+constexpr int kSelectAllLeft = 1;
+constexpr int kSelectAllMaxWidth = 115;
+int selectAllWidth(const QFontMetrics& fm) {
+    return std::min(kSelectAllMaxWidth, fm.horizontalAdvance(QStringLiteral("Select All")) + 16);
+}
+
+// A status panel keeps the width of the longest text it shows while the
+// window has the room, and gives way (its text cut) in a narrower window
+// rather than lying over its neighbours.
+class StatusPanel : public QLabel {
+public:
+    StatusPanel(const QString& text, int width, QWidget* parent) : QLabel(text, parent), width_(width) {}
+    QSize sizeHint() const override { return QSize(width_, QLabel::sizeHint().height()); }
+    QSize minimumSizeHint() const override { return QSize(std::min(width_, 24), QLabel::minimumSizeHint().height()); }
+
+private:
+    int width_;
 };
-constexpr ButtonPlace kSelectAllPlace{1, 115};
-constexpr int kSelectAllRight = kSelectAllPlace.x + kSelectAllPlace.width + 1;
 } // namespace
 
 TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
@@ -73,15 +87,14 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
         {"Modified"}};
     const QFontMetrics fm(StatusBar1->font());
     for (int i = 0; i < 6; ++i) {
-        StatusPanels[i] = new QLabel(texts[i], StatusBar1);
+        int room = 0;
+        for (const char* t : longest[i]) room = std::max(room, fm.horizontalAdvance(QString::fromLatin1(t)));
+        const int under = i == 0 ? kSelectAllLeft + selectAllWidth(fm) + 2 : 0;
+        StatusPanels[i] = new StatusPanel(texts[i], under + room + 12, StatusBar1);
         StatusPanels[i]->setAlignment(Qt::AlignCenter);
         StatusPanels[i]->setFrameShape(QFrame::Panel);
         StatusPanels[i]->setFrameShadow(QFrame::Sunken);
-        int room = 0;
-        for (const char* t : longest[i]) room = std::max(room, fm.horizontalAdvance(QString::fromLatin1(t)));
-        const int under = i == 0 ? kSelectAllRight : 0;
         StatusPanels[i]->setContentsMargins(under, 0, 0, 0);
-        StatusPanels[i]->setFixedWidth(under + room + 12);
         StatusBar1->addWidget(StatusPanels[i]);
     }
     ProgressBar1 = new QProgressBar(StatusBar1);
@@ -267,7 +280,7 @@ void TSoundfrm::layoutControls() {
 void TSoundfrm::placeStatusButtons() {
     const int sbH = StatusBar1->sizeHint().height();
     const int y = 3;
-    boto_selectall->setGeometry(kSelectAllPlace.x, y, kSelectAllPlace.width, sbH - 2 * y);
+    boto_selectall->setGeometry(kSelectAllLeft, y, selectAllWidth(boto_selectall->fontMetrics()), sbH - 2 * y);
     boto_selectnone->setGeometry(117, y, 35, sbH - 2 * y);
     boto_gotobegin->setGeometry(153, y, 31, sbH - 2 * y);
     boto_gotocursor->setGeometry(185, y, 31, sbH - 2 * y);
