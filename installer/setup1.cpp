@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -248,6 +249,10 @@ void TSetup1frm::Button1Click() {
         CheckBox1->hide();
         CheckBox2->hide();
         StatusPanel->setText(statusText(2));
+        // The window takes the size of what step 2 shows, instead of keeping
+        // the room of the folder list on top of the view-mode panel.
+        layout()->activate();
+        adjustSize();
         return;
     }
     finalize();

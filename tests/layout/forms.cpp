@@ -38,6 +38,8 @@
 #include "dialogs/div_wavs.h"
 #include "dialogs/formatselection.h"
 #include "dialogs/stsa.h"
+#include "installer/svuninst.h"
+#include "mainwindow/Help.h"
 #include "dialogs/wavelet.h"
 #include "installer/setup1.h"
 #include "mainwindow/About.h"
@@ -168,6 +170,14 @@ const std::vector<FormCase>& everyForm() {
              r.style = kChooseInitToFormat;
              return c.keep<FormatChooserDialog>(r); }},
         {"Setup", [](FormContext& c) { return c.keep<TSetup1frm>(std::vector<std::string>{}); }},
+        {"SetupStep2", [](FormContext& c) { return c.keep<TSetup1frm>(std::vector<std::string>{}); }, {},
+         [](QWidget* w) { static_cast<TSetup1frm*>(w)->Button1Click(); }},
+        {"Uninstall", [](FormContext& c) { return c.keep<TUninstallfrm>(); }},
+        {"Help", [](FormContext& c) {
+             auto* f = c.keep<THelpfrm>(nullptr);
+             f->loadHelp(std::string(SONVELA_INSTALLATION_DIR) + "sonvela.hlp");
+             f->showPage("file_menu.html");
+             return f; }},
     };
     return forms;
 }
