@@ -21,7 +21,13 @@ TResamplefrm::TResamplefrm(QWidget* parent) : QDialog(parent) {
     Panel1 = new QLabel(this);
     Panel2 = new QLabel(this);
     Panel3 = new QLabel(this);
-    for (QLabel* p : {Panel1, Panel2, Panel3}) p->setFrameShape(QFrame::Panel);
+    // The panels have room for the widest value each shows.
+    const char* widest[] = {"16", "192000", "Stereo"};
+    int i = 0;
+    for (QLabel* p : {Panel1, Panel2, Panel3}) {
+        p->setFrameShape(QFrame::Panel);
+        p->setMinimumWidth(p->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[i++])) + 8);
+    }
     ComboBox1 = new QComboBox(this);
     ComboBox1->addItems({QStringLiteral("8"), QStringLiteral("16")});
     ComboBox2 = new QComboBox(this);

@@ -818,6 +818,13 @@ void drawToolBars(QPainter& p) {
 // The access bar's close box.
 void drawCloseMark(QPainter& p) { cross(p, QPointF(8, 8), 4.5, kPaper); }
 
+// The view brought to the cursor: the cursor line with the view moving to it.
+void drawGoToCursor(QPainter& p) {
+    panel(p);
+    line(p, kRed, QPointF(10, 3), QPointF(10, 13), 1.3);
+    arrow(p, kBlue, QPointF(3, 8), QPointF(8.5, 8));
+}
+
 // ---- Help ----
 void drawHelp(QPainter& p) {
     circleMark(p, QPointF(8, 8), 6.5, kBlue);
@@ -878,6 +885,9 @@ const std::unordered_map<std::string, Draw>& pictures() {
         {"SampleInfo_SB", drawSampleInfo}, {"Grid_SB", drawGrid}, {"Vumeters_SB", drawVumeters},
         {"Volume_SB", drawVolume}, {"viewaccessbar_sb", drawAccessBar}, {"viewtoolbars_sb", drawToolBars},
 
+        {"boto_selectnone", drawSelectNone}, {"boto_zoomin", drawZoomIn}, {"boto_zoomout", drawZoomOut},
+        {"boto_gotocursor", drawGoToCursor},
+
         {"Contents_SB", drawHelp}, {"About_SB", drawAbout}, {"SendEmail_SB", drawEmail},
         {"SVWebsite_SB", drawGlobe}, {"CloseAccessBar", drawCloseMark},
     };
@@ -916,7 +926,8 @@ const std::unordered_map<std::string, const char*>& themePictures() {
         {"SpeedButton17", "media-playback-stop"}, {"SpeedButton15", "media-record"}, {"SpeedButton10", "media-optical"},
         {"Colors_SB", "preferences-desktop-theme"}, {"Volume_SB", "audio-volume-high"},
         {"Contents_SB", "help-browser"}, {"About_SB", "dialog-information"}, {"SendEmail_SB", "mail-message-new"},
-        {"SVWebsite_SB", "internet-web-browser"}};
+        {"SVWebsite_SB", "internet-web-browser"},
+        {"boto_gotobegin", "media-skip-backward"}, {"boto_gotoend", "media-skip-forward"}};
     return table;
 }
 

@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/tool_icons.h"
 #include "platform/activity.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -118,6 +119,14 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
     mk(boto_gotoend, "boto_gotoend", ">|");
     mk(boto_zoomin, "boto_zoomin", "+");
     mk(boto_zoomout, "boto_zoomout", "-");
+    // All but "Select All" are picture buttons; the caption stays for a
+    // machine without the pictures.
+    for (QToolButton* b : {boto_selectnone, boto_gotobegin, boto_gotocursor, boto_gotoend, boto_zoomin, boto_zoomout})
+        if (const QIcon picture = toolIcon(b->objectName().toStdString(), 16); !picture.isNull()) {
+            b->setIcon(picture);
+            b->setIconSize(QSize(16, 16));
+            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        }
     setupSelection();   // hints, handlers, which buttons show; the mouse
 
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int) {
