@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/bench_ratio.h"
 #include "platform/paths.h"
@@ -61,13 +62,22 @@ const sv::OperationContext& quiet() {
     return ctx;
 }
 
-void loadEffectSave(const std::string& in, const std::function<void(sv::SoundBuffer&)>& effect) {
-    sv::WaveProbe pr = sv::probeWave(in);
+// Seconds of each phase of our side, to tell the effect from the file work
+// (the save writes beside the file, syncs it and renames it over).
+struct Phases {
+    std::vector<double> load, effect, save;
+};
+
+void loadEffectSave(const std::string& in, const std::function<void(sv::SoundBuffer&)>& effect, Phases& ph) {
     sv::SoundBuffer s;
-    sv::readWaveSamples(in, pr, pr.dataBytes(false), s);
-    s.setSelection(0, s.frameCount());
-    effect(s);
-    sv::writeWaveFile(outputPath(), s.format, s.bytes.data(), int64_t(s.bytes.size()));
+    ph.load.push_back(bench::secondsOf([&] {
+        sv::WaveProbe pr = sv::probeWave(in);
+        sv::readWaveSamples(in, pr, pr.dataBytes(false), s);
+        s.setSelection(0, s.frameCount());
+    }));
+    ph.effect.push_back(bench::secondsOf([&] { effect(s); }));
+    ph.save.push_back(bench::secondsOf(
+        [&] { sv::writeWaveFile(outputPath(), s.format, s.bytes.data(), int64_t(s.bytes.size())); }));
 }
 
 void wholeJob(benchmark::State& state, const std::function<void(sv::SoundBuffer&)>& effect, const std::string& soxEffect) {
@@ -76,9 +86,13 @@ void wholeJob(benchmark::State& state, const std::function<void(sv::SoundBuffer&
         return;
     }
     const std::string& in = inputFile(state.range(0));
+    Phases ph;
     bench::ratioLoop(
-        state, [] {}, [&] { loadEffectSave(in, effect); },
+        state, [] {}, [&] { loadEffectSave(in, effect, ph); },
         [&] { bench::runSox(state, in + " " + soxOutputPath() + " " + soxEffect); });
+    state.counters["load_s"] = bench::median(ph.load);
+    state.counters["effect_s"] = bench::median(ph.effect);
+    state.counters["save_s"] = bench::median(ph.save);
     std::remove(outputPath().c_str());
     std::remove(soxOutputPath().c_str());
 }

@@ -41,7 +41,16 @@ inline int clamp16(int64_t v) { return static_cast<int>(v < -32768 ? -32768 : (v
 inline int clamp16Sym(int64_t v) { return static_cast<int>(v < -32767 ? -32767 : (v > 32767 ? 32767 : v)); }
 
 // The progress rule of every long operation: step j of n is reported when j
-// divides n, so the last step always is and hides the bar.
-inline bool progressDue(int64_t j, int64_t n) { return n > 0 && j > 0 && n % j == 0; }
+// divides n, so the last step always is and hides the bar. A count with few
+// divisors (a prime one shows nothing between its first step and its last)
+// would leave the bar still for most of a long job, so from `steadyFrom`
+// steps on every 128th part of the count is reported too.
+constexpr int64_t kSteadyProgressFrom = int64_t(1) << 17;
+constexpr int64_t kSteadyProgressParts = 128;
+inline bool progressDue(int64_t j, int64_t n, int64_t steadyFrom = kSteadyProgressFrom) {
+    if (n <= 0 || j <= 0) return false;
+    if (n % j == 0) return true;
+    return n >= steadyFrom && j <= n && j % (n / kSteadyProgressParts) == 0;
+}
 
 } // namespace sv

@@ -3,6 +3,7 @@
 // of testing every frame. At most a few thousand calls for any sound.
 #pragma once
 #include <algorithm>
+#include <iterator>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -12,7 +13,7 @@
 namespace sv {
 
 // The steps of a loop over `total` at which the progress rule reports: the
-// divisors of total, ascending.
+// divisors of total and, for a long loop, every 128th part of it, ascending.
 inline std::vector<int64_t> progressSteps(int64_t total) {
     std::vector<int64_t> small, large;
     for (int64_t d = 1; d * d <= total; ++d) {
@@ -21,6 +22,15 @@ inline std::vector<int64_t> progressSteps(int64_t total) {
         if (d != total / d) large.push_back(total / d);
     }
     small.insert(small.end(), large.rbegin(), large.rend());
+    if (total >= kSteadyProgressFrom) {
+        const int64_t part = total / kSteadyProgressParts;
+        std::vector<int64_t> steady;
+        for (int64_t j = part; j <= total; j += part) steady.push_back(j);
+        std::vector<int64_t> all;
+        std::merge(small.begin(), small.end(), steady.begin(), steady.end(), std::back_inserter(all));
+        all.erase(std::unique(all.begin(), all.end()), all.end());
+        return all;
+    }
     return small;
 }
 

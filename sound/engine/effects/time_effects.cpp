@@ -53,7 +53,15 @@ void repeatSample(uint8_t* dst, const uint8_t* sample, int64_t n, int width) {
         std::memset(dst, *sample, size_t(n));
         return;
     }
-    for (int64_t i = 0; i < n; ++i) std::memcpy(dst + i * width, sample, size_t(width));
+    // The run copies itself onto its end, doubling each time.
+    if (n <= 0) return;
+    const size_t total = size_t(n) * size_t(width);
+    std::memcpy(dst, sample, size_t(width));
+    for (size_t have = size_t(width); have < total;) {
+        const size_t more = std::min(have, total - have);
+        std::memcpy(dst + have, dst, more);
+        have += more;
+    }
 }
 
 // y := clamp16(y + x / div) over 16-bit samples, the quotient cut toward

@@ -1,6 +1,7 @@
 // Resample and the speed change.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <vector>
@@ -28,7 +29,10 @@ void insertedFrame(uint8_t* out, const uint8_t* p, const uint8_t* c, int64_t a, 
         const int cv = readSample(c + ch * w, T{});
         int64_t r;
         if (quarter) {
-            r = truncClamp((4.0 - double(a)) / 4.0 * pv + double(a) / 4.0 * cv);
+            // Inside the int32 range a conversion cuts toward zero exactly
+            // as truncClamp does.
+            const double v = (4.0 - double(a)) / 4.0 * pv + double(a) / 4.0 * cv;
+            r = v > -2147483648.0 && v < 2147483647.0 ? int64_t(v) : truncClamp(v);
         } else if constexpr (sizeof(T) == 1 && C == 1) {
             // Stored values, rounded: round((p' + c') / 2 + 127).
             r = roundHalfEven((pv + cv) / 2.0 + kSilence8) - kSilence8;
@@ -67,6 +71,18 @@ private:
 };
 
 constexpr int64_t kGrainEvents = 1 << 13;
+
+// A few frames between two events are moved frame by frame (a fixed-size
+// copy the compiler inlines); longer runs in one block copy.
+template <typename T, int C>
+inline void copyFrames(uint8_t* dst, const uint8_t* src, int64_t frames) {
+    constexpr size_t kFrame = sizeof(T) * C;
+    if (frames > 8) {
+        std::memcpy(dst, src, size_t(frames) * kFrame);
+        return;
+    }
+    for (int64_t i = 0; i < frames; ++i) std::memcpy(dst + i * kFrame, src + i * kFrame, kFrame);
+}
 
 template <typename T, int C>
 void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l, int64_t n, bool quarter,
@@ -109,7 +125,7 @@ void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l
                 const int64_t pos = steps.next();
                 const int64_t run = pos - prev - 1;
                 if (run > 0) {
-                    copyBytes(dst, src + (s + si) * b, size_t(run * b));
+                    copyFrames<T, C>(dst, src + (s + si) * b, run);
                     dst += run * b;
                     si += run;
                     a = 0;
@@ -139,7 +155,7 @@ void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l
             for (int64_t e = e0 + 1; e <= e1; ++e) {
                 const int64_t pos = steps.next();
                 const int64_t run = pos - prev - 1;
-                copyBytes(dst, src + (s + prev) * b, size_t(run * b));
+                copyFrames<T, C>(dst, src + (s + prev) * b, run);
                 dst += run * b;
                 prev = pos;
             }

@@ -21,6 +21,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // Fewer blocks than this per thread are not worth a thread's start.
 constexpr int64_t kMinBlocksPerThread = 8;
+// Block counts from which the bar also moves every 128th part.
+constexpr int64_t kSteadyBlocksFrom = 1024;
 
 std::atomic<int> gThreads{0};
 
@@ -102,7 +104,7 @@ public:
             for (auto& t : threads) t.join();
             for (auto& r : runs_)
                 if (r.error) std::rethrow_exception(r.error);
-            for (int64_t j = reported_ + 1; j <= total_; ++j) ctx_.report(j, total_);
+            reportUpTo(total_);
         }
         for (size_t r = 1; r < runs_.size(); ++r) joinHeads(runs_[r]);
         copyRunState(area_, *runs_.back().lastArea);
@@ -169,8 +171,12 @@ private:
         cv_.notify_one();
     }
 
+    // A step is a whole block, so the bar's steady reports start at far
+    // fewer steps than for a loop over samples.
     void reportUpTo(int64_t done) {
-        for (int64_t j = reported_ + 1; j <= done; ++j) ctx_.report(j, total_);
+        if (ctx_.progress)
+            for (int64_t j = reported_ + 1; j <= done; ++j)
+                if (progressDue(j, total_, kSteadyBlocksFrom)) ctx_.progress(j, total_);
         reported_ = done;
     }
 
