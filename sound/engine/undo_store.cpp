@@ -234,6 +234,9 @@ UndoOutcome UndoStore::deshacer(SoundBuffer& sound) {
     const int64_t frames = sound.frameCount();
     bool fits = storedAlign > 0 && h.start >= 0 && h.oldLength >= 0 && h.newLength >= 0 &&
                 st.st_size == UndoFileHeader::kBytes + int64_t(h.oldLength) * storedAlign;
+    // A whole step gives the sound its stored format: only a layout a sound
+    // can have, or every later operation would read by a wrong frame size.
+    if (fits && h.whole) fits = h.format.hasFrameLayout() && h.format.nSamplesPerSec > 0;
     if (fits && !h.whole) {
         fits = align > 0 && int64_t(h.start) + h.newLength <= frames &&
                (h.oldLength == 0 || storedAlign == align);

@@ -282,6 +282,26 @@ TEST(UndoStoreRestore, WholeStepRestoresTheFormat) {
     EXPECT_EQ(s.selectionLength, 64);
 }
 
+TEST(UndoStoreFailure, WholeStepWithAFormatNoSoundHasIsTreatedAsMissing) {
+    test::TempExeDir dir;
+    SoundBuffer s = makeSound(16, 1, 40);
+    const auto now = bytesOf(s);
+    // Bits per sample, channels, rate: each alone makes a layout no sound has
+    // (the block align still divides the stored bytes).
+    for (const auto& patch : std::vector<std::pair<size_t, uint16_t>>{{72 + 14, 0xFF10}, {72 + 2, 3}, {72 + 4, 0}}) {
+        UndoStore store(dir.path());
+        store.guardar_deshacer("Resample", 0, true, s);
+        auto f = slurpFile(store.newestPath());
+        f[patch.first] = uint8_t(patch.second);
+        f[patch.first + 1] = uint8_t(patch.second >> 8);
+        if (patch.first == 72 + 4) f[patch.first + 2] = f[patch.first + 3] = 0;
+        spitFile(store.newestPath(), f);
+        EXPECT_FALSE(store.deshacer(s).restored) << patch.first;
+        EXPECT_EQ(s.format, SampleFormat::pcm(22050, 16, 1));
+        EXPECT_EQ(bytesOf(s), now);
+    }
+}
+
 TEST(UndoStoreRestore, UndoOfACutReinsertsAndSelects) {
     test::TempExeDir dir;
     UndoStore store(dir.path());
