@@ -12,6 +12,7 @@ packages=(
   libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   fonts-dejavu-core
   desktop-file-utils
   tango-icon-theme
