@@ -17,48 +17,6 @@ namespace {
 
 constexpr double kTwoPi = 6.283185308;
 
-// sin(x) within about 1e-15 for |x| < 2^28: x less a whole number of turns
-// (2 pi in two parts, the first with few enough bits that k times it is
-// exact), then a quarter turn and a short series.
-inline double quickSin(double x) {
-    constexpr double kMagic = 6755399441055744.0;   // 1.5 x 2^52: rounds
-    constexpr double kTurnsPerRadian = 0.15915494309189535;
-    constexpr double kTurnHigh = 6.2831854820251465;      // 2 pi to single precision
-    constexpr double kTurnLow = -1.748455600074497e-07;   // the rest of 2 pi
-    const double k = (x * kTurnsPerRadian + kMagic) - kMagic;
-    const double r = (x - k * kTurnHigh) - k * kTurnLow;
-    const double q = (r * (4 * kTurnsPerRadian) + kMagic) - kMagic;
-    const double t = (r - q * (kTurnHigh / 4)) - q * (kTurnLow / 4);
-    const double t2 = t * t;
-    const double sinT =
-        t * (1 + t2 * (-1.0 / 6 + t2 * (1.0 / 120 + t2 * (-1.0 / 5040 + t2 * (1.0 / 362880 +
-        t2 * (-1.0 / 39916800 + t2 * (1.0 / 6227020800.0)))))));
-    const double cosT =
-        1 + t2 * (-1.0 / 2 + t2 * (1.0 / 24 + t2 * (-1.0 / 720 + t2 * (1.0 / 40320 +
-        t2 * (-1.0 / 3628800 + t2 * (1.0 / 479001600.0 + t2 * (-1.0 / 87178291200.0)))))));
-    switch (int64_t(q) & 3) {
-    case 0: return sinT;
-    case 1: return cosT;
-    case 2: return -sinT;
-    default: return -cosT;
-    }
-}
-
-// round(h x (0.75 sin(a) + 1.25)) with the library's sine, as the effect
-// defines it. The expression only grows with the sine, so when both ends of
-// a margin far wider than quickSin's error round alike the library's value
-// (inside it) rounds the same; only near a half does the library decide.
-inline int64_t roundedDelay(double h, double a) {
-    constexpr double kMargin = 1e-9;
-    if (std::fabs(a) < 268435456.0) {
-        const double q = quickSin(a);
-        const int64_t lo = roundHalfEven(h * (0.75 * (q - kMargin) + 1.25));
-        const int64_t hi = roundHalfEven(h * (0.75 * (q + kMargin) + 1.25));
-        if (lo == hi) return lo;
-    }
-    return roundHalfEven(h * (0.75 * std::sin(a) + 1.25));
-}
-
 template <typename T>
 void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationContext& ctx) {
     constexpr int w = sizeof(T);
@@ -97,8 +55,9 @@ void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationCo
                     // A negative delay (negative settings, or a NaN once many
                     // voices double the frequency past the double range) would
                     // read past the copy's end: it counts as no delay.
-                    const double d =
-                        std::max(0.0, double(roundedDelay(h, kTwoPi * f * double(n + 1) / rate)) + fixed);
+                    const double d = std::max(
+                        0.0,
+                        double(roundHalfEven(h * (0.75 * std::sin(kTwoPi * f * double(n + 1) / rate) + 1.25))) + fixed);
                     from[size_t(i * voices + v)] =
                         double(n + s) >= d ? n - roundHalfEven(d, INT64_MIN / 4, INT64_MAX / 4) : kNoDelay;
                     f *= 2;
