@@ -115,15 +115,7 @@ void FftLanes::transform(FftPoints* const* blocks, int count, int32_t isign, int
         xi[i] = Lane4{in[0]->im[i], in[1]->im[i], in[2]->im[i], in[3]->im[i]};
     }
     // The bit-reversal permutation, swapping whole lanes at once.
-    for (int i = 1, j = 0; i < n; ++i) {
-        int bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) {
-            std::swap(xr[i], xr[j]);
-            std::swap(xi[i], xi[j]);
-        }
-    }
+    bitReversePoints(xr, xi, n);
 
     const bool inverse = isign == 1;
     const FftTwiddles& tw = fftTwiddles();

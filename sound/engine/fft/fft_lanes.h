@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "sound/engine/fft/fft_work_area.h"
 
@@ -20,6 +21,21 @@ struct FftTwiddles {
     std::array<double, kMaxFftPoints> reInverse{}, imInverse{};
 };
 const FftTwiddles& fftTwiddles();
+
+// The bit-reversal permutation of the transform over points 0..n-1: points
+// i and j swap when i < j, j running as the bit-reversed counter.
+template <typename T>
+void bitReversePoints(T* re, T* im, int n) {
+    for (int i = 1, j = 0; i < n; ++i) {
+        int bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) {
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
+        }
+    }
+}
 
 constexpr int kFftLanes = 4;
 

@@ -24,15 +24,7 @@ void FftWorkArea::fft(int32_t isign, int32_t n) {
     double* xr = FftData.re.data();
     double* xi = FftData.im.data();
 
-    for (int i = 1, j = 0; i < n; ++i) {
-        int bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) {
-            std::swap(xr[i], xr[j]);
-            std::swap(xi[i], xi[j]);
-        }
-    }
+    bitReversePoints(xr, xi, n);
 
     const bool inverse = isign == 1;
     const FftTwiddles& tw = fftTwiddles();
