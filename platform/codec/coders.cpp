@@ -316,6 +316,12 @@ public:
 private:
     int parse(const uint8_t* src, uint32_t len, std::vector<uint8_t>& out) {
         const bool flush = src == nullptr;
+        // The parser reads a little past its input: give it a padded copy.
+        if (src) {
+            padded_.assign(src, src + len);
+            padded_.resize(size_t(len) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+            src = padded_.data();
+        }
         do {
             uint8_t* data = nullptr;
             int size = 0;
@@ -358,6 +364,7 @@ private:
 
     FormatFields f_;
     std::vector<uint8_t> extra_;
+    std::vector<uint8_t> padded_;
     uint32_t spb_ = 1;
     bool blockMode_ = false, mp3_ = false;
     CodecCtx ctx_;
