@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMdiSubWindow>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QScreen>
 #include <QToolBar>
@@ -172,6 +174,33 @@ QString TSVMainfrm::barStyle(uint32_t c) {
         .arg(c & 0xFF).arg((c >> 8) & 0xFF).arg((c >> 16) & 0xFF);
 }
 
+void TSVMainfrm::showInBar(QWidget* w, bool on) {
+    if (!w) return;
+    if (auto* bar = qobject_cast<QToolBar*>(w->parentWidget()))
+        for (QAction* a : bar->actions())
+            if (bar->widgetForAction(a) == w) {
+                a->setVisible(on);
+                break;
+            }
+    // Also before the bar is first laid out.
+    w->setVisible(on);
+}
+
+// The picture shown while loop mode is on: its words on a dark plate.
+static QPixmap loopModePicture() {
+    QPixmap pm(84, 20);
+    pm.fill(QColor(0x20, 0x20, 0x30));
+    QPainter p(&pm);
+    p.setPen(QColor(0x40, 0xE0, 0x40));
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(12);
+    p.setFont(f);
+    p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
+    p.drawText(pm.rect(), Qt::AlignCenter, "LOOP Mode");
+    return pm;
+}
+
 void TSVMainfrm::buildPanels() {
     // The control bar with the seven tool bars, the access bar and the
     // meters come first: every command installer finds its tool bar there.
@@ -211,9 +240,17 @@ void TSVMainfrm::buildPanels() {
     h->addWidget(ms2);
     bar->addWidget(sel);
 
-    Image1 = new QLabel("LOOP Mode", bar);
-    Image1->hide();
+    Image1 = new QLabel(bar);
+    Image1->setObjectName("Image1");
+    Image1->setPixmap(loopModePicture());
+    Image1->setToolTip("LOOP Mode");
     bar->addWidget(Image1);
+    showInBar(Image1, false);
+    // The loop picture stands with its right edge at this filler's left.
+    PanelDeRelleno = new QWidget(bar);
+    PanelDeRelleno->setObjectName("PanelDeRelleno");
+    PanelDeRelleno->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(PanelDeRelleno);
 
     Panel2 = new QWidget(this);   // the CD player panel comes with the CD player
     Panel2->hide();

@@ -78,6 +78,7 @@ public:
     QProgressBar* Gauge1 = nullptr;
     QProgressBar* Gauge2 = nullptr;
     QLabel* Image1 = nullptr;              // loop-mode picture
+    QWidget* PanelDeRelleno = nullptr;     // filler panel right of the loop picture
     QWidget* Panel2 = nullptr;             // CD player panel
     QWidget* Panel3 = nullptr;             // picture panel
     QTimer* Timer1 = nullptr;              // CD poll timer
@@ -293,6 +294,10 @@ public:
     void CurrentSampleValue1Click();
     // Which parts of the window's top show at its width.
     void FormResize();
+    // Shows or hides a control of a tool bar with its action, which the
+    // bar's layout follows (a control hidden when it was added, or hidden
+    // alone, keeps its action hidden and never shows again).
+    static void showInBar(QWidget* w, bool on);
     // ---- navigation and control state (end) ----
 
     // ---- CD player (begin) ----

@@ -518,7 +518,7 @@ void installCdCommands(TSVMainfrm* main) {
     main->setHandler("CDplayer1", [main] { main->SpeedButton10Click(); });
     if (!main->button("SpeedButton10"))
         if (auto* bar = toolBarPanel(main, "PanelMisc"))
-            main->addButton(bar, "SpeedButton10", "CD", "CD", "CDplayer1");
+            main->addButton(bar, "SpeedButton10", "CD", "Shows a CD player", "CDplayer1");
 
     main->cdStartHook = [main] {
         // "-CD": show the player and play the first track; a missing or

@@ -120,6 +120,9 @@ void TSVMainfrm::buildMenus() {
     Loop1 = addItem(Miscellaneous1, "Loop1", "&Loop", QKeySequence("Ctrl+L"));
     Loop1->setCheckable(true);
     addItem(Miscellaneous1, "Colors1", "&Colors and settings");
+    QMenu* internet = Miscellaneous1->addMenu("&Internet");
+    internet->setObjectName("Internet1");
+    addItem(internet, "AudioWebsites1", "Audio related &Websites");
 
     View1 = mb->addMenu("&View");
     View1->setObjectName("View1");
@@ -158,7 +161,6 @@ void TSVMainfrm::buildMenus() {
     Help1 = mb->addMenu("&Help");
     Help1->setObjectName("Help1");
     addItem(Help1, "Contents1", "&Contents");
-    addItem(Help1, "AudioWebsites1", "Audio related &Websites");
     addItem(Help1, "About1", "&About...");
 
     // Menu items are enabled when their menu drops down; a key pressed

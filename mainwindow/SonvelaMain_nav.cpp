@@ -382,12 +382,13 @@ void TSVMainfrm::CurrentSampleValue1Click() {
 // The loop picture needs the room of a wide window; the picture panel
 // shows from a narrower width, once it holds its picture.
 void TSVMainfrm::FormResize() {
-    if (Image1) Image1->setVisible(width() > 690 && Loop1 && Loop1->isChecked());
+    showInBar(Image1, width() > 690 && Loop1 && Loop1->isChecked());
     // The picture shows on a wide enough window, and only while the user
     // has not switched it off.
     QAction* showImage = item("ShowImage1");
     const bool wanted = !showImage || !showImage->isCheckable() || showImage->isChecked();
     if (Panel3 && !Panel3->children().isEmpty()) Panel3->setVisible(width() > 638 && wanted);
+    showInBar(PanelDeRelleno, width() > 638);
 }
 
 // ---- Installing ----

@@ -1,7 +1,8 @@
 // The main window's printing commands and selection files, and the wiring
 // of the file commands into the menus.
 #include <QMenu>
-#include <QPageSetupDialog>
+#include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
@@ -88,7 +89,14 @@ void TSVMainfrm::Opcionesimpresora1Click() {
         printerSetupHook(p);
         return;
     }
-    QPageSetupDialog dlg(&p, this);
+    // The printer set-up: which printer, and that printer's properties
+    // (paper and orientation among them); nothing is printed from here.
+    QPrintDialog dlg(&p, this);
+    dlg.setWindowTitle("Print Setup");
+    dlg.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    for (QDialogButtonBox* box : dlg.findChildren<QDialogButtonBox*>())
+        for (QAbstractButton* b : box->buttons())
+            if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) b->setText("OK");
     dlg.exec();
 }
 

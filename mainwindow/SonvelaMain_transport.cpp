@@ -56,7 +56,7 @@ void TSVMainfrm::Loop1Click() {
     TransportState& t = transport();
     t.loop = !t.loop;
     Loop1->setChecked(t.loop);
-    Image1->setVisible(t.loop);
+    showInBar(Image1, t.loop);
 }
 
 void installTransportCommands(TSVMainfrm* main) {

@@ -675,7 +675,25 @@ void toolBarItemClick(TSVMainfrm* m, int bar) {
     applyToolBarItem(m, bar);
 }
 
+namespace {
+
+// The Miscellaneous menu's E: a sound window is active, the length box holds
+// a selection, and the program is idle. Zoom In and Zoom Out follow it
+// whichever menu holds them.
+bool miscellaneousE(TSVMainfrm* m) {
+    bool ok = false;
+    const qlonglong length = m->Edit3->text().toLongLong(&ok);
+    return m->activeSound() != nullptr && ok && length >= 1 && activity() == Activity::Idle;
+}
+
+void enableZoomItems(TSVMainfrm* m, bool E) {
+    for (const char* n : {"ZoomIn1", "ZoomOut1"}) m->enableItem(n, E);
+}
+
+} // namespace
+
 void View1Click(TSVMainfrm* m) {
+    enableZoomItems(m, miscellaneousE(m));
     IniFile ini = settingsOf(m);
     setChecked(m, "ViewVumeters1", ini.ReadInteger("Options", "ViewVumeters", 1) == 1);
     const bool access = ini.ReadInteger("Options", "ViewAccessBar", 1) == 1;
@@ -687,12 +705,9 @@ void View1Click(TSVMainfrm* m) {
 void Misce1Click(TSVMainfrm* m) {
     const bool idle = activity() == Activity::Idle;
     const bool active = m->activeSound() != nullptr;
-    bool ok = false;
-    const bool E = active && m->Edit3->text().toLongLong(&ok) >= 1 && ok && idle;
+    const bool E = miscellaneousE(m);
     m->enableItem("Histogram1", E);
-    // The zoom commands follow this menu's rule only where they sit in it.
-    for (const char* n : {"ZoomIn1", "ZoomOut1"})
-        if (QAction* a = m->item(n); a && m->Miscellaneous1->actions().contains(a)) m->enableItem(n, E);
+    enableZoomItems(m, E);
     m->enableItem("Colors1", idle);
     m->enableItem("Loop1", idle);
     m->enableItem("CurrentSampleValue1", active && idle);

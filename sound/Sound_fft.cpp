@@ -1,6 +1,7 @@
 // Spectral operations of a sound window, through the block engine.
 #include <QApplication>
 
+#include "platform/prompts.h"
 #include "sound/Sound.h"
 #include "sound/engine/fft/transformar.h"
 #include "sound/fft_state.h"
@@ -36,6 +37,12 @@ static void runSpectral(TSoundfrm* w, Op&& op) {
 }
 
 void TSoundfrm::transformar(const std::string& mode, int32_t f1, int32_t f2) {
+    // The advanced filter works on a selection; with a cursor alone it would
+    // show its dialog and then change nothing.
+    if (mode == "avanzado" && SelectionLength <= 0) {
+        ShowMessage(kSelectToFilter);
+        return;
+    }
     runSpectral(this, [&](const OperationContext& ctx) {
         return sv::transformar(Sound, mode, f1, f2, FftArea(), ctx);
     });
@@ -50,5 +57,11 @@ void TSoundfrm::Bionic() {
 }
 
 void TSoundfrm::karaoke() {
+    // The voice is taken out by what both channels share: a mono sound has
+    // nothing to take it from.
+    if (!IsStereo()) {
+        ShowMessage(kKaraokeNeedsStereo);
+        return;
+    }
     runSpectral(this, [&](const OperationContext& ctx) { return sv::karaoke(Sound, FftArea(), ctx); });
 }

@@ -12,6 +12,7 @@
 #include "dialogs/ParamDialog.h"
 #include "dialogs/VoiceCleaner.h"
 #include "dialogs/wavelet.h"
+#include "platform/prompts.h"
 #include "sound/Sound.h"
 #include "sound/display_state.h"
 #include "sound/engine/effects/filters.h"
@@ -113,6 +114,10 @@ void TSoundfrm::histograma() {
 }
 
 void TSoundfrm::WaveletDenoising() {
+    if (SelectionLength <= 0) {
+        ShowMessage(kSelectToDenoise);
+        return;
+    }
     // The step is taken before the question, so a cancelled dialog still
     // leaves it (and the sound counted as modified).
     bool stepTaken = false;

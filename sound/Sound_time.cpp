@@ -106,12 +106,17 @@ void TSoundfrm::Reverberacion() {
                                 p.reverbLevel, lowPass, onlySelection))
         return;
     p.onlySelection = onlySelection != 0;
-    runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) {
+    const bool done = runEffect(this, EffectShow::Sound, [&](const OperationContext& ctx) {
         if (!reverb(Sound, p, ctx)) return false;
         // The low pass belongs to the reverb's own undo step.
         if (lowPass) sv::transformar(Sound, "paso_bajo_reverb", 1, 5000, FftArea(), ctx);
         return true;
     });
+    // The byte count is that of the sound as a WAVE file of its own.
+    if (done) {
+        FileSize = FrameCount() * SampleFormat.nBlockAlign + 44;
+        updateStatusPanels();
+    }
 }
 
 void TSoundfrm::Flanger() {

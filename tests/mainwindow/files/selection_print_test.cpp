@@ -1,5 +1,9 @@
 // Selection files, the Selection submenu and printing.
+#include <QApplication>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QTimer>
 
 #include <climits>
 
@@ -132,6 +136,20 @@ TEST_F(FileCommandsTest, LoadSelectionClampsAndShowsTheSelection) {
     EXPECT_EQ(w->SelectionLength, 800);
 }
 
+TEST_F(FileCommandsTest, LoadSelectionNeedsOnlyStartAndLength) {
+    start();
+    TSoundfrm* w = open(wav("a.wav", 800));
+    auto eight = svs(100, 50, 7);
+    eight.resize(8);   // no zoom: it is never read
+    writeBytes(dir.file("two.svs"), eight);
+    scripted().answerFile(dir.file("two.svs"));
+    main->LoadSelection1Click();
+    EXPECT_EQ(w->SelectionStart, 100);
+    EXPECT_EQ(w->SelectionLength, 50);
+    EXPECT_EQ(main->Edit3->text(), "50");
+    EXPECT_EQ(scripted().messages().size(), 0u);
+}
+
 TEST_F(FileCommandsTest, LoadSelectionOfABadFileChangesNothing) {
     start();
     TSoundfrm* w = open(wav("a.wav", 800));
@@ -225,4 +243,27 @@ TEST_F(FileCommandsTest, PrinterSetupActsOnThePrinterUsedForPrinting) {
     main->Imprimir1Click();
     EXPECT_EQ(setUp, printed);
     EXPECT_EQ(seen, QPageLayout::Landscape);
+}
+
+TEST_F(FileCommandsTest, PrinterOptionsOpensThePrinterSetUp) {
+    start();
+    QString title;
+    bool choosesPrinter = false, pageSetUp = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (auto* d = qobject_cast<QPrintDialog*>(w)) {
+            title = d->windowTitle();
+            choosesPrinter = !d->testOption(QAbstractPrintDialog::PrintPageRange);
+            d->reject();
+        } else if (auto* s = qobject_cast<QPageSetupDialog*>(w)) {
+            pageSetUp = true;
+            s->reject();
+        } else if (w) {
+            w->close();
+        }
+    });
+    main->Opcionesimpresora1Click();
+    EXPECT_FALSE(pageSetUp);
+    EXPECT_EQ(title, "Print Setup");
+    EXPECT_TRUE(choosesPrinter);
 }

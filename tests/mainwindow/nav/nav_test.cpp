@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mainwindow/SonvelaMain.h"
+#include "mainwindow/SonvelaMain_cd.h"
 #include "platform/activity.h"
 #include "sound/Sound.h"
 #include "tests/support/window_fixture.h"
@@ -314,4 +315,60 @@ TEST_F(NavTest, TheLoopPictureNeedsAWideWindow) {
     main->resize(800, 600);
     main->FormResize();
     EXPECT_TRUE(main->Image1->isHidden());
+}
+
+TEST_F(NavTest, ZoomItemsFollowTheMiscellaneousRuleInTheViewMenu) {
+    TSoundfrm* w = open("z.wav", 16, 1, 5000);
+    ASSERT_TRUE(w);
+    main->Edit3->setText("0");
+    EXPECT_FALSE(menuItemOn(main->View1, "ZoomIn1"));
+    EXPECT_FALSE(main->item("ZoomOut1")->isEnabled());
+    main->Edit3->setText("100");
+    EXPECT_TRUE(menuItemOn(main->View1, "ZoomIn1"));
+    EXPECT_TRUE(main->item("ZoomOut1")->isEnabled());
+    setActivity(Activity::Busy);
+    EXPECT_FALSE(menuItemOn(main->Miscellaneous1, "ZoomIn1"));
+    setActivity(Activity::Idle);
+    EXPECT_TRUE(menuItemOn(main->Miscellaneous1, "ZoomOut1"));
+}
+
+TEST_F(NavTest, WebsitesSitInTheInternetSubmenuOfMiscellaneous) {
+    QAction* sites = main->item("AudioWebsites1");
+    ASSERT_TRUE(sites);
+    EXPECT_FALSE(main->Help1->actions().contains(sites));
+    QMenu* internet = main->Miscellaneous1->findChild<QMenu*>("Internet1");
+    ASSERT_TRUE(internet);
+    EXPECT_EQ(internet->title(), "&Internet");
+    EXPECT_TRUE(main->Miscellaneous1->actions().contains(internet->menuAction()));
+    EXPECT_TRUE(internet->actions().contains(sites));
+    EXPECT_EQ(sites->text(), "Audio related &Websites");
+}
+
+TEST_F(NavTest, TheLoopPictureStandsLeftOfTheFillerPanel) {
+    ASSERT_TRUE(main->PanelDeRelleno);
+    EXPECT_EQ(main->findChild<QWidget*>("PanelDeRelleno"), main->PanelDeRelleno);
+    EXPECT_FALSE(main->Image1->pixmap().isNull());
+    main->resize(900, 600);
+    main->show();
+    main->Loop1->setChecked(true);
+    main->FormResize();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(main->Image1->isHidden());
+    EXPECT_FALSE(main->PanelDeRelleno->isHidden());
+    EXPECT_EQ(main->Image1->parentWidget(), main->PanelDeRelleno->parentWidget());
+    EXPECT_LE(main->Image1->geometry().right(), main->PanelDeRelleno->x());
+    EXPECT_GE(main->Image1->geometry().right() + 12, main->PanelDeRelleno->x());
+    main->resize(600, 600);
+    main->FormResize();
+    EXPECT_TRUE(main->PanelDeRelleno->isHidden());
+    EXPECT_TRUE(main->Image1->isHidden());
+}
+
+TEST(CdButton, HintSaysWhatItShows) {
+    TempExeDir dir;
+    TSVMainfrm main;
+    installCdCommands(&main);
+    QToolButton* b = main.button("SpeedButton10");
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->toolTip(), "Shows a CD player");
 }

@@ -284,3 +284,26 @@ TEST_F(FilterCommands, StsaAndPitchChangeRunOnlyAfterOk) {
     trigger("FrequencyShift1");
     expectApplied("pitch");
 }
+
+TEST_F(FilterCommands, CommandsThatCannotActOnThisSoundSayWhy) {
+    // Reached with a cursor alone (a button or a menu that dropped down
+    // while there was a selection): a message, no step, nothing modified.
+    triggerNeedsEnabled = false;
+    open(1000, 0);
+    const std::pair<const char*, const char*> cases[] = {{"Filtroavanzado1", kSelectToFilter},
+                                                          {"WaveletDenoising1", kSelectToDenoise}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        scripted().log.clear();
+        trigger(c.first);
+        EXPECT_EQ(scripted().messages(), std::vector<std::string>{c.second});
+        expectUntouched(c.first);
+    }
+    EXPECT_EQ(expectedDialogs, 0);
+
+    reopen(1000, 2000, 8);   // mono
+    scripted().log.clear();
+    trigger("Karaoke1");
+    EXPECT_EQ(scripted().messages(), std::vector<std::string>{kKaraokeNeedsStereo});
+    expectUntouched("karaoke");
+}

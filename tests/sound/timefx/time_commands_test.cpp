@@ -162,4 +162,15 @@ TEST_F(TimeCommands, ReverbAndFlangerFromTheirDialogs) {
     EXPECT_EQ(bytesNow(), before);
 }
 
+TEST_F(TimeCommands, AfterAReverbTheBytesAreThoseOfTheSoundAsAWave) {
+    // A file with a chunk besides the samples: its size is not the sound's.
+    const auto list = chunk("LIST", std::vector<uint8_t>(30, 'x'));
+    openSelected(chunkedWave(22050, 8, 1, mono8(3000), list, {}), 1000, 500);
+    ASSERT_EQ(w->StatusPanels[0]->text(), QString::number(44 + 38 + 3000) + " Bytes");
+    answer([](QDialog* d) { static_cast<TReverbfrm*>(d)->Button1Click(); });
+    trigger("Reverberar1");
+    ASSERT_GT(w->FrameCount(), 3000);
+    EXPECT_EQ(w->StatusPanels[0]->text(), QString::number(w->FrameCount() + 44) + " Bytes");
+}
+
 } // namespace
