@@ -30,14 +30,15 @@ TEST_F(EditWindowTest, RedrawsBehindTheActiveWindowLeaveItsBoxesAlone) {
     EXPECT_EQ(main->Edit2->text(), zoom);
 
     // View Grid redraws every window at its own zoom.
+    const int64_t own = longer->Zoom;
     main->ViewGrid1->trigger();
-    EXPECT_EQ(longer->Zoom, longZoom);
+    EXPECT_EQ(longer->Zoom, own);
     EXPECT_EQ(main->Edit2->text(), zoom);
     EXPECT_EQ(main->Edit3->text(), "40");
 
     // Activation hands the boxes, and the rate of the labels, over.
     activate(longer);
-    EXPECT_EQ(main->Edit2->text(), QString::number(longZoom));
+    EXPECT_EQ(main->Edit2->text(), QString::number(own));
     EXPECT_EQ(main->Edit3->text(), "5000");
     EXPECT_EQ(main->SampleRate, 22050);
 }
