@@ -19,6 +19,7 @@
 #include "sound/engine/operation.h"
 #include "sound/engine/sound_buffer.h"
 #include "sound/engine/undo_store.h"
+#include "sound/engine/wave_file.h"
 
 class TSVMainfrm;
 class QFrame;
@@ -365,6 +366,13 @@ public:
     // is forced (".wav" for salvar_law, `extension` for salvar_csv).
     bool salvar_law(const std::string& name, bool muLaw);
     bool salvar_csv(const std::string& name, char separator, const std::string& extension, char lineEnd);
+    // Kept although no command reaches them: an IMA/DVI ADPCM WAVE writer,
+    // a plain-text writer of times and values, and an ADPCM opener that
+    // reads the header only (into adpcmHeader).
+    bool salvar_DVI_ADPCM(const std::string& name);
+    bool salvar_ascii(const std::string& name);
+    void Obrir_ADPCM(const std::string& name);
+    sv::WaveProbe adpcmHeader;
 private:
     // The end of every reader: file name, numbering, fitting zoom, panels,
     // redraw.

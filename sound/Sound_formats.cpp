@@ -6,10 +6,13 @@
 #include "dialogs/formatselection.h"
 #include "mainwindow/SonvelaMain.h"
 #include "platform/activity.h"
+#include "platform/exedir.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/qt/qt_prompts.h"
 #include "sound/Sound.h"
+#include "sound/engine/formats/dvi_adpcm.h"
 #include "sound/engine/formats/law_wave.h"
 #include "sound/engine/formats/raw_file.h"
 #include "sound/engine/formats/snd_file.h"
@@ -159,4 +162,55 @@ bool TSoundfrm::salvar_csv(const std::string& nameIn, char separator, const std:
     if (!runWriter([&] { return writeDelimitedText(name, Sound, separator, lineEnd); })) return false;
     afterFormatSave(name);
     return true;
+}
+
+// ---- Kept in the window's interface; no command reaches them ----
+
+bool TSoundfrm::salvar_DVI_ADPCM(const std::string& nameIn) {
+    const std::string name = forceExtension(nameIn, ".wav");
+    if (!runWriter([&] { return writeDviAdpcmWave(name, Sound); })) return false;
+    afterFormatSave(name);
+    return true;
+}
+
+// One line: each sample's elapsed time in microseconds (a running sum of
+// 1000000 / rate, truncated) and its value, the last sample left out.
+bool TSoundfrm::salvar_ascii(const std::string& nameIn) {
+    const std::string name = forceExtension(nameIn, ".txt");
+    const bool eight = Sound.format.wBitsPerSample == 8;
+    const int64_t samples = FrameCount() * Sound.format.nChannels - 1;
+    const double step = Sound.format.nSamplesPerSec ? 1000000.0 / Sound.format.nSamplesPerSec : 0.0;
+    if (!runWriter([&] {
+            SafeFileWriter w;
+            if (int e = w.open(name)) return e;
+            std::string line;
+            double elapsed = 0;
+            const uint8_t* p = Sound.bytes.data();
+            for (int64_t i = 0; i < samples; ++i) {
+                elapsed += step;
+                const int v = eight ? int(p[i]) : int(int16_t(uint16_t(p[2 * i] | (p[2 * i + 1] << 8))));
+                line += std::to_string(int64_t(elapsed)) + " " + std::to_string(v) + " ";
+                if (line.size() > (1 << 16)) {
+                    w.write(line.data(), line.size());
+                    line.clear();
+                }
+            }
+            w.write(line.data(), line.size());
+            w.commit();
+            return 0;
+        }))
+        return false;
+    afterFormatSave(name);
+    return true;
+}
+
+// Names the window after the file and makes the empty work file, reads the
+// header's fields and loads no samples.
+void TSoundfrm::Obrir_ADPCM(const std::string& name) {
+    FileName = name;
+    Tag = SVMainfrm ? std::max(0, SVMainfrm->QuantsFitxersIguals(name) - 1) : 0;
+    UndoCounter = int64_t(Tag) * 10000;
+    SafeFileWriter work;
+    if (work.open(exeDir() + "~svADPCM.tmp") == 0) work.commit();
+    adpcmHeader = probeWave(name);
 }

@@ -4,11 +4,13 @@
 
 #include <cstring>
 
+#include "sound/engine/formats/dvi_adpcm.h"
 #include "sound/engine/formats/g711.h"
 #include "sound/engine/formats/law_wave.h"
 #include "sound/engine/formats/raw_file.h"
 #include "sound/engine/formats/snd_file.h"
 #include "sound/engine/formats/text_file.h"
+#include "tests/platform/codec/codec_support.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/wave_fixtures.h"
 
@@ -241,4 +243,37 @@ TEST_F(FormatFiles, DelimitedTextOfEveryFrame) {
     ASSERT_EQ(writeDelimitedText(path, soundOf(8, 1, {0, 127, 255}), '\t', '\r'), 0);
     const auto u = readBytes(path);
     EXPECT_EQ(std::string(u.begin(), u.end()), "channel1\r0\r127\r255\r");
+}
+
+namespace {
+
+// The samples of a DVI ADPCM file written from `ref`, decoded by the codec
+// layer's IMA ADPCM decoder.
+std::vector<int16_t> dviRoundTrip(const std::string& path, int channels, const std::vector<int16_t>& ref) {
+    SoundBuffer s;
+    s.format = SampleFormat::pcm(22050, 16, channels);
+    const auto bytes = le16(ref);
+    s.bytes.assign(bytes.data(), bytes.size());
+    EXPECT_EQ(writeDviAdpcmWave(path, s), 0);
+    const auto file = readBytes(path);
+    EXPECT_EQ(std::string(file.begin() + 40, file.begin() + 44), "data");
+    const std::vector<uint8_t> record(file.begin() + 20, file.begin() + 40);
+    const std::vector<uint8_t> data(file.begin() + 48, file.end());
+    EXPECT_EQ(data.size() % kDviBlockAlign, 0u);
+    EXPECT_TRUE(codec::canRead(record.data()));
+    return samplesOf(runStream(record, pcmFormat(uint16_t(channels), 22050, 16), data, 4096));
+}
+
+} // namespace
+
+TEST_F(FormatFiles, DviAdpcmFilesDecodeBackToTheSound) {
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        const auto ref = tone(channels, 22050, 5000, 300.0);
+        const auto back = dviRoundTrip(dir.file("d.wav"), channels, ref);
+        ASSERT_GE(back.size(), ref.size());
+        EXPECT_GT(snrDb(ref, back), 20.0);
+    }
+    EXPECT_EQ(dviSamplesPerBlock(1), 1017);
+    EXPECT_EQ(dviSamplesPerBlock(2), 505);
 }

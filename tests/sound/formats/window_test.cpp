@@ -122,6 +122,26 @@ TEST_F(FormatWindowTest, SavingASunSoundAsksBeforeReplacingTheWaveBesideIt) {
     EXPECT_EQ(readBytes(dir.file("s.au")).size(), 32u);
 }
 
+TEST_F(FormatWindowTest, OperationsNoCommandReachesStillWork) {
+    writeBytes(dir.file("s.wav"), canonicalWave(1000, 16, 1, {1, 0, 0xFE, 0xFF, 5, 0}));
+    startWithFormats();
+    TSoundfrm* w = open(dir.file("s.wav"));
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(w->salvar_ascii(dir.file("t")));
+    EXPECT_EQ(text(dir.file("t.txt")), "1000 1 2000 -2 ");
+    ASSERT_TRUE(w->salvar_DVI_ADPCM(dir.file("d")));
+    const auto d = readBytes(dir.file("d.wav"));
+    ASSERT_EQ(d.size(), 48u + 512u);
+    EXPECT_EQ(d[20], 17);
+    EXPECT_FALSE(w->Modified);
+
+    w->Obrir_ADPCM(dir.file("d.wav"));
+    EXPECT_EQ(w->FileName, dir.file("d.wav"));
+    EXPECT_TRUE(fileExists(dir.file("~svADPCM.tmp")));
+    EXPECT_EQ(w->adpcmHeader.format.wFormatTag, 17);
+    EXPECT_EQ(w->FrameCount(), 3);   // no samples loaded
+}
+
 TEST_F(FormatWindowTest, RawFileAsksItsFormat) {
     writeBytes(dir.file("r.raw"), {1, 2, 3, 4, 5, 6, 7, 8, 9});
     startWithFormats();
