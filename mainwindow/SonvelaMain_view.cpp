@@ -261,9 +261,12 @@ void modeButtons(TSVMainfrm* m) {
 // layout is movable, and the place is kept for the settings file.
 class ViewEvents : public QObject {
 public:
-    ViewEvents(TSVMainfrm* m, QObject* parent) : QObject(parent), m_(m) {}
+    ViewEvents(TSVMainfrm* m, QObject* parent) : QObject(parent), m_(m), window_(m) {}
 
     bool eventFilter(QObject* watched, QEvent* e) override {
+        // Events still arrive while the main window's base classes tear its
+        // children down; by then it is no TSVMainfrm to ask anything.
+        if (!window_->inherits("TSVMainfrm")) return false;
         ViewLayout* L = layoutOf(m_);
         if (!L) return false;
         if (e->type() == QEvent::Resize) {
@@ -299,6 +302,7 @@ public:
 
 private:
     TSVMainfrm* m_;
+    QObject* window_;   // the same window, taken while it was whole
     QPoint pressAt_, startPos_;
 };
 
