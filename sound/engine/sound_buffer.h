@@ -2,6 +2,7 @@
 // as in a PCM WAVE file's data, and the selection. Sizes and frame arithmetic
 // are 64-bit; the file formats keep their own 32-bit counts.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -109,6 +110,20 @@ inline void writeSample(uint8_t* p, int v, uint8_t) { *p = uint8_t(v + 127); }
 inline void writeSample(uint8_t* p, int v, int16_t) {
     const int16_t s = int16_t(v);
     std::memcpy(p, &s, sizeof s);
+}
+
+// Stores a filtered value (already rounded, around silence) of a layout of
+// C channels with the clamp the block filters use: 8-bit stereo stops at 254
+// so that both channels stay symmetric around the silence at 127, while mono
+// may reach 255; 16-bit stops at -32767..32767.
+template <typename S, int C>
+inline void storeFilteredValue(uint8_t* p, double v) {
+    if constexpr (sizeof(S) == 1) {
+        const double b = C == 1 ? std::clamp(v + 127.0, 0.0, 255.0) : std::clamp(v, -127.0, 127.0) + 127.0;
+        *p = static_cast<uint8_t>(b);
+    } else {
+        writeSample(p, static_cast<int>(std::clamp(v, -32767.0, 32767.0)), int16_t{});
+    }
 }
 
 } // namespace sv

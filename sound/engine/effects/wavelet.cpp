@@ -20,17 +20,6 @@ constexpr double C3 = -0.1294095225512604;
 constexpr int kBlock = 1024;
 constexpr int kOverlap = 512;
 
-template <typename S, int C>
-inline void storeValue(uint8_t* p, double v) {
-    if constexpr (sizeof(S) == 1) {
-        // Stereo stops at 254 so both channels stay symmetric around 127.
-        const double b = C == 1 ? std::clamp(v + 127.0, 0.0, 255.0) : std::clamp(v, -127.0, 127.0) + 127.0;
-        *p = static_cast<uint8_t>(b);
-    } else {
-        writeSample(p, static_cast<int>(std::clamp(v, -32767.0, 32767.0)), int16_t{});
-    }
-}
-
 struct Job {
     const uint8_t* selection;
     uint8_t* out;
@@ -70,7 +59,7 @@ void denoiseBlocks(const Job& job, const OperationContext& ctx) {
                     v = std::nearbyint(double(n - m + 1) * x / double(o));
                 else
                     v = std::nearbyint(x);
-                storeValue<S, C>(q, v);
+                storeFilteredValue<S, C>(q, v);
             }
             ctx.report(c * blocks + k, C * blocks);
         }

@@ -33,19 +33,6 @@ int threadBudget() {
     return int(std::clamp<unsigned>(hw, 1, 64));
 }
 
-// Stores v (already rounded) at p with the clamp of the layout.
-template <typename S, int C>
-inline void storeValue(uint8_t* p, double v) {
-    if constexpr (sizeof(S) == 1) {
-        // Stereo stops at 254 so that both channels stay symmetric around
-        // the silence at 127; mono may reach 255.
-        const double b = C == 1 ? std::clamp(v + 127.0, 0.0, 255.0) : std::clamp(v, -127.0, 127.0) + 127.0;
-        *p = static_cast<uint8_t>(b);
-    } else {
-        writeSample(p, static_cast<int>(std::clamp(v, -32767.0, 32767.0)), int16_t{});
-    }
-}
-
 // nearbyint for the values a join meets: adding and taking away 1.5 x 2^52
 // rounds to the nearest integer, halves to even, as the default rounding
 // mode does, for |x| < 2^51 (only the sign of a zero result can differ,
@@ -248,7 +235,7 @@ private:
             } else {
                 v = roundEven(x);
             }
-            storeValue<S, C>(q, v);
+            storeFilteredValue<S, C>(q, v);
         }
     }
 
@@ -263,7 +250,7 @@ private:
             for (int64_t m = 1; m <= std::min(o, len); ++m) {
                 uint8_t* q = out + (m - 1) * kFrame;
                 const double x = r.head[c][size_t(m - 1)];
-                storeValue<S, C>(q, roundEven(double(m) * x / double(o)) + readSample(q, S{}));
+                storeFilteredValue<S, C>(q, roundEven(double(m) * x / double(o)) + readSample(q, S{}));
             }
         }
     }
