@@ -7,7 +7,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace sv {
 
@@ -28,6 +31,34 @@ bool readFullyAt(int fd, int64_t off, void* dst, size_t n) {
         p += r;
         n -= size_t(r);
         off += r;
+    }
+    return true;
+}
+
+bool readLongAt(int fd, int64_t off, void* dst, size_t n) {
+    constexpr size_t kPiece = size_t(16) << 20;
+    const size_t pieces = std::min<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u), n / kPiece);
+    if (pieces <= 1) return readFullyAt(fd, off, dst, n);
+    std::vector<int> errors(pieces, 0);
+    std::vector<std::thread> threads;
+    threads.reserve(pieces);
+    auto piece = [&](size_t i) {
+        const size_t b = n / pieces * i, e = i + 1 == pieces ? n : n / pieces * (i + 1);
+        if (!readFullyAt(fd, off + int64_t(b), static_cast<uint8_t*>(dst) + b, e - b)) errors[i] = errno ? errno : EIO;
+    };
+    try {
+        for (size_t i = 1; i < pieces; ++i) threads.emplace_back(piece, i);
+    } catch (const std::system_error&) {
+        // No more threads: the pieces not handed out are read here.
+        for (size_t i = threads.size() + 1; i < pieces; ++i) piece(i);
+    }
+    piece(0);
+    for (auto& t : threads) t.join();
+    for (int e : errors) {
+        if (e) {
+            errno = e;
+            return false;
+        }
     }
     return true;
 }
@@ -105,13 +136,31 @@ int SafeFileWriter::open(const std::string& target) {
     temp_ = target + ".part" + std::to_string(::getpid());
     f_ = std::fopen(temp_.c_str(), "wb");
     if (!f_) return errno ? errno : EIO;
+    written_ = flushStart_ = 0;
     return 0;
 }
 
 void SafeFileWriter::write(const void* data, size_t size) {
-    if (size == 0) return;
-    if (!f_ || std::fwrite(data, 1, size, f_) != size)
-        throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(errno), errno);
+    // A long file is handed over in pieces, and the disk is told to start
+    // writing each piece at once: it then works while the next piece is
+    // copied, and the flush of commit() only waits for the last one.
+    constexpr size_t kPiece = size_t(8) << 20;
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const size_t n = std::min(size, kPiece);
+        if (!f_ || std::fwrite(p, 1, n, f_) != n)
+            throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(errno), errno);
+        p += n;
+        size -= n;
+        written_ += int64_t(n);
+#if defined(__linux__)
+        if (written_ - flushStart_ >= int64_t(kPiece) && std::fflush(f_) == 0) {
+            // Only a hint: a failure here shows again in commit()'s flush.
+            ::sync_file_range(::fileno(f_), flushStart_, written_ - flushStart_, SYNC_FILE_RANGE_WRITE);
+            flushStart_ = written_;
+        }
+#endif
+    }
 }
 
 void SafeFileWriter::commit() {

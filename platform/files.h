@@ -24,6 +24,12 @@ private:
 // set; a file that ends first sets EIO, so errno never tells a stale story.
 bool readFullyAt(int fd, int64_t off, void* dst, size_t n);
 
+// The same for a long stretch (a whole sound): read in pieces on several
+// threads, so that the copying out of the page cache and the first touch
+// of the new memory are spread over the cores. Short reads stay on the
+// calling thread. On failure errno is the first failing piece's.
+bool readLongAt(int fd, int64_t off, void* dst, size_t n);
+
 // A file descriptor closed on every path out.
 struct ScopedFd {
     int fd = -1;
@@ -70,6 +76,8 @@ public:
 private:
     std::string target_, temp_;
     std::FILE* f_ = nullptr;
+    int64_t written_ = 0;      // bytes handed to the file so far
+    int64_t flushStart_ = 0;   // first byte whose writing to disk has not been started
 };
 
 } // namespace sv

@@ -107,7 +107,7 @@ void readWaveSamples(const std::string& path, const WaveProbe& probe, int64_t by
     if (f.fd < 0) throw FileIOError("Cannot open " + path + ": " + std::strerror(errno), errno);
     ::posix_fadvise(f.fd, probe.dataOffset, bytes, POSIX_FADV_SEQUENTIAL);
     ByteBlock block(static_cast<size_t>(bytes));
-    if (bytes > 0 && !readFullyAt(f.fd, probe.dataOffset, block.data(), static_cast<size_t>(bytes)))
+    if (bytes > 0 && !readLongAt(f.fd, probe.dataOffset, block.data(), static_cast<size_t>(bytes)))
         throw FileIOError("I/O error reading " + path, errno);
     out.format = probe.format;
     out.bytes = std::move(block);
