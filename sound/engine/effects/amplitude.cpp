@@ -6,9 +6,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "platform/numbers.h"
+#include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/effect_loop.h"
+#include "sound/engine/effects/parallel_runs.h"
 #include "sound/engine/effects/scale_kernel.h"
 
 namespace sv {
@@ -18,6 +21,21 @@ using fx::Span;
 
 namespace {
 
+constexpr int64_t kSamplesPerRun = int64_t(1) << 18;
+
+// The largest |x| of the selection, its runs looked at on every core.
+template <typename T>
+int selectionPeak(const Span& sp) {
+    std::mutex mutex;
+    int peak = 0;
+    fx::parallelRuns(sp.samples, kSamplesPerRun, [&](int64_t b, int64_t e) {
+        const int m = fx::peakMagnitude(sp.data + b * int64_t(sizeof(T)), e - b, T{});
+        std::lock_guard<std::mutex> lk(mutex);
+        peak = std::max(peak, m);
+    });
+    return peak;
+}
+
 // x := trunc(x * num / den) clamped to [lo, hi], in exact integer terms.
 // 16-bit sounds take the wide kernel where the processor has it; the table
 // gives the same values everywhere else.
@@ -25,9 +43,12 @@ template <typename T>
 void scaleSelection(const Span& sp, const OperationContext& ctx, int64_t num, int64_t den, int lo, int hi) {
     const bool wideRange = num > -(int64_t(1) << 34) && num < (int64_t(1) << 34) && den > 0 && den <= (1 << 20);
     if (sizeof(T) == 2 && wideRange && fx::wideScaleAvailable()) {
-        fx::forEachProgressRun(sp.samples, ctx, [&](int64_t b, int64_t e) {
+        // Every sample on its own: long selections are cut over the cores,
+        // with the progress steps a single walk reports.
+        ProgressWalk walk(ctx, sp.samples);
+        fx::parallelRuns(sp.samples, kSamplesPerRun, [&](int64_t b, int64_t e) {
             fx::scaleSamples16(sp.data + 2 * b, e - b, num, den, lo, hi);
-        });
+        }, &walk);
         return;
     }
     fx::mapSamples<T>(sp, ctx, [=](int x) { return int(std::clamp<int64_t>(int64_t(x) * num / den, lo, hi)); });
@@ -40,7 +61,7 @@ bool normalise(SoundBuffer& s, const OperationContext& ctx) {
     if (!fx::beginEffect(s, ctx, undo_words::normalise, sp)) return false;
     dispatchLayout(s.format, [&](auto tag, auto) {
         using T = decltype(tag);
-        const int64_t peak = std::max(1, fx::peakMagnitude(sp.data, sp.samples, tag));
+        const int64_t peak = std::max(1, selectionPeak<T>(sp));
         // trunc(scale / peak x x) in exact integer arithmetic: through a
         // double factor the loudest sample can land one step short of full
         // scale ((scale / peak) x peak may round below scale). The results

@@ -2,6 +2,8 @@
 // count, every 128th part of a long count is reported, in order, once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "sound/engine/edit_progress.h"
@@ -66,4 +68,39 @@ TEST(SteadyProgress, LongSpectralRunsReportEvery128thPartOfTheirBlocks) {
     auto area = std::make_unique<FftWorkArea>();
     ASSERT_TRUE(transformar(s, "paso_bajo", 1, 3000, *area, rec.context()));
     expectSteady(rec.progress, 129);
+}
+
+// Normalise and amplify cut long selections over the cores: every sample
+// must still get trunc(x x num / den) within its clamp, the peak must be the
+// whole selection's (here in its last run), and the progress steps must be
+// those of one walk.
+TEST(SteadyProgress, LongLevelEffectsOverThreadsMatchOneWalk) {
+    const int64_t frames = 1500007;
+    SoundBuffer s = test::makeSound(44100, 16, 2, frames, [](double t, int c) { return 20000 * std::sin(300 * t + c); });
+    int16_t loud = -23456;
+    std::memcpy(s.frame(frames - 5) + 2, &loud, 2);
+    s.setSelection(5, frames - 9);
+    const SoundBuffer before = s;
+    auto sample = [](const SoundBuffer& b, int64_t i) {
+        int16_t v;
+        std::memcpy(&v, b.bytes.data() + 2 * i, 2);
+        return int64_t(v);
+    };
+    test::Recorder amp;
+    ASSERT_TRUE(amplify(s, 170, amp.context()));
+    const int64_t first = 5 * 2, last = (frames - 4) * 2;
+    for (int64_t i = 0; i < frames * 2; ++i) {
+        const int64_t x = sample(before, i);
+        const int64_t want = i >= first && i < last ? std::clamp<int64_t>(x * 170 / 100, -32767, 32767) : x;
+        ASSERT_EQ(sample(s, i), want) << i;
+    }
+    std::vector<std::pair<int64_t, int64_t>> oneWalk;
+    for (int64_t j : progressSteps(last - first)) oneWalk.emplace_back(j, last - first);
+    EXPECT_EQ(amp.progress, oneWalk);
+
+    SoundBuffer n = before;
+    test::Recorder norm;
+    ASSERT_TRUE(normalise(n, norm.context()));
+    for (int64_t i = first; i < last; ++i) ASSERT_EQ(sample(n, i), sample(before, i) * 32767 / 23456) << i;
+    EXPECT_EQ(norm.progress, oneWalk);
 }
