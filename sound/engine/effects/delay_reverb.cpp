@@ -1,22 +1,23 @@
 // The reverb as a sparse filter: the taps of one frame (their distance and
-// gain) do not depend on the frame, so they are worked out once, and the
-// frames are then walked in blocks, each tap adding the block's samples at
-// its distance. Within a block the taps go from the farthest to the nearest,
-// so every output sample receives its additions in the order of the source
-// frames (and within a frame in tap order), as a frame-by-frame walk would:
-// with the clamp after every addition that order matters.
+// gain) do not depend on the frame, so they are worked out once. Every
+// output sample then receives its additions in the order of a walk over the
+// source frames, each frame's taps in turn, as a frame-by-frame walk would:
+// with the clamp after every addition that order matters. The taps reaching
+// one output sample come from different source frames, the farthest tap
+// from the earliest frame, so that order is the taps farthest first; the
+// output is walked in short runs kept in registers while every tap adds to
+// them.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/delay_effects.h"
 #include "sound/engine/effects/parallel_runs.h"
+#include "sound/engine/effects/reverb_lanes.h"
 #include "sound/engine/effects/time_internal.h"
 
 namespace sv {
@@ -87,83 +88,270 @@ inline int64_t roundTap(double v) {
     return std::fabs(v) < kRoundLimit ? int64_t((v + kRoundMagic) - kRoundMagic) : int64_t(std::nearbyint(v));
 }
 
-// out[i] += round(x[i] x g), clamped, for n samples.
-inline void addTap(uint8_t* out, const uint8_t* x, int64_t n, double g, uint8_t) {
-    for (int64_t i = 0; i < n; ++i)
-        out[i] = uint8_t(clamp8(int64_t(out[i]) + roundTap(double(int(x[i]) - kSilence8) * g)));
-}
-inline void addTap(uint8_t* out, const uint8_t* x, int64_t n, double g, int16_t) {
-    int64_t i = 0;
-#if defined(__SSE2__)
-    // Four samples at a time, all in double precision: the product, its
-    // rounding, the sum and the clamp are exact there, as the integer
-    // steps are, while |x g| stays below 2^51.
-    if (std::fabs(g) * 32768.0 < kRoundLimit) {
-        const __m128d vg = _mm_set1_pd(g), magic = _mm_set1_pd(kRoundMagic);
-        const __m128d lo = _mm_set1_pd(-32767.0), hi = _mm_set1_pd(32767.0);
-        for (; i + 4 <= n; i += 4) {
-            const __m128i xv = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(x + 2 * i));
-            const __m128i ov = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(out + 2 * i));
-            const __m128i x32 = _mm_srai_epi32(_mm_unpacklo_epi16(xv, xv), 16);
-            const __m128i o32 = _mm_srai_epi32(_mm_unpacklo_epi16(ov, ov), 16);
-            __m128d r0 = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(x32), vg), magic), magic);
-            __m128d r1 = _mm_sub_pd(
-                _mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(x32, 0xee)), vg), magic), magic);
-            r0 = _mm_min_pd(_mm_max_pd(_mm_add_pd(r0, _mm_cvtepi32_pd(o32)), lo), hi);
-            r1 = _mm_min_pd(_mm_max_pd(_mm_add_pd(r1, _mm_cvtepi32_pd(_mm_shuffle_epi32(o32, 0xee))), lo), hi);
-            const __m128i s32 = _mm_unpacklo_epi64(_mm_cvttpd_epi32(r0), _mm_cvttpd_epi32(r1));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 2 * i), _mm_packs_epi32(s32, s32));
-        }
+// Samples as stored (8-bit: the byte, 0..255; 16-bit: the signed value),
+// with the ranges each layout keeps: the taps clamp to [lo, hi], the dry
+// scaling to [dryLo, dryHi]; a tap reads x - bias.
+template <typename T>
+struct Layout;
+template <>
+struct Layout<uint8_t> {
+    static constexpr double bias = kSilence8, lo = 0, hi = 255, dryLo = 0, dryHi = 255, maxAbs = 128;
+    static int at(const uint8_t* p, int64_t i) { return p[i]; }
+    static void put(uint8_t* p, int64_t i, int v) { p[i] = uint8_t(v); }
+    static int dryStart(int x, double dry) { return clamp8(roundHalfEven(double(x - kSilence8) * dry) + kSilence8); }
+    static int tapStep(int v, int x, double g) { return clamp8(int64_t(v) + roundTap(double(x - kSilence8) * g)); }
+};
+template <>
+struct Layout<int16_t> {
+    static constexpr double bias = 0, lo = -32767, hi = 32767, dryLo = -32768, dryHi = 32767, maxAbs = 32768;
+    static int at(const uint8_t* p, int64_t i) {
+        int16_t v;
+        std::memcpy(&v, p + 2 * i, 2);
+        return v;
     }
-#endif
-    for (; i < n; ++i) {
-        int16_t xv, ov;
-        std::memcpy(&xv, x + 2 * i, 2);
-        std::memcpy(&ov, out + 2 * i, 2);
-        const int16_t r = int16_t(clamp16Sym(int64_t(ov) + roundTap(double(xv) * g)));
-        std::memcpy(out + 2 * i, &r, 2);
+    static void put(uint8_t* p, int64_t i, int v) {
+        const int16_t s = int16_t(v);
+        std::memcpy(p + 2 * i, &s, 2);
+    }
+    static int dryStart(int x, double dry) { return clamp16(roundHalfEven(double(x) * dry)); }
+    static int tapStep(int v, int x, double g) { return clamp16Sym(int64_t(v) + roundTap(double(x) * g)); }
+};
+
+// A tap that reaches every output sample of a segment: it adds
+// round(x x gain) for the source sample `shift` samples earlier.
+struct Reach {
+    int64_t shift;
+    double gain;
+};
+
+// Output samples [begin, end) of the stretch (0 at the selection start)
+// whose start value is of one kind and that the same taps reach.
+struct Segment {
+    uint8_t* out;
+    const uint8_t* old;   // the selection as it was
+    int64_t begin, end;
+    bool dry;             // inside the selection: the start is the dry sample scaled
+    double dryGain;
+    const Reach* taps;    // farthest first
+    int count;
+};
+
+// Each output sample on its own: the start value, then every tap in order.
+template <typename T>
+void segmentSamples(const Segment& sg, int64_t from) {
+    using K = Layout<T>;
+    for (int64_t i = from; i < sg.end; ++i) {
+        int v = sg.dry ? K::dryStart(K::at(sg.old, i), sg.dryGain) : K::at(sg.out, i);
+        for (int t = 0; t < sg.count; ++t) v = K::tapStep(v, K::at(sg.old, i - sg.taps[t].shift), sg.taps[t].gain);
+        K::put(sg.out, i, v);
     }
 }
 
-// Frames of the selection scaled by the dry level: round(x x dry).
-template <typename T>
-void scaleDry(uint8_t* p, int64_t n, double dry) {
+// The same in vector lanes, NV vectors of output samples at a time held in
+// registers while every tap adds to them: the running value stays a double
+// from the start value to the last tap, and the samples are converted once
+// each way. Every step is the scalar one in each lane: the product, its
+// rounding (exact while |x g| < 2^51, which the caller checks), the sum and
+// the clamp are exact in double precision, as the integer steps are. Each
+// operation is its own statement, so nothing fuses a multiply and an add.
+// Returns where the whole vectors end.
+// The helpers hand vectors back through references: a by-value vector
+// would be a different calling convention in each instruction set.
+template <typename V>
+__attribute__((always_inline)) inline void splat(V& v, double d) {
+    for (int j = 0; j < int(sizeof(V) / sizeof(double)); ++j) v[j] = d;
+}
+
+template <typename V, typename T>
+__attribute__((always_inline)) inline void loadLanes(V& v, const uint8_t* p) {
+    constexpr int L = int(sizeof(V) / sizeof(double));
+    typedef T Stored __attribute__((vector_size(L * sizeof(T))));
+    typedef int32_t Whole __attribute__((vector_size(L * sizeof(int32_t))));
+    Stored s;
+    std::memcpy(&s, p, sizeof s);
+    v = __builtin_convertvector(__builtin_convertvector(s, Whole), V);
+}
+
+template <typename V, typename T>
+__attribute__((always_inline)) inline void storeLanes(uint8_t* p, const V& v) {
+    constexpr int L = int(sizeof(V) / sizeof(double));
+    typedef int32_t Whole __attribute__((vector_size(L * sizeof(int32_t))));
+    typedef T Stored __attribute__((vector_size(L * sizeof(T))));
+    const Stored s = __builtin_convertvector(__builtin_convertvector(v, Whole), Stored);
+    std::memcpy(p, &s, sizeof s);
+}
+
+template <typename V>
+__attribute__((always_inline)) inline void clampLanes(V& v, const V& lo, const V& hi) {
+    v = v > lo ? v : lo;
+    v = v < hi ? v : hi;
+}
+
+template <typename T, typename V, int NV>
+__attribute__((always_inline)) inline int64_t segmentLanes(const Segment& sg) {
+    using K = Layout<T>;
+    constexpr int L = int(sizeof(V) / sizeof(double));
+    constexpr int64_t kChunk = int64_t(L) * NV;
     constexpr int w = sizeof(T);
-    for (int64_t i = 0; i < n; ++i) {
-        const int x = readSample(p + i * w, T{});
-        const int64_t v = roundHalfEven(double(x) * dry);
-        if constexpr (w == 1) writeSample(p + i, clamp8(v + kSilence8) - kSilence8, T{});
-        else writeSample(p + 2 * i, clamp16(v), T{});
+    V magic, bias, lo, hi, dryLo, dryHi, dry;
+    splat(magic, kRoundMagic);
+    splat(bias, K::bias);
+    splat(lo, K::lo);
+    splat(hi, K::hi);
+    splat(dryLo, K::dryLo);
+    splat(dryHi, K::dryHi);
+    splat(dry, sg.dryGain);
+    int64_t i = sg.begin;
+    for (; i + kChunk <= sg.end; i += kChunk) {
+        V acc[NV];
+        if (sg.dry) {
+            for (int v = 0; v < NV; ++v) {
+                V x;
+                loadLanes<V, T>(x, sg.old + (i + v * L) * w);
+                if constexpr (K::bias != 0) x = x - bias;
+                V r = x * dry;
+                r = r + magic;
+                r = r - magic;
+                if constexpr (K::bias != 0) r = r + bias;
+                clampLanes(r, dryLo, dryHi);
+                acc[v] = r;
+            }
+        } else {
+            for (int v = 0; v < NV; ++v) loadLanes<V, T>(acc[v], sg.out + (i + v * L) * w);
+        }
+        for (int t = 0; t < sg.count; ++t) {
+            const uint8_t* src = sg.old + (i - sg.taps[t].shift) * w;
+            V g;
+            splat(g, sg.taps[t].gain);
+#pragma GCC unroll 8
+            for (int v = 0; v < NV; ++v) {
+                V x;
+                loadLanes<V, T>(x, src + v * L * w);
+                if constexpr (K::bias != 0) x = x - bias;
+                V r = x * g;
+                r = r + magic;
+                r = r - magic;
+                acc[v] = acc[v] + r;
+                clampLanes(acc[v], lo, hi);
+            }
+        }
+        for (int v = 0; v < NV; ++v) storeLanes<V, T>(sg.out + (i + v * L) * w, acc[v]);
     }
+    return i;
+}
+
+typedef double Lane4 __attribute__((vector_size(32)));
+typedef double Lane8 __attribute__((vector_size(64)));
+
+// The plain code: on x86-64 the compiler splits each operation over two
+// 128-bit registers.
+template <typename T>
+int64_t segmentPlain(const Segment& sg) { return segmentLanes<T, Lane4, 4>(sg); }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define SV_REVERB_WIDE 1
+// The same source for wider registers. The AVX-512 instructions include
+// fused multiply-adds: this file is built without contracting into them.
+__attribute__((target("avx2"))) int64_t segmentAvx2_8(const Segment& sg) { return segmentLanes<uint8_t, Lane4, 4>(sg); }
+__attribute__((target("avx2"))) int64_t segmentAvx2_16(const Segment& sg) { return segmentLanes<int16_t, Lane4, 4>(sg); }
+__attribute__((target("avx512f"))) int64_t segmentAvx512_8(const Segment& sg) { return segmentLanes<uint8_t, Lane8, 4>(sg); }
+__attribute__((target("avx512f"))) int64_t segmentAvx512_16(const Segment& sg) { return segmentLanes<int16_t, Lane8, 4>(sg); }
+#else
+#define SV_REVERB_WIDE 0
+#endif
+
+std::atomic<fx::ReverbLanes> gLanes{fx::ReverbLanes::Widest};
+
+bool lanesAvailable(fx::ReverbLanes lanes) {
+#if SV_REVERB_WIDE
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx512 = __builtin_cpu_supports("avx512f");
+    if (lanes == fx::ReverbLanes::Avx512) return avx512;
+    if (lanes == fx::ReverbLanes::Avx2) return avx2;
+#endif
+    return lanes != fx::ReverbLanes::Avx512 && lanes != fx::ReverbLanes::Avx2;
+}
+
+// The lanes asked for, or the next narrower this processor has.
+fx::ReverbLanes chosenLanes() {
+    fx::ReverbLanes want = gLanes.load();
+    if (want == fx::ReverbLanes::Widest) want = fx::ReverbLanes::Avx512;
+    if (want == fx::ReverbLanes::Avx512 && !lanesAvailable(want)) want = fx::ReverbLanes::Avx2;
+    if (want == fx::ReverbLanes::Avx2 && !lanesAvailable(want)) want = fx::ReverbLanes::Plain;
+    return want;
+}
+
+template <typename T>
+void runSegment(const Segment& sg, fx::ReverbLanes lanes) {
+    using K = Layout<T>;
+    bool exact = !sg.dry || std::fabs(sg.dryGain) * K::maxAbs < kRoundLimit;
+    for (int t = 0; t < sg.count; ++t) exact = exact && std::fabs(sg.taps[t].gain) * K::maxAbs < kRoundLimit;
+    int64_t from = sg.begin;
+    if (exact) {
+#if SV_REVERB_WIDE
+        constexpr bool eight = sizeof(T) == 1;
+        if (lanes == fx::ReverbLanes::Avx512) from = eight ? segmentAvx512_8(sg) : segmentAvx512_16(sg);
+        else if (lanes == fx::ReverbLanes::Avx2) from = eight ? segmentAvx2_8(sg) : segmentAvx2_16(sg);
+        else from = segmentPlain<T>(sg);
+#else
+        from = segmentPlain<T>(sg);
+#endif
+    }
+    segmentSamples<T>(sg, from);
 }
 
 // The dry scaling and every tap's additions that land on output frames
-// [o0, o1) of the stretch (0 at the selection start). Each output frame
-// receives its additions in the order of a walk over the whole stretch
-// (blocks in order, taps farthest first within a block), so cutting the
-// output into ranges changes nothing.
+// [o0, o1) of the stretch (0 at the selection start). Each output sample
+// gets its start value (inside the selection the dry sample scaled, past it
+// the sample there), then the additions of the taps that reach it, farthest
+// first: the order of a walk over the source frames, every frame's taps in
+// turn. Tap k (from 1) of a source frame lands at output frame
+// p + k - 1 + offset for k up to min(kMax, l). The range is cut where a tap
+// starts or stops reaching, and where the selection ends, so that within a
+// segment every sample has the same taps.
 template <typename T>
 void reverbRange(uint8_t* newSel, const uint8_t* oldSel, const std::vector<Tap>& farFirst, int64_t l, int c,
-                 int64_t p, double dry, int64_t o0, int64_t o1) {
-    constexpr int w = sizeof(T);
-    constexpr int64_t kBlock = 8192;
-    const int64_t dryEnd = std::min(o1, l);
-    if (o0 < dryEnd) scaleDry<T>(newSel + o0 * c * w, (dryEnd - o0) * c, dry);
-    for (int64_t k0 = 1; k0 <= l; k0 += kBlock) {
-        const int64_t k1 = std::min(l, k0 + kBlock - 1);
-        // Frame k lands at output p + k - 1 + offset.
-        if (p + k0 - 1 >= o1) break;
-        for (const Tap& tap : farFirst) {
-            const int64_t first = std::max(k0, o0 - p - tap.offset + 1);
-            const int64_t last = std::min({k1, tap.kMax, o1 - p - tap.offset});
-            if (last < first) continue;
-            uint8_t* out = newSel + ((p + first - 1 + tap.offset) * c) * w;
-            addTap(out, oldSel + (first - 1) * c * w, (last - first + 1) * c, tap.gain, T{});
-        }
+                 int64_t p, double dry, int64_t o0, int64_t o1, fx::ReverbLanes lanes) {
+    struct Span {
+        int64_t begin, end;   // output samples
+        Reach reach;
+    };
+    std::vector<Span> spans;
+    std::vector<int64_t> cuts{o0 * c, o1 * c};
+    const int64_t dryEnd = l * c;
+    if (dryEnd > o0 * c && dryEnd < o1 * c) cuts.push_back(dryEnd);
+    for (const Tap& tap : farFirst) {
+        const int64_t frames = std::min(tap.kMax, l);
+        if (frames < 1) continue;
+        const int64_t a = std::max(o0, p + tap.offset), b = std::min(o1, p + tap.offset + frames);
+        if (a >= b) continue;
+        spans.push_back({a * c, b * c, {(p + tap.offset) * c, tap.gain}});
+        cuts.push_back(a * c);
+        cuts.push_back(b * c);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    std::vector<Reach> reaching;
+    reaching.reserve(spans.size());
+    for (size_t j = 0; j + 1 < cuts.size(); ++j) {
+        const int64_t u = cuts[j], v = cuts[j + 1];
+        reaching.clear();
+        for (const Span& sp : spans)
+            if (sp.begin <= u && v <= sp.end) reaching.push_back(sp.reach);
+        const Segment sg{newSel, oldSel, u, v, u < dryEnd, dry, reaching.data(), int(reaching.size())};
+        runSegment<T>(sg, lanes);
     }
 }
 
 } // namespace
+
+namespace fx {
+
+bool reverbLanesAvailable(ReverbLanes lanes) { return lanes == ReverbLanes::Widest || lanesAvailable(lanes); }
+
+void setReverbLanes(ReverbLanes lanes) { gLanes = lanes; }
+
+} // namespace fx
 
 bool reverb(SoundBuffer& sound, const ReverbParams& prm, const OperationContext& ctx) {
     if (prm.reverbTime < 0 || prm.reverbDelay < 0 || prm.initialDelay < 0)
@@ -194,11 +382,12 @@ bool reverb(SoundBuffer& sound, const ReverbParams& prm, const OperationContext&
     for (const Tap& tap : taps) reach = std::max(reach, std::min(tap.kMax, l) + p + tap.offset);
     reach = std::min(reach, newFrames - s);
     ProgressWalk walk(ctx, l);
+    const fx::ReverbLanes lanes = chosenLanes();
     dispatchLayout(sound.format, [&](auto t, auto) {
         using T = decltype(t);
         uint8_t* sel = sound.frame(s);
         fx::parallelRuns(reach, int64_t(1) << 14, [&](int64_t o0, int64_t o1) {
-            reverbRange<T>(sel, old.data(), taps, l, c, p, dry, o0, o1);
+            reverbRange<T>(sel, old.data(), taps, l, c, p, dry, o0, o1, lanes);
         }, &walk, [&](int64_t done) { return reach > 0 ? int64_t(__int128(done) * l / reach) : l; });
     });
     if (!prm.onlySelection) {
