@@ -14,6 +14,10 @@
 #include <stdexcept>
 #include <vector>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/delay_effects.h"
 #include "sound/engine/effects/parallel_runs.h"
@@ -152,110 +156,194 @@ void segmentSamples(const Segment& sg, int64_t from) {
 // from the start value to the last tap, and the samples are converted once
 // each way. Every step is the scalar one in each lane: the product, its
 // rounding (exact while |x g| < 2^51, which the caller checks), the sum and
-// the clamp are exact in double precision, as the integer steps are. Each
-// operation is its own statement, so nothing fuses a multiply and an add.
+// the clamp are exact in double precision, as the integer steps are, and
+// this file is built without fusing a multiply and an add. The lanes come
+// from an instruction set's operations (vectors handed back through
+// references, so that no vector crosses a call in a foreign convention).
 // Returns where the whole vectors end.
-// The helpers hand vectors back through references: a by-value vector
-// would be a different calling convention in each instruction set.
-template <typename V>
-__attribute__((always_inline)) inline void splat(V& v, double d) {
-    for (int j = 0; j < int(sizeof(V) / sizeof(double)); ++j) v[j] = d;
-}
-
-template <typename V, typename T>
-__attribute__((always_inline)) inline void loadLanes(V& v, const uint8_t* p) {
-    constexpr int L = int(sizeof(V) / sizeof(double));
-    typedef T Stored __attribute__((vector_size(L * sizeof(T))));
-    typedef int32_t Whole __attribute__((vector_size(L * sizeof(int32_t))));
-    Stored s;
-    std::memcpy(&s, p, sizeof s);
-    v = __builtin_convertvector(__builtin_convertvector(s, Whole), V);
-}
-
-template <typename V, typename T>
-__attribute__((always_inline)) inline void storeLanes(uint8_t* p, const V& v) {
-    constexpr int L = int(sizeof(V) / sizeof(double));
-    typedef int32_t Whole __attribute__((vector_size(L * sizeof(int32_t))));
-    typedef T Stored __attribute__((vector_size(L * sizeof(T))));
-    const Stored s = __builtin_convertvector(__builtin_convertvector(v, Whole), Stored);
-    std::memcpy(p, &s, sizeof s);
-}
-
-template <typename V>
-__attribute__((always_inline)) inline void clampLanes(V& v, const V& lo, const V& hi) {
-    v = v > lo ? v : lo;
-    v = v < hi ? v : hi;
-}
-
-template <typename T, typename V, int NV>
-__attribute__((always_inline)) inline int64_t segmentLanes(const Segment& sg) {
+template <typename T, typename O, int NV>
+inline int64_t segmentLanes(const Segment& sg) {
     using K = Layout<T>;
-    constexpr int L = int(sizeof(V) / sizeof(double));
+    using V = typename O::V;
+    constexpr int L = O::kLanes;
     constexpr int64_t kChunk = int64_t(L) * NV;
     constexpr int w = sizeof(T);
-    V magic, bias, lo, hi, dryLo, dryHi, dry;
-    splat(magic, kRoundMagic);
-    splat(bias, K::bias);
-    splat(lo, K::lo);
-    splat(hi, K::hi);
-    splat(dryLo, K::dryLo);
-    splat(dryHi, K::dryHi);
-    splat(dry, sg.dryGain);
+    V bias, lo, hi, dryLo, dryHi, dry;
+    O::set(bias, K::bias);
+    O::set(lo, K::lo);
+    O::set(hi, K::hi);
+    O::set(dryLo, K::dryLo);
+    O::set(dryHi, K::dryHi);
+    O::set(dry, sg.dryGain);
     int64_t i = sg.begin;
     for (; i + kChunk <= sg.end; i += kChunk) {
         V acc[NV];
         if (sg.dry) {
             for (int v = 0; v < NV; ++v) {
-                V x;
-                loadLanes<V, T>(x, sg.old + (i + v * L) * w);
-                if constexpr (K::bias != 0) x = x - bias;
-                V r = x * dry;
-                r = r + magic;
-                r = r - magic;
-                if constexpr (K::bias != 0) r = r + bias;
-                clampLanes(r, dryLo, dryHi);
+                V x, r;
+                O::load(x, sg.old + (i + v * L) * w, T{});
+                if constexpr (K::bias != 0) O::sub(x, x, bias);
+                O::mul(r, x, dry);
+                O::round(r);
+                if constexpr (K::bias != 0) O::add(r, r, bias);
+                O::clamp(r, dryLo, dryHi);
                 acc[v] = r;
             }
         } else {
-            for (int v = 0; v < NV; ++v) loadLanes<V, T>(acc[v], sg.out + (i + v * L) * w);
+            for (int v = 0; v < NV; ++v) O::load(acc[v], sg.out + (i + v * L) * w, T{});
         }
         for (int t = 0; t < sg.count; ++t) {
             const uint8_t* src = sg.old + (i - sg.taps[t].shift) * w;
             V g;
-            splat(g, sg.taps[t].gain);
-#pragma GCC unroll 8
+            O::set(g, sg.taps[t].gain);
+#pragma GCC unroll 16
             for (int v = 0; v < NV; ++v) {
-                V x;
-                loadLanes<V, T>(x, src + v * L * w);
-                if constexpr (K::bias != 0) x = x - bias;
-                V r = x * g;
-                r = r + magic;
-                r = r - magic;
-                acc[v] = acc[v] + r;
-                clampLanes(acc[v], lo, hi);
+                V x, r;
+                O::load(x, src + v * L * w, T{});
+                if constexpr (K::bias != 0) O::sub(x, x, bias);
+                O::mul(r, x, g);
+                O::round(r);
+                O::add(acc[v], acc[v], r);
+                O::tapClamp(acc[v], lo, hi, T{});
             }
         }
-        for (int v = 0; v < NV; ++v) storeLanes<V, T>(sg.out + (i + v * L) * w, acc[v]);
+        for (int v = 0; v < NV; ++v) O::store(sg.out + (i + v * L) * w, acc[v], T{});
     }
     return i;
 }
 
-typedef double Lane4 __attribute__((vector_size(32)));
-typedef double Lane8 __attribute__((vector_size(64)));
+// Four doubles in the compiler's vector type; on x86-64 without wider
+// registers each operation is split over two 128-bit ones.
+struct PlainLanes {
+    typedef double V __attribute__((vector_size(32)));
+    typedef int32_t Whole __attribute__((vector_size(16)));
+    static constexpr int kLanes = 4;
+    static void set(V& v, double d) { v = V{d, d, d, d}; }
+    template <typename T>
+    static void load(V& v, const uint8_t* p, T) {
+        typedef T Stored __attribute__((vector_size(4 * sizeof(T))));
+        Stored s;
+        std::memcpy(&s, p, sizeof s);
+        v = __builtin_convertvector(__builtin_convertvector(s, Whole), V);
+    }
+    template <typename T>
+    static void store(uint8_t* p, const V& v, T) {
+        typedef T Stored __attribute__((vector_size(4 * sizeof(T))));
+        const Stored s = __builtin_convertvector(__builtin_convertvector(v, Whole), Stored);
+        std::memcpy(p, &s, sizeof s);
+    }
+    static void add(V& r, const V& a, const V& b) { r = a + b; }
+    static void sub(V& r, const V& a, const V& b) { r = a - b; }
+    static void mul(V& r, const V& a, const V& b) { r = a * b; }
+    static void round(V& v) {
+        const V magic = {kRoundMagic, kRoundMagic, kRoundMagic, kRoundMagic};
+        v = v + magic;
+        v = v - magic;
+    }
+    static void clamp(V& v, const V& lo, const V& hi) {
+        v = v > lo ? v : lo;
+        v = v < hi ? v : hi;
+    }
+    template <typename T>
+    static void tapClamp(V& v, const V& lo, const V& hi, T) { clamp(v, lo, hi); }
+};
 
-// The plain code: on x86-64 the compiler splits each operation over two
-// 128-bit registers.
 template <typename T>
-int64_t segmentPlain(const Segment& sg) { return segmentLanes<T, Lane4, 4>(sg); }
+int64_t segmentPlain(const Segment& sg) { return segmentLanes<T, PlainLanes, 4>(sg); }
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define SV_REVERB_WIDE 1
-// The same source for wider registers. The AVX-512 instructions include
-// fused multiply-adds: this file is built without contracting into them.
-__attribute__((target("avx2"))) int64_t segmentAvx2_8(const Segment& sg) { return segmentLanes<uint8_t, Lane4, 4>(sg); }
-__attribute__((target("avx2"))) int64_t segmentAvx2_16(const Segment& sg) { return segmentLanes<int16_t, Lane4, 4>(sg); }
-__attribute__((target("avx512f"))) int64_t segmentAvx512_8(const Segment& sg) { return segmentLanes<uint8_t, Lane8, 4>(sg); }
-__attribute__((target("avx512f"))) int64_t segmentAvx512_16(const Segment& sg) { return segmentLanes<int16_t, Lane8, 4>(sg); }
+// Four and eight doubles in AVX2 and AVX-512 registers. The rounding
+// instruction gives nearbyint itself; the integers are whole, so converting
+// them back is exact too. The AVX-512 instructions include fused
+// multiply-adds, which this file is built not to contract into. Each
+// segment function inlines the whole loop (flatten) so that the operations
+// land in code built for their instruction set.
+#define SV_AVX2 __attribute__((target("avx2")))
+struct Avx2Lanes {
+    typedef __m256d V;
+    static constexpr int kLanes = 4;
+    SV_AVX2 static void set(V& v, double d) { v = _mm256_set1_pd(d); }
+    SV_AVX2 static void load(V& v, const uint8_t* p, int16_t) {
+        v = _mm256_cvtepi32_pd(_mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+    }
+    SV_AVX2 static void load(V& v, const uint8_t* p, uint8_t) {
+        int32_t b;
+        std::memcpy(&b, p, 4);
+        v = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(b)));
+    }
+    SV_AVX2 static void store(uint8_t* p, const V& v, int16_t) {
+        const __m128i w = _mm256_cvtpd_epi32(v);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packs_epi32(w, w));
+    }
+    SV_AVX2 static void store(uint8_t* p, const V& v, uint8_t) {
+        const __m128i w = _mm256_cvtpd_epi32(v);
+        const __m128i s = _mm_packs_epi32(w, w);
+        const int32_t b = _mm_cvtsi128_si32(_mm_packus_epi16(s, s));
+        std::memcpy(p, &b, 4);
+    }
+    SV_AVX2 static void add(V& r, const V& a, const V& b) { r = _mm256_add_pd(a, b); }
+    SV_AVX2 static void sub(V& r, const V& a, const V& b) { r = _mm256_sub_pd(a, b); }
+    SV_AVX2 static void mul(V& r, const V& a, const V& b) { r = _mm256_mul_pd(a, b); }
+    SV_AVX2 static void round(V& v) { v = _mm256_round_pd(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC); }
+    SV_AVX2 static void clamp(V& v, const V& lo, const V& hi) { v = _mm256_min_pd(_mm256_max_pd(v, lo), hi); }
+    template <typename T>
+    SV_AVX2 static void tapClamp(V& v, const V& lo, const V& hi, T) { clamp(v, lo, hi); }
+};
+
+// GCC 12's AVX-512 intrinsics fill unused lanes from a deliberately
+// uninitialised value, which its own warning then reports.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#define SV_AVX512 __attribute__((target("avx512f,avx512dq")))
+struct Avx512Lanes {
+    typedef __m512d V;
+    static constexpr int kLanes = 8;
+    SV_AVX512 static void set(V& v, double d) { v = _mm512_set1_pd(d); }
+    SV_AVX512 static void load(V& v, const uint8_t* p, int16_t) {
+        v = _mm512_cvtepi32_pd(_mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+    }
+    SV_AVX512 static void load(V& v, const uint8_t* p, uint8_t) {
+        v = _mm512_cvtepi32_pd(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+    }
+    SV_AVX512 static __m128i packed(const V& v) {
+        const __m256i w = _mm512_cvtpd_epi32(v);
+        return _mm_packs_epi32(_mm256_castsi256_si128(w), _mm256_extracti128_si256(w, 1));
+    }
+    SV_AVX512 static void store(uint8_t* p, const V& v, int16_t) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), packed(v));
+    }
+    SV_AVX512 static void store(uint8_t* p, const V& v, uint8_t) {
+        const __m128i s = packed(v);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(s, s));
+    }
+    SV_AVX512 static void add(V& r, const V& a, const V& b) { r = _mm512_add_pd(a, b); }
+    SV_AVX512 static void sub(V& r, const V& a, const V& b) { r = _mm512_sub_pd(a, b); }
+    SV_AVX512 static void mul(V& r, const V& a, const V& b) { r = _mm512_mul_pd(a, b); }
+    SV_AVX512 static void round(V& v) { v = _mm512_roundscale_pd(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC); }
+    SV_AVX512 static void clamp(V& v, const V& lo, const V& hi) { v = _mm512_min_pd(_mm512_max_pd(v, lo), hi); }
+    // -hi..hi in one step: the one of v and hi nearer 0, with the sign of v.
+    SV_AVX512 static void tapClamp(V& v, const V& lo, const V& hi, int16_t) { v = _mm512_range_pd(v, hi, 0x2); }
+    SV_AVX512 static void tapClamp(V& v, const V& lo, const V& hi, uint8_t) { clamp(v, lo, hi); }
+};
+
+__attribute__((target("avx2"), flatten)) int64_t segmentAvx2_8(const Segment& sg) {
+    return segmentLanes<uint8_t, Avx2Lanes, 8>(sg);
+}
+__attribute__((target("avx2"), flatten)) int64_t segmentAvx2_16(const Segment& sg) {
+    return segmentLanes<int16_t, Avx2Lanes, 8>(sg);
+}
+__attribute__((target("avx512f,avx512dq"), flatten)) int64_t segmentAvx512_8(const Segment& sg) {
+    return segmentLanes<uint8_t, Avx512Lanes, 16>(sg);
+}
+__attribute__((target("avx512f,avx512dq"), flatten)) int64_t segmentAvx512_16(const Segment& sg) {
+    return segmentLanes<int16_t, Avx512Lanes, 16>(sg);
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #else
 #define SV_REVERB_WIDE 0
 #endif
@@ -265,7 +353,7 @@ std::atomic<fx::ReverbLanes> gLanes{fx::ReverbLanes::Widest};
 bool lanesAvailable(fx::ReverbLanes lanes) {
 #if SV_REVERB_WIDE
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    static const bool avx512 = __builtin_cpu_supports("avx512f");
+    static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
     if (lanes == fx::ReverbLanes::Avx512) return avx512;
     if (lanes == fx::ReverbLanes::Avx2) return avx2;
 #endif
