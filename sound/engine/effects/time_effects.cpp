@@ -64,59 +64,180 @@ void repeatSample(uint8_t* dst, const uint8_t* sample, int64_t n, int width) {
     }
 }
 
-// y := clamp16(y + x / div) over 16-bit samples, the quotient cut toward
-// zero. Eight at a time: the quotient in single precision is exact after
-// truncation (for |x| <= 32768 its error stays below the distance 1 / div
-// to the next whole number), and the saturating add is the clamp.
-void addEcho16(uint8_t* dst, const uint8_t* src, int64_t samples, int div) {
-    int64_t i = 0;
+// The echoes of the selection, all in one pass over the sound. Echo k (from
+// 1) adds the selection's samples, divided by k + 1, onto the samples
+// k x delay further on, clamped after each echo, the echoes in turn; every
+// sample takes its own echoes only. So a sample's new value is its old one
+// with, in order of k, the echoes of the old samples k x delay before it:
+// computed from the top down, those are still unchanged when it is
+// written, and the sound needs no copy of the selection.
+struct EchoPlan {
+    int64_t start = 0, length = 0;   // the selection, in samples
+    int64_t delay = 0;               // in samples
+    int32_t count = 0;
+};
+
+// Echoes up to this one have their sums of 8-bit values in tables.
+constexpr int32_t kTabledEchoes = 64;
+
+// The sum of one echo onto a sample, per layout: y + x / (k + 1).
+struct EchoSums {
+    // 8-bit mono: real division and rounding half to even,
+    // round((x-127)/(k+1) + (y-127)) + 127, as a table over both values.
+    std::vector<uint8_t> mono8;
+    // 8-bit stereo: the quotient toward zero, as a table over x.
+    std::vector<int> stereo8;
+
+    static uint8_t mono8Sum(int x, int y, int div) {
+        const double q = double(x - kSilence8) / div;
+        return uint8_t(clamp8(roundHalfEven(q + double(y - kSilence8)) + kSilence8));
+    }
+    void build(const SampleFormat& f, int32_t count) {
+        if (f.wBitsPerSample != 8) return;
+        const int32_t tabled = std::min(count, kTabledEchoes);
+        if (f.nChannels == 1) {
+            mono8.resize(size_t(tabled) * 256 * 256);
+            for (int32_t k = 1; k <= tabled; ++k)
+                for (int x = 0; x < 256; ++x)
+                    for (int y = 0; y < 256; ++y)
+                        mono8[(size_t(k - 1) * 256 + size_t(x)) * 256 + size_t(y)] = mono8Sum(x, y, k + 1);
+        } else {
+            stereo8.resize(size_t(tabled) * 256);
+            for (int32_t k = 1; k <= tabled; ++k)
+                for (int x = 0; x < 256; ++x) stereo8[size_t(k - 1) * 256 + size_t(x)] = (x - kSilence8) / (k + 1);
+        }
+    }
+    uint8_t add8(uint8_t x, uint8_t y, int32_t k, bool mono) const {
+        if (mono) {
+            if (k <= kTabledEchoes) return mono8[(size_t(k - 1) * 256 + x) * 256 + y];
+            return mono8Sum(x, y, k + 1);
+        }
+        const int q = k <= kTabledEchoes ? stereo8[size_t(k - 1) * 256 + x] : (x - kSilence8) / (k + 1);
+        return uint8_t(clamp8(int64_t(y) + q));
+    }
+};
+
+inline int16_t add16(int16_t y, int16_t x, int div) { return int16_t(clamp16(int(y) + int(x) / div)); }
+
+// New values of samples [lo, hi) of `base`, each taking echoes kLo .. kHi
+// (none when kLo > kHi), written to out[0 ..]. out may be base + lo
+// itself: the samples go from the top down, each block read before it is
+// written, so that every read value is still the old one.
+void echoSpan16(uint8_t* out, const uint8_t* base, int64_t lo, int64_t hi, int32_t kLo, int32_t kHi,
+                int64_t delay) {
+    int64_t q = hi;
 #if defined(__SSE2__)
-    const __m128 d = _mm_set1_ps(float(div));
-    for (; i + 8 <= samples; i += 8) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * i));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + 2 * i));
-        const __m128i lo = _mm_srai_epi32(_mm_unpacklo_epi16(x, x), 16);
-        const __m128i hi = _mm_srai_epi32(_mm_unpackhi_epi16(x, x), 16);
-        const __m128i qlo = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(lo), d));
-        const __m128i qhi = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(hi), d));
-        const __m128i q = _mm_packs_epi32(qlo, qhi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * i), _mm_adds_epi16(y, q));
+    // Eight at a time: the quotient in single precision is exact after
+    // truncation (for |x| <= 32768 its error stays below the distance
+    // 1 / div to the next whole number), and the saturating add is the
+    // clamp.
+    for (; q - 8 >= lo; q -= 8) {
+        const int64_t i = q - 8;
+        __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + 2 * i));
+        for (int32_t k = kLo; k <= kHi; ++k) {
+            const __m128 d = _mm_set1_ps(float(k + 1));
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + 2 * (i - k * delay)));
+            const __m128i xl = _mm_srai_epi32(_mm_unpacklo_epi16(x, x), 16);
+            const __m128i xh = _mm_srai_epi32(_mm_unpackhi_epi16(x, x), 16);
+            const __m128i ql = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(xl), d));
+            const __m128i qh = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(xh), d));
+            y = _mm_adds_epi16(y, _mm_packs_epi32(ql, qh));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * (i - lo)), y);
     }
 #endif
-    for (; i < samples; ++i) {
-        int16_t x, y;
-        std::memcpy(&x, src + 2 * i, 2);
-        std::memcpy(&y, dst + 2 * i, 2);
-        const int16_t r = int16_t(clamp16(int(y) + int(x) / div));
-        std::memcpy(dst + 2 * i, &r, 2);
-    }
-}
-
-// One echo added onto the new buffer: y += x / (k + 1) per layout.
-// Tables over every stored value keep the loop to loads, a lookup and a
-// store; the divisor is the same for the whole pass.
-void addEcho(uint8_t* dst, const uint8_t* src, int64_t samples, const SampleFormat& f, int32_t k) {
-    const int div = k + 1;
-    if (f.wBitsPerSample == 8 && f.nChannels == 1) {
-        // Real division and rounding half to even: round((x-127)/(k+1) + (y-127)) + 127.
-        std::vector<uint8_t> tab(256 * 256);
-        for (int x = 0; x < 256; ++x) {
-            const double q = double(x - kSilence8) / div;
-            for (int y = 0; y < 256; ++y)
-                tab[size_t(x) * 256 + size_t(y)] =
-                    uint8_t(clamp8(roundHalfEven(q + double(y - kSilence8)) + kSilence8));
+    while (q > lo) {
+        --q;
+        int16_t y;
+        std::memcpy(&y, base + 2 * q, 2);
+        for (int32_t k = kLo; k <= kHi; ++k) {
+            int16_t x;
+            std::memcpy(&x, base + 2 * (q - k * delay), 2);
+            y = add16(y, x, k + 1);
         }
-        const uint8_t* t = tab.data();
-        for (int64_t i = 0; i < samples; ++i) dst[i] = t[size_t(src[i]) * 256 + dst[i]];
-    } else if (f.wBitsPerSample == 8) {
-        int q[256];
-        for (int x = 0; x < 256; ++x) q[x] = (x - kSilence8) / div;   // toward zero
-        for (int64_t i = 0; i < samples; ++i) dst[i] = uint8_t(clamp8(int64_t(dst[i]) + q[src[i]]));
-    } else {
-        addEcho16(dst, src, samples, div);
+        std::memcpy(out + 2 * (q - lo), &y, 2);
     }
 }
 
+void echoSpan8(uint8_t* out, const uint8_t* base, int64_t lo, int64_t hi, int32_t kLo, int32_t kHi,
+               int64_t delay, const EchoSums& sums, bool mono) {
+    for (int64_t q = hi; q > lo;) {
+        --q;
+        uint8_t y = base[q];
+        for (int32_t k = kLo; k <= kHi; ++k) y = sums.add8(base[q - k * delay], y, k, mono);
+        out[q - lo] = y;
+    }
+}
+
+// Samples [lo, hi) of the echoed stretch, from the top down, cut where the
+// set of echoes reaching a sample changes: echo k reaches sample q when
+// start <= q - k x delay < start + length.
+void echoRange(uint8_t* out, const uint8_t* base, int64_t lo, int64_t hi, const EchoPlan& plan,
+               const SampleFormat& f, const EchoSums& sums) {
+    const int width = f.wBitsPerSample / 8;
+    const bool inPlace = out == base + lo * width;
+    const int64_t s0 = plan.start, len = plan.length, d = plan.delay;
+    for (int64_t q = hi; q > lo;) {
+        const int64_t p = q - 1;
+        int32_t kLo = 1, kHi = plan.count;
+        int64_t from = lo;
+        if (d > 0) {
+            // Echoes reaching p: (p - start - length) / delay < k <= (p - start) / delay.
+            const int64_t t = p - s0;
+            kHi = int32_t(std::min<int64_t>(plan.count, t / d));
+            from = std::max(from, s0 + int64_t(kHi) * d);
+            if (t - len >= 0) {
+                kLo = int32_t((t - len) / d + 1);
+                from = std::max(from, s0 + len + int64_t(kLo - 1) * d);
+            }
+        }
+        if (kLo <= kHi) {
+            if (width == 2) echoSpan16(out + (from - lo) * 2, base, from, q, kLo, kHi, d);
+            else echoSpan8(out + (from - lo), base, from, q, kLo, kHi, d, sums, f.nChannels == 1);
+        } else if (!inPlace) {
+            std::memcpy(out + (from - lo) * width, base + from * width, size_t((q - from) * width));
+        }
+        q = from;
+    }
+}
+
+// The echoes onto the sound's samples. Ranges of the changed stretch go to
+// worker threads, each from its top down; a range reads up to count x delay
+// samples below its start, which the range before changes, so the first
+// samples of every range but the first are worked out before any range is
+// written, and put in place once the range's own samples no longer need them.
+void addEchoes(uint8_t* base, const EchoPlan& plan, const SampleFormat& f, ProgressWalk& walk) {
+    const int width = f.wBitsPerSample / 8;
+    const int64_t reach = plan.delay * plan.count;   // how far below a sample its echoes come from
+    const int64_t lo = plan.start + plan.delay, hi = plan.start + plan.length + reach;
+    const int64_t span = hi - lo;
+    EchoSums sums;
+    sums.build(f, plan.count);
+    // Ranges long beside what they read of the one before.
+    int64_t ranges = std::min<int64_t>(int64_t(2) * fx::effectThreads(), span / kGrain);
+    if (reach > 0) ranges = std::min(ranges, span / (8 * reach));
+    ranges = std::max<int64_t>(1, ranges);
+    auto rangeStart = [&](int64_t r) { return lo + span * r / ranges; };
+    auto headEnd = [&](int64_t r) { return std::min(rangeStart(r + 1), rangeStart(r) + reach); };
+    std::vector<std::vector<uint8_t>> heads(static_cast<size_t>(ranges));
+    if (reach > 0 && ranges > 1) {
+        fx::parallelRuns(ranges - 1, 1, [&](int64_t r0, int64_t r1) {
+            for (int64_t r = r0 + 1; r <= r1; ++r) {
+                auto& h = heads[size_t(r)];
+                h.resize(size_t((headEnd(r) - rangeStart(r)) * width));
+                echoRange(h.data(), base, rangeStart(r), headEnd(r), plan, f, sums);
+            }
+        });
+    }
+    fx::parallelRuns(ranges, 1, [&](int64_t r0, int64_t r1) {
+        for (int64_t r = r0; r < r1; ++r) {
+            const int64_t a = rangeStart(r), b = rangeStart(r + 1);
+            const int64_t own = heads[size_t(r)].empty() ? a : headEnd(r);
+            echoRange(base + own * width, base, own, b, plan, f, sums);
+            if (own > a) std::memcpy(base + a * width, heads[size_t(r)].data(), heads[size_t(r)].size());
+        }
+    }, &walk, [&](int64_t done) { return int64_t(__int128(plan.count) * done / ranges); });
+}
 } // namespace
 
 bool intervalEffect(SoundBuffer& sound, IntervalEffect effect, const OperationContext& ctx) {
@@ -177,24 +298,16 @@ bool echo(SoundBuffer& sound, int32_t delayMs, int32_t count, const OperationCon
     const bool grows = st.f < reach;
     const int64_t n = std::max(st.f, reach);
     const size_t newBytes = bytesFor(n, st.b);
-    // The selection as it was: every echo is taken from it, not from what
-    // the earlier echoes made of it.
-    std::vector<uint8_t> sel(sound.frame(st.s), sound.frame(st.s) + st.l * st.b);
     if (!ctx.undo("Echo", grows ? st.f - st.s : d * count + st.l)) return false;
 
     sound.bytes.resize(newBytes);
     fillSilence(sound.frame(st.f), size_t((n - st.f) * st.b), sound.format);
-    const int64_t samples = st.l * sound.format.nChannels;
-    for (int32_t k = 1; k <= count; ++k) {
-        // Each echo adds onto what the earlier ones left; within one echo
-        // every sample is its own.
-        uint8_t* at = sound.frame(st.s + k * d);
-        const int width = sound.format.wBitsPerSample / 8;
-        fx::parallelRuns(samples, kGrain, [&](int64_t b, int64_t e) {
-            addEcho(at + b * width, sel.data() + b * width, e - b, sound.format, k);
-        });
-        ctx.report(k, count);
-    }
+    const int64_t c = sound.format.nChannels;
+    // Step k of count stands for the k-th echo done.
+    ProgressWalk walk(ctx, count);
+    if (st.l > 0 && count > 0)
+        addEchoes(sound.bytes.data(), EchoPlan{st.s * c, st.l * c, d * c, count}, sound.format, walk);
+    walk.advanceTo(count);
     sound.setSelection(st.s, st.l);
     if (grows) ctx.complete(n - st.s);
     return true;
