@@ -1,5 +1,6 @@
 // Resample and the speed change.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -162,40 +163,61 @@ int64_t quarterUnits16(uint8_t* dst, const uint8_t* src, int64_t units) {
 // one is G = 3): the events then fall in a fixed pattern, G - 1 new frames
 // before the first source frame, then each source frame followed by the G
 // new frames towards the next one, the last source frame by one. That is
-// the event walk's result, written frame by frame without it.
+// the event walk's result, written frame by frame without it, and in place:
+// the buffer grows and unit j (source frame j and the new frames after it)
+// goes to G - 1 + j (G + 1), at or past the frames it reads, so the units
+// are written from the top down. Those whose output lies wholly past the
+// last frame any unit still to come reads go together over the threads;
+// the new sound then needs no second buffer (nor its page faults).
 template <typename T, int C>
-void stretchEvenly(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l, int64_t g, bool quarter,
-                   ProgressWalk& walk) {
-    const int64_t b = sound.format.nBlockAlign;
+void stretchEvenly(SoundBuffer& sound, int64_t s, int64_t l, int64_t g, bool quarter, const OperationContext& ctx) {
+    constexpr int64_t b = int64_t(sizeof(T)) * C;
     const int64_t f = sound.frameCount();
     const int64_t n = (g + 1) * l;
-    const uint8_t* src = sound.bytes.data();
+    std::array<uint8_t, b> first{};   // written over by the first new frames
+    std::memcpy(first.data(), sound.frame(s), b);
+    sound.bytes.resize(bytesFor(f - l + n, b));
+    uint8_t* base = sound.bytes.data();
+    uint8_t* sel = base + s * b;
+    if (f > s + l) std::memmove(sel + n * b, sel + l * b, size_t((f - s - l) * b));
+    auto unitAt = [&](int64_t j) { return g - 1 + j * (g + 1); };
+    // Unit j from copies of its two frames, which its own output may cover.
+    auto unit = [&](int64_t j, int64_t inserted, const uint8_t* next) {
+        std::array<uint8_t, b> p, c;
+        std::memcpy(p.data(), sel + j * b, b);
+        std::memcpy(c.data(), next, b);
+        uint8_t* out = sel + unitAt(j) * b;
+        std::memcpy(out, p.data(), b);
+        for (int64_t a = 1; a <= inserted; ++a) insertedFrame<T, C>(out + a * b, p.data(), c.data(), a, quarter);
+    };
+    ProgressWalk walk(ctx, n);
+    auto progressAt = [&](int64_t unitsDone) { return std::min(n, unitAt(unitsDone)); };
+    // The last source frame goes towards the frame after the stretch, now
+    // moved past it; at the end of the sound there is none, and it stands
+    // for both neighbours.
+    unit(l - 1, 1, f > s + l ? sel + n * b : sel + (l - 1) * b);
+    int64_t top = l - 1;   // units from here on are written
+    while (top > 0) {
+        // Units [low, top) read up to frame top and write from unitAt(low) on.
+        const int64_t low = top >= g - 1 ? (top - g + 1) / (g + 1) + 1 : 0;
+        if (top - low < kGrainEvents) break;
+        fx::parallelRuns(top - low, std::max<int64_t>(1, kGrainEvents / g), [&](int64_t j0, int64_t j1) {
+            int64_t j = low + j0;
+#if defined(__SSE2__)
+            if constexpr (sizeof(T) == 2) {
+                if (quarter && g == 3) j += quarterUnits16<C>(sel + unitAt(j) * b, sel + j * b, low + j1 - j);
+            }
+#endif
+            for (; j < low + j1; ++j) unit(j, g, sel + (j + 1) * b);
+        }, &walk, [&](int64_t done) { return progressAt(l - top + done); });
+        top = low;
+    }
+    for (int64_t j = top - 1; j >= 0; --j) unit(j, g, sel + (j + 1) * b);
     // Before the first source frame there may be no frame at the start of
     // the sound: that one frame stands for both neighbours.
-    const uint8_t* first = src + s * b;
-    const uint8_t* before = s > 0 ? first - b : first;
-    for (int64_t a = 1; a < g; ++a) insertedFrame<T, C>(dst0 + (a - 1) * b, before, first, a, quarter);
-    // Unit j: source frame s + j and the new frames after it.
-    auto unitAt = [&](int64_t j) { return g - 1 + j * (g + 1); };
-    auto unit = [&](int64_t j, int64_t inserted) {
-        uint8_t* out = dst0 + unitAt(j) * b;
-        const uint8_t* p = src + (s + j) * b;
-        const uint8_t* c = s + j + 1 < f ? p + b : p;   // none after the end of the sound
-        std::memcpy(out, p, size_t(b));
-        for (int64_t a = 1; a <= inserted; ++a) insertedFrame<T, C>(out + a * b, p, c, a, quarter);
-    };
-    fx::parallelRuns(l, std::max<int64_t>(1, kGrainEvents / g), [&](int64_t j0, int64_t j1) {
-        const int64_t whole = std::min(j1, l - 1);   // units with all g new frames
-        int64_t j = j0;
-#if defined(__SSE2__)
-        if constexpr (sizeof(T) == 2) {
-            if (quarter && g == 3 && j < whole)
-                j += quarterUnits16<C>(dst0 + unitAt(j) * b, src + (s + j) * b, whole - j);
-        }
-#endif
-        for (; j < whole; ++j) unit(j, g);
-        if (j1 == l) unit(l - 1, 1);
-    }, &walk, [&](int64_t j) { return std::min(n, unitAt(j)); });
+    const uint8_t* before = s > 0 ? sel - b : first.data();
+    for (int64_t a = 1; a < g; ++a) insertedFrame<T, C>(sel + (a - 1) * b, before, first.data(), a, quarter);
+    walk.advanceTo(n);
 }
 
 template <typename T, int C>
@@ -205,9 +227,7 @@ void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l
     const int64_t f = sound.frameCount();
     const uint8_t* src = sound.bytes.data();
     ProgressWalk walk(ctx, std::max(n, l));
-    if (l > 0 && n > l && (n - l) % l == 0) {
-        stretchEvenly<T, C>(sound, dst0, s, l, (n - l) / l, quarter, walk);
-    } else if (n > l) {
+    if (n > l) {
         // Growing: n output positions, n - l of them new frames. Before
         // event e (from 1) the output holds pos(e - 1) frames, pos(e - 1) -
         // (e - 1) of them from the source.
@@ -322,6 +342,13 @@ bool stretch(SoundBuffer& sound, int64_t n, bool quarter, const OperationContext
     const int64_t s = sound.selectionStart, l = sound.selectionLength;
     const int64_t f = sound.frameCount();
     const int64_t b = sound.format.nBlockAlign;
+    if (l > 0 && n > l && (n - l) % l == 0) {
+        dispatchLayout(sound.format, [&](auto t, auto ch) {
+            stretchEvenly<decltype(t), decltype(ch)::value>(sound, s, l, (n - l) / l, quarter, ctx);
+        });
+        sound.setSelection(s, n);
+        return true;
+    }
     ByteBlock out(bytesFor(f - l + n, b));
     copyBytes(out.data(), sound.bytes.data(), size_t(s * b));
     dispatchLayout(sound.format, [&](auto t, auto ch) {
