@@ -16,8 +16,16 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cmath>
+#include <cstring>
 #include <vector>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "sound/engine/effects/delay_effects.h"
 #include "sound/engine/effects/effect_loop.h"
@@ -41,11 +49,12 @@ typedef int32_t Int4 __attribute__((vector_size(16)));
 constexpr double kRound = 6755399441055744.0;
 constexpr double kExactRound = 2251799813685248.0;   // 2^51
 
-// quickSin's range and the margin taken around its value: its error (range
-// reduction and series) stays below 1e-15 up to there, the library's below
-// one unit in the last place.
+// quickSin's range and the margin taken around its value: its error (the
+// series' remainder, below 5e-14, and the roundings) is far below it, the
+// library's below one unit in the last place.
 constexpr double kQuickSinLimit = 8388608.0;   // 2^23
-constexpr double kSinMargin = 1e-12;
+constexpr double kSinMargin = 1e-11;
+constexpr double kNaN = __builtin_nan("");
 
 // The delays of every voice and the settings they come from.
 struct Lfo {
@@ -79,28 +88,27 @@ inline int64_t exactDelay(const Lfo& lf, double turn, int64_t n) {
     return double(n + lf.start) >= d ? roundHalfEven(d, INT64_MIN / 4, INT64_MAX / 4) : -1;
 }
 
-// sin(a) within 1e-15 for |a| <= kQuickSinLimit: a less the nearest whole
-// number k of quarter turns (pi / 2 in three parts, the first two short
-// enough that k times them is exact), then the sine or cosine series of
-// the rest by the quarter.
+// sin(a) within 5e-14 for |a| <= kQuickSinLimit: a less the nearest whole
+// number k of half turns (pi in two parts, the first short enough that k
+// times it is exact), the odd series of the rest to the 17th power
+// (|rest| <= pi / 2: what is left is below pi^19 / (2^19 19!)), negated
+// for an odd k.
 [[gnu::always_inline]] inline Lane4 quickSin(Lane4 a) {
-    constexpr double kQuartersPerRadian = 0.6366197723675814;
-    constexpr double kQuarter1 = 1.570796325802803;
-    constexpr double kQuarter2 = 9.920935739593517e-10;
-    constexpr double kQuarter3 = 5.721188726109832e-18;
-    const Lane4 t = a * kQuartersPerRadian + kRound;
-    const Mask4 quarter = reinterpret_cast<Mask4>(t);   // k in the low bits
+    constexpr double kHalfTurnsPerRadian = 0.3183098861837907;
+    constexpr double kHalfTurn1 = 3.141592651605606;
+    constexpr double kHalfTurn2 = 1.984187159361081e-09;
+    const Lane4 t = a * kHalfTurnsPerRadian + kRound;
+    const Mask4 odd = reinterpret_cast<Mask4>(t) << 63;   // k's lowest bit as the sign
     const Lane4 k = t - kRound;
-    const Lane4 r = ((a - k * kQuarter1) - k * kQuarter2) - k * kQuarter3;
-    const Lane4 z = r * r;
-    const Lane4 sinR = r + z * r *
-        (-1.66666666666666324348e-01 + z * (8.33333333332248946124e-03 + z * (-1.98412698298579493134e-04 +
-         z * (2.75573137070700676789e-06 + z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
-    const Lane4 cosR = 1.0 - 0.5 * z + z * z *
-        (4.16666666666666019037e-02 + z * (-1.38888888888741095749e-03 + z * (2.48015872894767294178e-05 +
-         z * (-2.75573143513906633035e-07 + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-    const Lane4 v = (quarter & 1) != 0 ? cosR : sinR;
-    return (quarter & 2) != 0 ? -v : v;
+    const Lane4 r = (a - k * kHalfTurn1) - k * kHalfTurn2;
+    const Lane4 z = r * r, z2 = z * z, z4 = z2 * z2;
+    // The series in z in pairs, so that few steps wait on one another.
+    const Lane4 p01 = -0.16666666666666666 + z * 0.008333333333333333;
+    const Lane4 p23 = -0.0001984126984126984 + z * 2.7557319223985893e-06;
+    const Lane4 p45 = -2.505210838544172e-08 + z * 1.6059043836821613e-10;
+    const Lane4 p67 = -7.647163731819816e-13 + z * 2.8114572543455206e-15;
+    const Lane4 s = r + r * z * ((p01 + z2 * p23) + z4 * (p45 + z2 * p67));
+    return reinterpret_cast<Lane4>(reinterpret_cast<Mask4>(s) ^ odd);
 }
 
 // One voice's delays at positions n0 .. n0 + count - 1 (see exactDelay).
@@ -108,20 +116,41 @@ template <typename Delay>
 [[gnu::always_inline]] inline void voiceDelays(const Lfo& lf, double turn, int64_t n0, int64_t count, Delay* out) {
     int64_t i = 0;
     if (lf.lanes) {
+        // In two passes over a few positions, so that each step is short
+        // and the processor overlaps many of them.
+        constexpr int64_t kRun = 256;
+        Lane4 sines[kRun / 4];
         const Lane4 step = {0, 1, 2, 3};
-        for (; i + 4 <= count; i += 4) {
-            const int64_t n = n0 + i;
-            const Lane4 a = turn * (double(n + 1) + step) / lf.rate;
-            const Lane4 sn = quickSin(a);
-            const Lane4 lo = (lf.h * (0.75 * (sn - kSinMargin) + 1.25) + kRound) - kRound;
-            const Lane4 hi = (lf.h * (0.75 * (sn + kSinMargin) + 1.25) + kRound) - kRound;
-            const Mask4 sure = (lo == hi) & (a <= kQuickSinLimit) & (a >= -kQuickSinLimit);
-            Lane4 d = lo + lf.fixed;
-            d = 0.0 < d && sure ? d : 0.0;   // an unsure lane is worked out below
-            const Mask4 reads = double(n + lf.start) + step >= d;
-            const Int4 whole = __builtin_convertvector((d + kRound) - kRound, Int4);
-            for (int j = 0; j < 4; ++j)
-                out[i + j] = sure[j] ? (reads[j] ? Delay(whole[j]) : Delay(-1)) : Delay(exactDelay(lf, turn, n + j));
+        for (; i + kRun <= count; i += kRun) {
+            for (int64_t q = 0; q < kRun / 4; ++q) sines[q] = turn * (double(n0 + i + 4 * q + 1) + step) / lf.rate;
+            for (int64_t q = 0; q < kRun / 4; ++q) {
+                // Outside the series' range the sine is left NaN: no value
+                // rounds alike from it, so the library decides.
+                const Lane4 a = sines[q];
+                sines[q] = (a <= kQuickSinLimit) & (a >= -kQuickSinLimit) ? quickSin(a) : kNaN;
+            }
+            for (int64_t q = 0; q < kRun / 4; ++q) {
+                const int64_t n = n0 + i + 4 * q;
+                const Lane4 sn = sines[q];
+                const Lane4 lo = (lf.h * (0.75 * (sn - kSinMargin) + 1.25) + kRound) - kRound;
+                const Lane4 hi = (lf.h * (0.75 * (sn + kSinMargin) + 1.25) + kRound) - kRound;
+                const Mask4 sure = lo == hi;
+                Lane4 d = lo + lf.fixed;
+                d = 0.0 < d && sure ? d : 0.0;   // an unsure lane is worked out below
+                const Mask4 reads = double(n + lf.start) + step >= d;
+                const Int4 whole = __builtin_convertvector((d + kRound) - kRound, Int4);
+                const Int4 got = __builtin_convertvector(reads, Int4) != 0 ? whole : -1;
+                Delay* o = out + i + 4 * q;
+                if constexpr (sizeof(Delay) == 4) {
+                    std::memcpy(o, &got, sizeof got);
+                } else {
+                    const Mask4 wideGot = __builtin_convertvector(got, Mask4);
+                    std::memcpy(o, &wideGot, sizeof wideGot);
+                }
+                if (!(sure[0] & sure[1] & sure[2] & sure[3]))
+                    for (int j = 0; j < 4; ++j)
+                        if (!sure[j]) o[j] = Delay(exactDelay(lf, turn, n + j));
+            }
         }
     }
     for (; i < count; ++i) out[i] = Delay(exactDelay(lf, turn, n0 + i));
@@ -144,10 +173,10 @@ template <typename T>
 }
 
 template <typename T>
-[[gnu::always_inline]] inline void writeOutputs(uint8_t* cur, int64_t n, Lane4 x) {
+[[gnu::always_inline]] inline void writeOutputs(uint8_t* cur, Lane4 x) {
     constexpr int w = sizeof(T);
     const Int4 v = __builtin_convertvector(outputOf<T>(x), Int4);
-    for (int j = 0; j < 4; ++j) writeSample(cur + (n + j) * w, v[j], T{});
+    for (int j = 0; j < 4; ++j) writeSample(cur + j * w, v[j], T{});
 }
 
 // Mix settings.
@@ -155,37 +184,42 @@ struct Mix {
     double dry, wet, fb;
 };
 
-// Without feedback each voice adds the source sample it reads (whole
+template <typename Delay>
+[[gnu::always_inline]] inline Int4 fourDelays(const Delay* d) {
+    return Int4{int32_t(d[0]), int32_t(d[1]), int32_t(d[2]), int32_t(d[3])};
+}
+
+// A chunk of positions without feedback: old points at the chunk's first
+// source sample (the ones before it readable as far as any delay reaches),
+// cur at its first output. Each voice adds the source sample it reads (whole
 // numbers: the sum is exact, as the rounded running sum is), and the dry
 // term is the sample itself unless the last voice read no delayed one.
 template <typename T, typename Delay>
-[[gnu::always_inline]] inline void mixFree(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur, int64_t n0,
-                                          int64_t count, const Delay* dl, double* acc, double* dryPart) {
+[[gnu::always_inline]] inline void chorusChunk(const Lfo& lf, const Mix& mx, int64_t n0, int64_t count,
+                                              const uint8_t* old, uint8_t* cur, Delay* dl, double* acc,
+                                              double* dryPart) {
     constexpr int w = sizeof(T);
+    const int voices = lf.voices();
+    delaysOf(lf, n0, count, dl, count);
     for (int64_t i = 0; i < count; ++i) {
         acc[i] = 0;
-        dryPart[i] = readSample(old + (n0 + i) * w, T{});
+        dryPart[i] = readSample(old + i * w, T{});
     }
     for (int v = 0; v < voices; ++v) {
         const Delay* d = dl + v * count;
-        const bool last = v == voices - 1;
-        for (int64_t i = 0; i < count; ++i) {
-            const int64_t n = n0 + i;
-            const int64_t m = d[i] >= 0 ? n - d[i] : n;
-            acc[i] += readSample(old + m * w, T{});
-            if (last && d[i] < 0) dryPart[i] = 0;
-        }
+        for (int64_t i = 0; i < count; ++i) acc[i] += readSample(old + (d[i] >= 0 ? i - d[i] : i) * w, T{});
+        if (v == voices - 1)
+            for (int64_t i = 0; i < count; ++i) dryPart[i] = d[i] >= 0 ? dryPart[i] : 0.0;
     }
     int64_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const Lane4 a = {acc[i], acc[i + 1], acc[i + 2], acc[i + 3]};
         const Lane4 p = {dryPart[i], dryPart[i + 1], dryPart[i + 2], dryPart[i + 3]};
-        writeOutputs<T>(cur, n0 + i, mx.wet * a + mx.dry * p);
+        writeOutputs<T>(cur + i * w, mx.wet * a + mx.dry * p);
     }
     for (; i < count; ++i) {
-        const Lane4 a = {acc[i]}, p = {dryPart[i]};
-        const Lane4 o = outputOf<T>(mx.wet * a + mx.dry * p);
-        writeSample(cur + (n0 + i) * w, int(o[0]), T{});
+        const Lane4 o = outputOf<T>(mx.wet * Lane4{acc[i]} + mx.dry * Lane4{dryPart[i]});
+        writeSample(cur + i * w, int(o[0]), T{});
     }
 }
 
@@ -195,33 +229,34 @@ inline double roundWide(double x) {
     return double(roundHalfEven(x, INT64_MIN / 4, INT64_MAX / 4));
 }
 
-// With feedback, in order: each voice's term reads the output written
-// before (none when the delay is 0 or the voice reads no delayed sample).
+// With feedback, positions i0 .. i1 - 1 of a stretch one at a time: each
+// voice's term reads the output written before (none when the delay is 0
+// or the voice reads no delayed sample). Voice v's delays at dl + v *
+// stride; old and cur as for chorusChunk.
 template <typename T, typename Delay>
-[[gnu::always_inline]] inline void mixFed(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur, int64_t n0,
-                                         int64_t count, const Delay* dl) {
+[[gnu::always_inline]] inline void fedOneByOne(const Mix& mx, int voices, int64_t i0, int64_t i1,
+                                              const uint8_t* old, uint8_t* cur, const Delay* dl, int64_t stride) {
     constexpr int w = sizeof(T);
     constexpr double kMax = sizeof(T) == 1 ? 127.0 : 32767.0;
     const double keep = 1.0 - mx.fb;
-    for (int64_t i = 0; i < count; ++i) {
-        const int64_t n = n0 + i;
-        const int x = readSample(old + n * w, T{});
+    for (int64_t i = i0; i < i1; ++i) {
+        const int x = readSample(old + i * w, T{});
         int drySample = x;
         double acc = 0;
         for (int v = 0; v < voices; ++v) {
-            const int64_t d = dl[v * count + i];
-            int64_t m = n;
+            const int64_t d = dl[v * stride + i];
+            int64_t m = i;
             int fed = 0;
             drySample = 0;
             if (d >= 0) {
                 drySample = x;
-                m = n - d;
+                m = i - d;
                 if (d > 0) fed = readSample(cur + m * w, T{});
             }
             acc = roundWide(keep * readSample(old + m * w, T{}) + acc + mx.fb * fed);
         }
         const double o = std::clamp(mx.wet * acc + mx.dry * drySample, -kMax, kMax);
-        writeSample(cur + n * w, int((o + kRound) - kRound), T{});
+        writeSample(cur + i * w, int((o + kRound) - kRound), T{});
     }
 }
 
@@ -233,14 +268,13 @@ void delaysPlain(const Lfo& lf, int64_t n0, int64_t count, Delay* out, int64_t s
     delaysOf(lf, n0, count, out, stride);
 }
 template <typename T, typename Delay>
-void mixFreePlain(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur, int64_t n0, int64_t count,
-                  const Delay* dl, double* acc, double* dryPart) {
-    mixFree<T>(mx, voices, old, cur, n0, count, dl, acc, dryPart);
+void chorusPlain(const Lfo& lf, const Mix& mx, int64_t n0, int64_t count, const uint8_t* old, uint8_t* cur,
+                 Delay* dl, double* acc, double* dryPart) {
+    chorusChunk<T>(lf, mx, n0, count, old, cur, dl, acc, dryPart);
 }
 template <typename T, typename Delay>
-void mixFedPlain(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur, int64_t n0, int64_t count,
-                 const Delay* dl) {
-    mixFed<T>(mx, voices, old, cur, n0, count, dl);
+void fedPlain(const Mix& mx, int voices, int64_t count, const uint8_t* old, uint8_t* cur, const Delay* dl) {
+    fedOneByOne<T>(mx, voices, 0, count, old, cur, dl, count);
 }
 
 std::atomic<bool> plainOnly{false};
@@ -252,15 +286,92 @@ __attribute__((target("avx2"))) void delaysWide(const Lfo& lf, int64_t n0, int64
     delaysOf(lf, n0, count, out, stride);
 }
 template <typename T, typename Delay>
-__attribute__((target("avx2"))) void mixFreeWide(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur,
-                                                 int64_t n0, int64_t count, const Delay* dl, double* acc,
-                                                 double* dryPart) {
-    mixFree<T>(mx, voices, old, cur, n0, count, dl, acc, dryPart);
+__attribute__((target("avx2"))) void chorusWide(const Lfo& lf, const Mix& mx, int64_t n0, int64_t count,
+                                                const uint8_t* old, uint8_t* cur, Delay* dl, double* acc,
+                                                double* dryPart) {
+    chorusChunk<T>(lf, mx, n0, count, old, cur, dl, acc, dryPart);
 }
+// Up to this many voices a running sum stays below 2^51 (each voice adds at
+// most (|1 - fb| + |fb|) x 32768 < 2^41 with the feedback a 32-bit percent),
+// so rounding it needs neither the clamp nor more than kRound.
+constexpr int kLaneVoices = 512;
+
+// Four stored samples at byte offsets w x m as 32-bit values around silence
+// (each 32-bit load also takes the bytes after the sample, which the caller
+// keeps inside the buffer).
+template <typename T>
+__attribute__((target("avx2"))) inline __m128i gatherSamples(const uint8_t* p, __m128i m) {
+    const __m128i v = _mm_i32gather_epi32(reinterpret_cast<const int*>(p), m, sizeof(T));
+    if constexpr (sizeof(T) == 1) return _mm_sub_epi32(_mm_and_si128(v, _mm_set1_epi32(0xff)), _mm_set1_epi32(127));
+    else return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+}
+
+// A stretch with feedback, in order, four positions at a time wherever
+// none of the four reads the output of another (a delay of 1 to 3), each
+// lane doing the operations fedOneByOne does.
 template <typename T, typename Delay>
-__attribute__((target("avx2"))) void mixFedWide(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur,
-                                                int64_t n0, int64_t count, const Delay* dl) {
-    mixFed<T>(mx, voices, old, cur, n0, count, dl);
+__attribute__((target("avx2"))) void fedWide(const Mix& mx, int voices, int64_t count, const uint8_t* old,
+                                             uint8_t* cur, const Delay* dl) {
+    constexpr int w = sizeof(T);
+    int64_t i = 0;
+    if constexpr (sizeof(Delay) == 4) if (voices <= kLaneVoices) {
+        const __m256d keep = _mm256_set1_pd(1.0 - mx.fb), fb = _mm256_set1_pd(mx.fb);
+        const __m256d wet = _mm256_set1_pd(mx.wet), dry = _mm256_set1_pd(mx.dry);
+        const __m256d round = _mm256_set1_pd(kRound);
+        constexpr double kMax = sizeof(T) == 1 ? 127.0 : 32767.0;
+        const __m256d top = _mm256_set1_pd(kMax), bottom = _mm256_set1_pd(-kMax);
+        const __m128i zero = _mm_setzero_si128(), four = _mm_set1_epi32(4), none = _mm_set1_epi32(-1);
+        // The last positions go one by one, so that no 32-bit load reaches
+        // past the stretch.
+        for (; i + 8 <= count; i += 4) {
+            const __m128i at = _mm_add_epi32(_mm_set1_epi32(int32_t(i)), _mm_setr_epi32(0, 1, 2, 3));
+            __m128i near = zero;
+            for (int v = 0; v < voices; ++v) {
+                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dl + v * count + i));
+                near = _mm_or_si128(near, _mm_and_si128(_mm_cmpgt_epi32(d, zero), _mm_cmpgt_epi32(four, d)));
+            }
+            if (!_mm_testz_si128(near, near)) {
+                fedOneByOne<T>(mx, voices, i, i + 4, old, cur, dl, count);
+                continue;
+            }
+            __m128i xs;
+            if constexpr (w == 1) {
+                int32_t bytes;
+                std::memcpy(&bytes, old + i, 4);
+                xs = _mm_sub_epi32(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(bytes)), _mm_set1_epi32(127));
+            } else {
+                xs = _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(old + 2 * i)));
+            }
+            const __m256d x = _mm256_cvtepi32_pd(xs);
+            __m256d acc = _mm256_setzero_pd(), drySample = x;
+            for (int v = 0; v < voices; ++v) {
+                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dl + v * count + i));
+                const __m128i m = _mm_sub_epi32(at, _mm_max_epi32(d, zero));   // i + j - d, or i + j
+                const __m256d src = _mm256_cvtepi32_pd(gatherSamples<T>(old, m));
+                // Where the delay is 0 or none the output read would be that
+                // of the position itself, not written yet: it counts as 0.
+                const __m128i fedInt = _mm_and_si128(gatherSamples<T>(cur, m), _mm_cmpgt_epi32(d, zero));
+                const __m256d fed = _mm256_cvtepi32_pd(fedInt);
+                acc = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(keep, src), acc), _mm256_mul_pd(fb, fed));
+                acc = _mm256_sub_pd(_mm256_add_pd(acc, round), round);
+                const __m256d reads = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_cmpgt_epi32(d, none)));
+                drySample = _mm256_and_pd(x, reads);
+            }
+            __m256d o = _mm256_add_pd(_mm256_mul_pd(wet, acc), _mm256_mul_pd(dry, drySample));
+            o = _mm256_blendv_pd(o, bottom, _mm256_cmp_pd(o, bottom, _CMP_LT_OQ));
+            o = _mm256_blendv_pd(o, top, _mm256_cmp_pd(o, top, _CMP_GT_OQ));
+            o = _mm256_sub_pd(_mm256_add_pd(o, round), round);
+            const __m128i q = _mm256_cvttpd_epi32(o);
+            if constexpr (w == 1) {
+                const __m128i b = _mm_add_epi32(q, _mm_set1_epi32(127));
+                const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(b, b), zero));
+                std::memcpy(cur + i, &bytes, 4);
+            } else {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(cur + 2 * i), _mm_packs_epi32(q, q));
+            }
+        }
+    }
+    fedOneByOne<T>(mx, voices, i, count, old, cur, dl, count);
 }
 bool wide() {
     static const bool has = __builtin_cpu_supports("avx2");
@@ -269,17 +380,16 @@ bool wide() {
 #else
 template <typename Delay>
 void delaysWide(const Lfo& lf, int64_t n0, int64_t count, Delay* out, int64_t stride) {
-    delaysOf(lf, n0, count, out, stride);
+    delaysPlain(lf, n0, count, out, stride);
 }
 template <typename T, typename Delay>
-void mixFreeWide(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur, int64_t n0, int64_t count,
-                 const Delay* dl, double* acc, double* dryPart) {
-    mixFree<T>(mx, voices, old, cur, n0, count, dl, acc, dryPart);
+void chorusWide(const Lfo& lf, const Mix& mx, int64_t n0, int64_t count, const uint8_t* old, uint8_t* cur,
+                Delay* dl, double* acc, double* dryPart) {
+    chorusPlain<T>(lf, mx, n0, count, old, cur, dl, acc, dryPart);
 }
 template <typename T, typename Delay>
-void mixFedWide(const Mix& mx, int voices, const uint8_t* old, uint8_t* cur, int64_t n0, int64_t count,
-                const Delay* dl) {
-    mixFed<T>(mx, voices, old, cur, n0, count, dl);
+void fedWide(const Mix& mx, int voices, int64_t count, const uint8_t* old, uint8_t* cur, const Delay* dl) {
+    fedOneByOne<T>(mx, voices, 0, count, old, cur, dl, count);
 }
 bool wide() { return false; }
 #endif
@@ -288,6 +398,112 @@ template <typename Delay>
 void delays(bool wideLanes, const Lfo& lf, int64_t n0, int64_t count, Delay* out, int64_t stride) {
     if (wideLanes) delaysWide(lf, n0, count, out, stride);
     else delaysPlain(lf, n0, count, out, stride);
+}
+
+// The delays of consecutive stretches of positions for a mix that goes in
+// order: worker threads work out the stretches ahead of it into a few
+// slots, each taken for a stretch only once the mix is done with the one
+// the slot held before. The mix takes a stretch no worker has claimed
+// itself, so it never waits on a thread that has not started.
+template <typename Delay>
+class DelayRing {
+public:
+    DelayRing(const Lfo& lf, bool wideLanes, int64_t total, int64_t stretch)
+        : lf_(lf), wide_(wideLanes), total_(total), stretch_(stretch),
+          count_(stretch > 0 ? (total + stretch - 1) / stretch : 0),
+          workers_(std::min<int64_t>(fx::effectThreads() - 1, count_)), slots_(int(std::max<int64_t>(workers_, 0) + 2)),
+          delays_(size_t(slots_ * stretch * lf.voices())), done_(size_t(slots_)) {
+        for (auto& d : done_) d = -1;
+        if (workers_ <= 0) return;
+        try {
+            helper_ = std::thread([this] {
+                try {
+                    fx::parallelRuns(workers_, 1, [this](int64_t, int64_t) { work(); });
+                } catch (...) {
+                    // Fewer workers, or none: the mix works out the rest.
+                }
+            });
+        } catch (...) {
+        }
+    }
+    ~DelayRing() {
+        {
+            std::lock_guard<std::mutex> lk(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        if (helper_.joinable()) helper_.join();
+    }
+    DelayRing(const DelayRing&) = delete;
+    DelayRing& operator=(const DelayRing&) = delete;
+
+    // Stretch k's delays (voice v's at + v x the stretch's length), for the
+    // mix; it asks for the stretches in order.
+    const Delay* acquire(int64_t k) {
+        int64_t free = k;
+        if (claimed_.compare_exchange_strong(free, k + 1)) {
+            fill(k);
+        } else {
+            std::unique_lock<std::mutex> lk(mutex_);
+            wake_.wait(lk, [&] { return done_[size_t(k % slots_)] == k; });
+        }
+        return slot(k);
+    }
+    // The mix is done with stretch k: its slot may take another.
+    void release(int64_t k) {
+        {
+            std::lock_guard<std::mutex> lk(mutex_);
+            mixed_ = k + 1;
+        }
+        wake_.notify_all();
+    }
+
+private:
+    Delay* slot(int64_t k) { return delays_.data() + (k % slots_) * stretch_ * lf_.voices(); }
+
+    void fill(int64_t k) {
+        const int64_t at = k * stretch_, len = std::min(stretch_, total_ - at);
+        delays(wide_, lf_, at, len, slot(k), len);
+        {
+            std::lock_guard<std::mutex> lk(mutex_);
+            done_[size_t(k % slots_)] = k;
+        }
+        wake_.notify_all();
+    }
+
+    void work() {
+        for (;;) {
+            int64_t k = claimed_.load();
+            if (k >= count_) return;
+            {
+                // Stretch k's slot is free once the mix is past k - slots.
+                std::unique_lock<std::mutex> lk(mutex_);
+                wake_.wait(lk, [&] { return stop_ || claimed_.load() != k || k < mixed_ + slots_; });
+                if (stop_) return;
+            }
+            if (claimed_.compare_exchange_strong(k, k + 1)) fill(k);
+        }
+    }
+
+    const Lfo& lf_;
+    const bool wide_;
+    const int64_t total_, stretch_, count_, workers_;
+    const int slots_;
+    std::vector<Delay> delays_;
+    std::vector<int64_t> done_;   // the stretch each slot holds, under mutex_
+    std::atomic<int64_t> claimed_{0};
+    int64_t mixed_ = 0;           // under mutex_
+    bool stop_ = false;           // under mutex_
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::thread helper_;
+};
+
+// How far back any voice can read, in samples: |h (0.75 sin + 1.25)| <= 2
+// |h|, and one each for the two roundings.
+int64_t reachOf(const Lfo& lf) {
+    const double r = 2 * std::fabs(lf.h) + std::fabs(lf.fixed) + 3;
+    return r < 1e15 ? int64_t(r) : INT64_MAX / 4;
 }
 
 // Delay is the type the delays are kept in: 32 bits whenever every stream
@@ -303,63 +519,83 @@ void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationCo
     const int voices = lf.voices();
     const bool wideLanes = wide();
     const int64_t total = (l - 1) * c;
-    // A delayed index never reaches more than s samples before the
-    // selection (n + s >= d), so the copy starts there.
-    const int64_t base = s * c;
-    const int64_t lo = base - s;
-    const std::vector<uint8_t> copy(sound.bytes.data() + lo * w, sound.bytes.data() + (base + total) * w);
-    const uint8_t* old = copy.data() + (base - lo) * w;   // old[n] is stream sample n
-    uint8_t* cur = sound.bytes.data() + base * w;
+    // Stream sample n is at cur + n; the samples before the selection stay
+    // as they are. A delayed index never reaches more than s samples before
+    // the selection (n + s >= d), nor more than `reach` before n.
+    uint8_t* cur = sound.bytes.data() + s * c * w;
+    const int64_t reach = std::min(reachOf(lf), s + total);
+    // Short delays keep only the source values the stretch being written
+    // reads; long ones a copy of the whole stream, taken before the first
+    // change.
+    constexpr int64_t kBlock = int64_t(1) << 16;
+    const bool windowed = reach <= kBlock / 4;
+    std::vector<uint8_t> copy;
+    if (!windowed) copy.assign(cur - s * w, cur + total * w);
+    const uint8_t* whole = windowed ? nullptr : copy.data() + s * w;   // else old stream sample n
     ProgressWalk walk(ctx, total);
-    constexpr int64_t kChunk = 2048;
     if (mx.fb == 0) {
-        // Each position reads only the copy: pieces anywhere, on every core.
-        fx::parallelRuns(total, 4 * kChunk, [&](int64_t b, int64_t e) {
-            std::vector<Delay> dl(size_t(kChunk * voices));
-            std::vector<double> acc(kChunk), dryPart(kChunk);
-            for (int64_t n0 = b; n0 < e; n0 += kChunk) {
-                const int64_t count = std::min(kChunk, e - n0);
-                delays(wideLanes, lf, n0, count, dl.data(), count);
-                if (wideLanes) mixFreeWide<T>(mx, voices, old, cur, n0, count, dl.data(), acc.data(), dryPart.data());
-                else mixFreePlain<T>(mx, voices, old, cur, n0, count, dl.data(), acc.data(), dryPart.data());
-            }
-        }, &walk);
+        // Each position reads only source values: blocks anywhere, on every
+        // core. A block's window starts with the samples before it that its
+        // delays reach, kept before any block is written.
+        const int64_t blocks = (total + kBlock - 1) / kBlock;
+        auto before = [&](int64_t k) { return std::min(reach, k * kBlock + s); };
+        std::vector<uint8_t> edges;
+        if (windowed) {
+            edges.resize(size_t(blocks * reach * w));
+            for (int64_t k = 0; k < blocks; ++k)
+                std::memcpy(edges.data() + k * reach * w, cur + (k * kBlock - before(k)) * w, size_t(before(k) * w));
+        }
+        fx::parallelRuns(
+            blocks, 1,
+            [&](int64_t k0, int64_t k1) {
+                constexpr int64_t kChunk = 2048;
+                std::vector<Delay> dl(size_t(kChunk * voices));
+                std::vector<double> acc(kChunk), dryPart(kChunk);
+                std::vector<uint8_t> window(windowed ? size_t((reach + kBlock) * w) : 0);
+                for (int64_t k = k0; k < k1; ++k) {
+                    const int64_t b = k * kBlock, e = std::min(total, b + kBlock);
+                    const uint8_t* old = windowed ? nullptr : whole + b * w;   // old stream sample b
+                    if (windowed) {
+                        std::memcpy(window.data(), edges.data() + k * reach * w, size_t(before(k) * w));
+                        std::memcpy(window.data() + before(k) * w, cur + b * w, size_t((e - b) * w));
+                        old = window.data() + before(k) * w;
+                    }
+                    for (int64_t n0 = b; n0 < e; n0 += kChunk) {
+                        const int64_t count = std::min(kChunk, e - n0);
+                        const uint8_t* o = old + (n0 - b) * w;
+                        if (wideLanes) chorusWide<T>(lf, mx, n0, count, o, cur + n0 * w, dl.data(), acc.data(), dryPart.data());
+                        else chorusPlain<T>(lf, mx, n0, count, o, cur + n0 * w, dl.data(), acc.data(), dryPart.data());
+                    }
+                }
+            },
+            &walk, [&](int64_t done) { return std::min(total, done * kBlock); });
         return;
     }
     // With feedback the mix goes in order on this thread while the other
-    // cores work out the next stretch's delays.
-    constexpr int64_t kStretch = int64_t(1) << 18;
-    const int64_t stretch = std::min(total, kStretch);
-    std::vector<Delay> ready(size_t(stretch * voices)), next(size_t(stretch * voices));
-    auto delayPieces = [&](int64_t at, Delay* out, int64_t p0, int64_t p1, int64_t pieces) {
+    // cores work out the delays of the stretches ahead. The window holds the
+    // source samples from `reach` before the stretch to its end.
+    const int64_t stretch = std::min(total, std::max<int64_t>(4096, kBlock / std::max(voices, 1)));
+    DelayRing<Delay> ring(lf, wideLanes, total, stretch);
+    std::vector<uint8_t> window(windowed ? size_t((reach + stretch) * w) : 0);
+    int64_t held = 0;   // samples in the window, those just before the stretch
+    if (windowed) {
+        held = std::min(reach, s);
+        std::memcpy(window.data(), cur - held * w, size_t(held * w));
+    }
+    for (int64_t at = 0, k = 0; at < total; at += stretch, ++k) {
         const int64_t len = std::min(stretch, total - at);
-        for (int64_t p = p0; p < p1; ++p) {
-            const int64_t b = len * p / pieces, e = len * (p + 1) / pieces;
-            delays(wideLanes, lf, at + b, e - b, out + b, len);
+        const uint8_t* old = windowed ? nullptr : whole + at * w;
+        if (windowed) {
+            const int64_t keep = std::min(reach, at + s);
+            std::memmove(window.data(), window.data() + (held - keep) * w, size_t(keep * w));
+            std::memcpy(window.data() + keep * w, cur + at * w, size_t(len * w));
+            held = keep + len;
+            old = window.data() + keep * w;
         }
-    };
-    const int64_t pieces = 4 * int64_t(fx::effectThreads());
-    if (total > 0)
-        fx::parallelRuns(pieces, 1, [&](int64_t p0, int64_t p1) { delayPieces(0, ready.data(), p0, p1, pieces); });
-    for (int64_t at = 0; at < total; at += stretch) {
-        const int64_t len = std::min(stretch, total - at);
-        auto mix = [&] {
-            if (wideLanes) mixFedWide<T>(mx, voices, old, cur, at, len, ready.data());
-            else mixFedPlain<T>(mx, voices, old, cur, at, len, ready.data());
-        };
-        if (at + len < total) {
-            // Item 0 is this stretch's mix, the others the next one's delays.
-            fx::parallelRuns(pieces + 1, 1, [&](int64_t p0, int64_t p1) {
-                if (p0 == 0) {
-                    mix();
-                    ++p0;
-                }
-                delayPieces(at + len, next.data(), p0 - 1, p1 - 1, pieces);
-            });
-            std::swap(ready, next);
-        } else {
-            mix();
-        }
+        const Delay* dl = ring.acquire(k);
+        if (wideLanes) fedWide<T>(mx, voices, len, old, cur + at * w, dl);
+        else fedPlain<T>(mx, voices, len, old, cur + at * w, dl);
+        ring.release(k);
         walk.advanceTo(at + len);
     }
 }

@@ -172,5 +172,41 @@ TEST_P(ModulationLanes, EffectsMatchThePlainLoopOnEveryLayout) {
     }
 }
 
+// Long enough for many blocks and stretches: the windows of source values
+// carried from one to the next, and the copy of the whole stream that long
+// delays take instead.
+TEST_P(ModulationLanes, LongSoundsMatchThePlainLoopAcrossStretches) {
+    const Plain plain(GetParam());
+    std::mt19937 rng(7);
+    const ModulationParams settings[] = {
+        params(0, 30, 1, 20, 30, 100, 80),
+        params(1000, 40, 3, 13, 45, 70, 110),
+        params(0, 3000, 2, 20, 30),            // reaches past any window
+        params(2500, 12, 4, 7, 0, 120, 90),    // chorus
+        params(0, 3000, 3, 20, 0, 80, 100),    // chorus with long delays
+    };
+    for (int bits : {8, 16}) {
+        const int channels = bits == 8 ? 1 : 2;
+        const int64_t frames = bits == 8 ? 700001 : 350003;
+        std::vector<int> noise(size_t(frames * channels));
+        const int top = bits == 8 ? 127 : 32767;
+        std::uniform_int_distribution<int> pick(-top, top);
+        for (int& x : noise) x = pick(rng);
+        SoundBuffer source = makeSound(bits, channels, noise, 8000);
+        for (const ModulationParams& p : settings) {
+            SoundBuffer want = source, got = source;
+            want.setSelection(20011, frames - 30000);
+            got.setSelection(20011, frames - 30000);
+            Recorder wantRec, gotRec;
+            if (bits == 8) plainModulate<uint8_t>(want, p, wantRec.context());
+            else plainModulate<int16_t>(want, p, wantRec.context());
+            ASSERT_TRUE(flanger(got, p, gotRec.context()));
+            EXPECT_EQ(storedBytes(got), storedBytes(want))
+                << bits << " bits, feedback " << p.feedback << ", mixed " << p.mixedDelay;
+            EXPECT_EQ(gotRec.progress, wantRec.progress);
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Lanes, ModulationLanes, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Plain" : "Wide"; });
