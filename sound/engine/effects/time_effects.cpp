@@ -215,7 +215,7 @@ void addEchoes(uint8_t* base, const EchoPlan& plan, const SampleFormat& f, Progr
     sums.build(f, plan.count);
     // Ranges long beside what they read of the one before.
     int64_t ranges = std::min<int64_t>(int64_t(2) * fx::effectThreads(), span / kGrain);
-    if (reach > 0) ranges = std::min(ranges, span / (8 * reach));
+    if (reach > 0) ranges = std::min(ranges, span / 8 / reach);
     ranges = std::max<int64_t>(1, ranges);
     auto rangeStart = [&](int64_t r) { return lo + span * r / ranges; };
     auto headEnd = [&](int64_t r) { return std::min(rangeStart(r + 1), rangeStart(r) + reach); };

@@ -8,35 +8,17 @@
 
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "platform/numbers.h"
 #include "sound/engine/effects/time_effects.h"
 #include "tests/sound/effects/effect_test_util.h"
+#include "tests/sound/timefx/clipping_noise.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
-
-struct Layout {
-    int bits, channels;
-};
-constexpr Layout kLayouts[] = {{8, 1}, {8, 2}, {16, 1}, {16, 2}};
-
-// Noise, a third of it at full scale so that the sums clip.
-SoundBuffer loudNoise(const Layout& lay, int64_t frames, uint32_t rate, uint32_t seed) {
-    std::mt19937 rng(seed);
-    const int lo = lay.bits == 8 ? -127 : -32768, hi = lay.bits == 8 ? 128 : 32767;
-    std::uniform_int_distribution<int> any(lo, hi), pick(0, 8);
-    std::vector<int> v(size_t(frames * lay.channels));
-    for (int& x : v) {
-        const int k = pick(rng);
-        x = k == 0 ? lo : k == 1 || k == 2 ? hi : any(rng);
-    }
-    return makeSound(lay.bits, lay.channels, v, rate);
-}
 
 std::vector<uint8_t> referenceEcho(const SoundBuffer& in, int64_t d, int32_t count) {
     const int64_t s = in.selectionStart, l = in.selectionLength, f = in.frameCount();
@@ -74,8 +56,9 @@ struct EchoCase {
 };
 
 void expectLikeTheReference(const EchoCase& e, uint32_t seed) {
-    for (const Layout& lay : kLayouts) {
-        SoundBuffer s = loudNoise(lay, e.frames, e.rate, seed++);
+    SCOPED_TRACE(e.frames);
+    for (const NoiseLayout& lay : kNoiseLayouts) {
+        SoundBuffer s = clippingNoise(lay, e.frames, seed++, e.rate);
         s.setSelection(e.start, e.length);
         const int64_t d = int64_t(e.delayMs) * e.rate / 1000;
         const std::vector<uint8_t> expect = referenceEcho(s, d, e.count);
@@ -109,11 +92,7 @@ TEST(EchoReference, ShortSoundsMatchThePassByPassSum) {
         {64, 0, 0, 1000, 5, 3},       // nothing selected: the sound only grows
     };
     uint32_t seed = 1;
-    for (const EchoCase& e : cases) {
-        SCOPED_TRACE(e.frames);
-        expectLikeTheReference(e, seed);
-        seed += 4;
-    }
+    for (const EchoCase& e : cases) expectLikeTheReference(e, seed += 4);
 }
 
 TEST(EchoReference, LongSoundsSplitOverThreadsMatchThePassByPassSum) {
@@ -125,11 +104,7 @@ TEST(EchoReference, LongSoundsSplitOverThreadsMatchThePassByPassSum) {
         {120001, 0, 120001, 1000, 0, 5},
     };
     uint32_t seed = 100;
-    for (const EchoCase& e : cases) {
-        SCOPED_TRACE(e.frames);
-        expectLikeTheReference(e, seed);
-        seed += 4;
-    }
+    for (const EchoCase& e : cases) expectLikeTheReference(e, seed += 4);
 }
 
 TEST(EchoReference, SingleQuotientMatchesTheIntegerQuotient) {

@@ -8,35 +8,17 @@
 
 #include <cmath>
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "platform/numbers.h"
 #include "sound/engine/effects/time_effects.h"
 #include "tests/sound/effects/effect_test_util.h"
+#include "tests/sound/timefx/clipping_noise.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
-
-struct Layout {
-    int bits, channels;
-};
-constexpr Layout kLayouts[] = {{8, 1}, {8, 2}, {16, 1}, {16, 2}};
-
-// Noise with a share of full-scale and silent samples.
-SoundBuffer noise(const Layout& lay, int64_t frames, uint32_t seed) {
-    std::mt19937 rng(seed);
-    const int lo = lay.bits == 8 ? -127 : -32768, hi = lay.bits == 8 ? 128 : 32767;
-    std::uniform_int_distribution<int> any(lo, hi), pick(0, 9);
-    std::vector<int> v(size_t(frames * lay.channels));
-    for (int& x : v) {
-        const int k = pick(rng);
-        x = k == 0 ? lo : k == 1 ? hi : k == 2 ? 0 : any(rng);
-    }
-    return makeSound(lay.bits, lay.channels, v);
-}
 
 int sampleAt(const SoundBuffer& s, const uint8_t* frame, int ch) {
     return s.format.wBitsPerSample == 8 ? readSample(frame + ch, uint8_t{}) : readSample(frame + 2 * ch, int16_t{});
@@ -97,11 +79,11 @@ TEST(SpeedChangeReference, WholeMultiplesMatchTheEventWalk) {
                                  {40, 3, 37},     {17, 0, 16},     {1001, 0, 1001},   {1001, 77, 923},
                                  {70001, 0, 70001}, {90017, 1, 90013}};
     uint32_t seed = 1;
-    for (const Layout& lay : kLayouts)
+    for (const NoiseLayout& lay : kNoiseLayouts)
         for (const Stretch& st : stretches)
             for (int64_t g : {1, 2, 3, 4, 7})
                 for (bool quarter : {false, true}) {
-                    SoundBuffer s = noise(lay, st.frames, seed++);
+                    SoundBuffer s = clippingNoise(lay, st.frames, seed++);
                     s.setSelection(st.start, st.length);
                     const int64_t n = (g + 1) * st.length;
                     const std::vector<uint8_t> expect = referenceGrow(s, n, quarter);
@@ -117,9 +99,9 @@ TEST(SpeedChangeReference, OtherLengthsMatchTheEventWalk) {
     // Growing by a fraction keeps the event walk; with whole multiples
     // beside it both ways must agree.
     uint32_t seed = 100;
-    for (const Layout& lay : kLayouts)
+    for (const NoiseLayout& lay : kNoiseLayouts)
         for (int64_t extra : {1, 5, 333, 20001}) {
-            SoundBuffer s = noise(lay, 40003, seed++);
+            SoundBuffer s = clippingNoise(lay, 40003, seed++);
             s.setSelection(11, 40000);
             const std::vector<uint8_t> expect = referenceGrow(s, 40000 + extra, true);
             ASSERT_TRUE(changeSpeed(s, 40000 + extra, true, false, OperationContext{}));
@@ -129,9 +111,9 @@ TEST(SpeedChangeReference, OtherLengthsMatchTheEventWalk) {
 
 TEST(SpeedChangeReference, ResampleFourTimesMatchesTheEventWalk) {
     uint32_t seed = 200;
-    for (const Layout& lay : kLayouts)
+    for (const NoiseLayout& lay : kNoiseLayouts)
         for (int64_t frames : {1, 3, 8, 31, 65537}) {
-            SoundBuffer s = noise(lay, frames, seed++);
+            SoundBuffer s = clippingNoise(lay, frames, seed++);
             const std::vector<uint8_t> expect = referenceGrow(s, 4 * frames, true);
             Recorder rec;
             ASSERT_TRUE(resampleSound(s, SampleFormat::pcm(44100, lay.bits, lay.channels), rec.context()));
