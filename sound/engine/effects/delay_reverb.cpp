@@ -4,13 +4,18 @@
 // source frames, each frame's taps in turn, as a frame-by-frame walk would:
 // with the clamp after every addition that order matters. The taps reaching
 // one output sample come from different source frames, the farthest tap
-// from the earliest frame, so that order is the taps farthest first; the
-// output is walked in short runs kept in registers while every tap adds to
-// them.
+// from the earliest frame, so that order is the taps farthest first.
+//
+// The output is walked in blocks whose running values stay doubles from
+// the start value to the last tap (in registers where every tap reaches
+// the whole block), reading the selection as it was through a window of
+// doubles that slides with the output, so the sound is changed in place
+// without a copy of the selection.
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 
@@ -94,20 +99,21 @@ inline int64_t roundTap(double v) {
 
 // Samples as stored (8-bit: the byte, 0..255; 16-bit: the signed value),
 // with the ranges each layout keeps: the taps clamp to [lo, hi], the dry
-// scaling to [dryLo, dryHi]; a tap reads x - bias.
+// scaling to [dryLo, dryHi]; a tap reads x - bias (the value relative to
+// silence), which the steps take as a double.
 template <typename T>
 struct Layout;
 template <>
 struct Layout<uint8_t> {
-    static constexpr double bias = kSilence8, lo = 0, hi = 255, dryLo = 0, dryHi = 255, maxAbs = 128;
+    static constexpr double bias = kSilence8, lo = 0, hi = 255, dryLo = 0, dryHi = 255;
     static int at(const uint8_t* p, int64_t i) { return p[i]; }
     static void put(uint8_t* p, int64_t i, int v) { p[i] = uint8_t(v); }
-    static int dryStart(int x, double dry) { return clamp8(roundHalfEven(double(x - kSilence8) * dry) + kSilence8); }
-    static int tapStep(int v, int x, double g) { return clamp8(int64_t(v) + roundTap(double(x - kSilence8) * g)); }
+    static int dryStart(double x, double dry) { return clamp8(roundHalfEven(x * dry) + kSilence8); }
+    static int tapStep(int v, double x, double g) { return clamp8(int64_t(v) + roundTap(x * g)); }
 };
 template <>
 struct Layout<int16_t> {
-    static constexpr double bias = 0, lo = -32767, hi = 32767, dryLo = -32768, dryHi = 32767, maxAbs = 32768;
+    static constexpr double bias = 0, lo = -32767, hi = 32767, dryLo = -32768, dryHi = 32767;
     static int at(const uint8_t* p, int64_t i) {
         int16_t v;
         std::memcpy(&v, p + 2 * i, 2);
@@ -117,100 +123,202 @@ struct Layout<int16_t> {
         const int16_t s = int16_t(v);
         std::memcpy(p + 2 * i, &s, 2);
     }
-    static int dryStart(int x, double dry) { return clamp16(roundHalfEven(double(x) * dry)); }
-    static int tapStep(int v, int x, double g) { return clamp16Sym(int64_t(v) + roundTap(double(x) * g)); }
+    static int dryStart(double x, double dry) { return clamp16(roundHalfEven(x * dry)); }
+    static int tapStep(int v, double x, double g) { return clamp16Sym(int64_t(v) + roundTap(x * g)); }
 };
 
-// A tap that reaches every output sample of a segment: it adds
-// round(x x gain) for the source sample `shift` samples earlier.
+// A tap as the output sees it: it reaches output samples [begin, end) of
+// the stretch, adding round(x x gain) for the source sample `shift` samples
+// earlier. `lanes` is false when |x gain| may reach 2^51, where only the
+// scalar rounding is exact.
 struct Reach {
+    int64_t begin, end;
     int64_t shift;
     double gain;
+    bool lanes;
 };
 
-// Output samples [begin, end) of the stretch (0 at the selection start)
-// whose start value is of one kind and that the same taps reach.
-struct Segment {
-    uint8_t* out;
-    const uint8_t* old;   // the selection as it was
-    int64_t begin, end;
-    bool dry;             // inside the selection: the start is the dry sample scaled
-    double dryGain;
-    const Reach* taps;    // farthest first
-    int count;
+// Where the selection as it was is read: as doubles x - bias over a window
+// that slides with the output (source sample j at values[j - origin]), or,
+// when no window is used, as stored in a copy of the whole selection.
+struct Source {
+    const double* values;
+    const uint8_t* stored;
+    int64_t origin;
 };
 
-// Each output sample on its own: the start value, then every tap in order.
 template <typename T>
-void segmentSamples(const Segment& sg, int64_t from) {
+double sourceAt(const Source& src, int64_t j) {
     using K = Layout<T>;
-    for (int64_t i = from; i < sg.end; ++i) {
-        int v = sg.dry ? K::dryStart(K::at(sg.old, i), sg.dryGain) : K::at(sg.out, i);
-        for (int t = 0; t < sg.count; ++t) v = K::tapStep(v, K::at(sg.old, i - sg.taps[t].shift), sg.taps[t].gain);
-        K::put(sg.out, i, v);
+    return src.values ? src.values[j - src.origin] : double(K::at(src.stored, j) - int(K::bias));
+}
+
+// The running values of a block of output samples stay doubles in a short
+// array from the start value to the last tap. Each of the steps below works
+// on acc[from, n): the scalar steps exactly as a sample-by-sample walk does
+// them; the lanes versions (further down) do the same operations in vector
+// registers and return where their whole vectors end.
+
+// The start value: the dry sample scaled (source sample j0 + i), or the
+// sample as it is at `here` (past the selection).
+template <typename T>
+void startSamples(double* acc, int64_t from, int64_t n, const uint8_t* here, const Source& src, int64_t j0,
+                  double dry) {
+    using K = Layout<T>;
+    for (int64_t i = from; i < n; ++i)
+        acc[i] = here ? K::at(here, i) : K::dryStart(sourceAt<T>(src, j0 + i), dry);
+}
+
+// One tap's additions, source sample j0 + i for acc[i].
+template <typename T>
+void tapSamples(double* acc, int64_t from, int64_t n, const Source& src, int64_t j0, double gain) {
+    using K = Layout<T>;
+    for (int64_t i = from; i < n; ++i) acc[i] = K::tapStep(int(acc[i]), sourceAt<T>(src, j0 + i), gain);
+}
+
+template <typename T>
+void finishSamples(uint8_t* out, const double* acc, int64_t from, int64_t n) {
+    using K = Layout<T>;
+    for (int64_t i = from; i < n; ++i) K::put(out, i, int(acc[i]));
+}
+
+// In vector lanes, with an instruction set's operations O (vectors handed
+// back through references, so that no vector crosses a call in a foreign
+// convention). Every step is the scalar one in each lane: the product, its
+// rounding (exact while |x g| < 2^51), the sum and the clamp are exact in
+// double precision, as the integer steps are, and this file is built
+// without fusing a multiply and an add.
+template <typename T, typename O, bool kWindow>
+inline void loadSource(typename O::V& x, const Source& src, int64_t j, const typename O::V& bias) {
+    if constexpr (kWindow) {
+        O::loadValues(x, src.values + (j - src.origin));
+    } else {
+        O::load(x, src.stored + j * int64_t(sizeof(T)), T{});
+        if constexpr (Layout<T>::bias != 0) O::sub(x, x, bias);
     }
 }
 
-// The same in vector lanes, NV vectors of output samples at a time held in
-// registers while every tap adds to them: the running value stays a double
-// from the start value to the last tap, and the samples are converted once
-// each way. Every step is the scalar one in each lane: the product, its
-// rounding (exact while |x g| < 2^51, which the caller checks), the sum and
-// the clamp are exact in double precision, as the integer steps are, and
-// this file is built without fusing a multiply and an add. The lanes come
-// from an instruction set's operations (vectors handed back through
-// references, so that no vector crosses a call in a foreign convention).
-// Returns where the whole vectors end.
-template <typename T, typename O, int NV>
-inline int64_t segmentLanes(const Segment& sg) {
+template <typename T, typename O, bool kWindow>
+inline int64_t startLanes(double* acc, int64_t n, const uint8_t* here, const Source& src, int64_t j0, double dryGain) {
+    using K = Layout<T>;
+    using V = typename O::V;
+    constexpr int L = O::kLanes;
+    constexpr int w = sizeof(T);
+    V bias, dryLo, dryHi, dry;
+    O::set(bias, K::bias);
+    O::set(dryLo, K::dryLo);
+    O::set(dryHi, K::dryHi);
+    O::set(dry, dryGain);
+    int64_t i = 0;
+    for (; i + L <= n; i += L) {
+        V x;
+        if (here) {
+            O::load(x, here + i * w, T{});
+        } else {
+            loadSource<T, O, kWindow>(x, src, j0 + i, bias);
+            O::mul(x, x, dry);
+            O::round(x);
+            if constexpr (K::bias != 0) O::add(x, x, bias);
+            O::clamp(x, dryLo, dryHi);
+        }
+        O::storeValues(acc + i, x);
+    }
+    return i;
+}
+
+template <typename T, typename O, bool kWindow>
+inline int64_t tapLanes(double* acc, int64_t n, const Source& src, int64_t j0, double gain) {
+    using K = Layout<T>;
+    using V = typename O::V;
+    constexpr int L = O::kLanes;
+    constexpr int kUnroll = 4;
+    V bias, lo, hi, g;
+    O::set(bias, K::bias);
+    O::set(lo, K::lo);
+    O::set(hi, K::hi);
+    O::set(g, gain);
+    int64_t i = 0;
+    for (; i + kUnroll * L <= n; i += kUnroll * L) {
+        V x[kUnroll], a[kUnroll];
+        for (int u = 0; u < kUnroll; ++u) {
+            loadSource<T, O, kWindow>(x[u], src, j0 + i + u * L, bias);
+            O::mul(x[u], x[u], g);
+            O::round(x[u]);
+            O::loadValues(a[u], acc + i + u * L);
+            O::add(a[u], a[u], x[u]);
+            O::tapClamp(a[u], lo, hi, T{});
+            O::storeValues(acc + i + u * L, a[u]);
+        }
+    }
+    for (; i + L <= n; i += L) {
+        V x, a;
+        loadSource<T, O, kWindow>(x, src, j0 + i, bias);
+        O::mul(x, x, g);
+        O::round(x);
+        O::loadValues(a, acc + i);
+        O::add(a, a, x);
+        O::tapClamp(a, lo, hi, T{});
+        O::storeValues(acc + i, a);
+    }
+    return i;
+}
+
+// Every tap of a list that reaches the whole of acc[0, n) (output sample i0
+// onwards), NV vectors at a time held in registers from the start value to
+// the last tap.
+template <typename T, typename O, int NV, bool kWindow>
+inline int64_t everyTapLanes(double* acc, int64_t n, const Source& src, int64_t i0, const Reach* taps, int count) {
     using K = Layout<T>;
     using V = typename O::V;
     constexpr int L = O::kLanes;
     constexpr int64_t kChunk = int64_t(L) * NV;
-    constexpr int w = sizeof(T);
-    V bias, lo, hi, dryLo, dryHi, dry;
+    V bias, lo, hi;
     O::set(bias, K::bias);
     O::set(lo, K::lo);
     O::set(hi, K::hi);
-    O::set(dryLo, K::dryLo);
-    O::set(dryHi, K::dryHi);
-    O::set(dry, sg.dryGain);
-    int64_t i = sg.begin;
-    for (; i + kChunk <= sg.end; i += kChunk) {
-        V acc[NV];
-        if (sg.dry) {
-            for (int v = 0; v < NV; ++v) {
-                V x, r;
-                O::load(x, sg.old + (i + v * L) * w, T{});
-                if constexpr (K::bias != 0) O::sub(x, x, bias);
-                O::mul(r, x, dry);
-                O::round(r);
-                if constexpr (K::bias != 0) O::add(r, r, bias);
-                O::clamp(r, dryLo, dryHi);
-                acc[v] = r;
-            }
-        } else {
-            for (int v = 0; v < NV; ++v) O::load(acc[v], sg.out + (i + v * L) * w, T{});
-        }
-        for (int t = 0; t < sg.count; ++t) {
-            const uint8_t* src = sg.old + (i - sg.taps[t].shift) * w;
+    int64_t i = 0;
+    for (; i + kChunk <= n; i += kChunk) {
+        V a[NV];
+        for (int v = 0; v < NV; ++v) O::loadValues(a[v], acc + i + v * L);
+        for (int t = 0; t < count; ++t) {
+            const int64_t j = i0 + i - taps[t].shift;
             V g;
-            O::set(g, sg.taps[t].gain);
+            O::set(g, taps[t].gain);
 #pragma GCC unroll 16
             for (int v = 0; v < NV; ++v) {
-                V x, r;
-                O::load(x, src + v * L * w, T{});
-                if constexpr (K::bias != 0) O::sub(x, x, bias);
-                O::mul(r, x, g);
-                O::round(r);
-                O::add(acc[v], acc[v], r);
-                O::tapClamp(acc[v], lo, hi, T{});
+                V x;
+                loadSource<T, O, kWindow>(x, src, j + v * L, bias);
+                O::mul(x, x, g);
+                O::round(x);
+                O::add(a[v], a[v], x);
+                O::tapClamp(a[v], lo, hi, T{});
             }
         }
-        for (int v = 0; v < NV; ++v) O::store(sg.out + (i + v * L) * w, acc[v], T{});
+        for (int v = 0; v < NV; ++v) O::storeValues(acc + i + v * L, a[v]);
     }
     return i;
 }
+
+template <typename T, typename O>
+inline int64_t finishLanes(uint8_t* out, const double* acc, int64_t n) {
+    using V = typename O::V;
+    constexpr int L = O::kLanes;
+    int64_t i = 0;
+    for (; i + L <= n; i += L) {
+        V a;
+        O::loadValues(a, acc + i);
+        O::store(out + i * int64_t(sizeof(T)), a, T{});
+    }
+    return i;
+}
+
+// One instruction set's steps for one layout.
+struct LaneCode {
+    int64_t (*start)(double* acc, int64_t n, const uint8_t* here, const Source& src, int64_t j0, double dry);
+    int64_t (*tap)(double* acc, int64_t n, const Source& src, int64_t j0, double gain);
+    int64_t (*finish)(uint8_t* out, const double* acc, int64_t n);
+    int64_t (*everyTap)(double* acc, int64_t n, const Source& src, int64_t i0, const Reach* taps, int count);
+};
 
 // Four doubles in the compiler's vector type; on x86-64 without wider
 // registers each operation is split over two 128-bit ones.
@@ -219,6 +327,8 @@ struct PlainLanes {
     typedef int32_t Whole __attribute__((vector_size(16)));
     static constexpr int kLanes = 4;
     static void set(V& v, double d) { v = V{d, d, d, d}; }
+    static void loadValues(V& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+    static void storeValues(double* p, const V& v) { std::memcpy(p, &v, sizeof v); }
     template <typename T>
     static void load(V& v, const uint8_t* p, T) {
         typedef T Stored __attribute__((vector_size(4 * sizeof(T))));
@@ -249,7 +359,22 @@ struct PlainLanes {
 };
 
 template <typename T>
-int64_t segmentPlain(const Segment& sg) { return segmentLanes<T, PlainLanes, 4>(sg); }
+int64_t startPlain(double* acc, int64_t n, const uint8_t* here, const Source& src, int64_t j0, double dry) {
+    return src.values ? startLanes<T, PlainLanes, true>(acc, n, here, src, j0, dry)
+                      : startLanes<T, PlainLanes, false>(acc, n, here, src, j0, dry);
+}
+template <typename T>
+int64_t tapPlain(double* acc, int64_t n, const Source& src, int64_t j0, double gain) {
+    return src.values ? tapLanes<T, PlainLanes, true>(acc, n, src, j0, gain)
+                      : tapLanes<T, PlainLanes, false>(acc, n, src, j0, gain);
+}
+template <typename T>
+int64_t finishPlain(uint8_t* out, const double* acc, int64_t n) { return finishLanes<T, PlainLanes>(out, acc, n); }
+template <typename T>
+int64_t everyTapPlain(double* acc, int64_t n, const Source& src, int64_t i0, const Reach* taps, int count) {
+    return src.values ? everyTapLanes<T, PlainLanes, 4, true>(acc, n, src, i0, taps, count)
+                      : everyTapLanes<T, PlainLanes, 4, false>(acc, n, src, i0, taps, count);
+}
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define SV_REVERB_WIDE 1
@@ -257,13 +382,15 @@ int64_t segmentPlain(const Segment& sg) { return segmentLanes<T, PlainLanes, 4>(
 // instruction gives nearbyint itself; the integers are whole, so converting
 // them back is exact too. The AVX-512 instructions include fused
 // multiply-adds, which this file is built not to contract into. Each
-// segment function inlines the whole loop (flatten) so that the operations
-// land in code built for their instruction set.
+// entry below inlines its whole loop (flatten) so that the operations land
+// in code built for their instruction set.
 #define SV_AVX2 __attribute__((target("avx2")))
 struct Avx2Lanes {
     typedef __m256d V;
     static constexpr int kLanes = 4;
     SV_AVX2 static void set(V& v, double d) { v = _mm256_set1_pd(d); }
+    SV_AVX2 static void loadValues(V& v, const double* p) { v = _mm256_loadu_pd(p); }
+    SV_AVX2 static void storeValues(double* p, const V& v) { _mm256_storeu_pd(p, v); }
     SV_AVX2 static void load(V& v, const uint8_t* p, int16_t) {
         v = _mm256_cvtepi32_pd(_mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
     }
@@ -302,6 +429,8 @@ struct Avx512Lanes {
     typedef __m512d V;
     static constexpr int kLanes = 8;
     SV_AVX512 static void set(V& v, double d) { v = _mm512_set1_pd(d); }
+    SV_AVX512 static void loadValues(V& v, const double* p) { v = _mm512_loadu_pd(p); }
+    SV_AVX512 static void storeValues(double* p, const V& v) { _mm512_storeu_pd(p, v); }
     SV_AVX512 static void load(V& v, const uint8_t* p, int16_t) {
         v = _mm512_cvtepi32_pd(_mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
     }
@@ -329,17 +458,51 @@ struct Avx512Lanes {
     SV_AVX512 static void tapClamp(V& v, const V& lo, const V& hi, uint8_t) { clamp(v, lo, hi); }
 };
 
-__attribute__((target("avx2"), flatten)) int64_t segmentAvx2_8(const Segment& sg) {
-    return segmentLanes<uint8_t, Avx2Lanes, 8>(sg);
+
+template <typename T>
+__attribute__((target("avx2"), flatten)) int64_t startAvx2(double* acc, int64_t n, const uint8_t* here,
+                                                           const Source& src, int64_t j0, double dry) {
+    return src.values ? startLanes<T, Avx2Lanes, true>(acc, n, here, src, j0, dry)
+                      : startLanes<T, Avx2Lanes, false>(acc, n, here, src, j0, dry);
 }
-__attribute__((target("avx2"), flatten)) int64_t segmentAvx2_16(const Segment& sg) {
-    return segmentLanes<int16_t, Avx2Lanes, 8>(sg);
+template <typename T>
+__attribute__((target("avx2"), flatten)) int64_t tapAvx2(double* acc, int64_t n, const Source& src, int64_t j0,
+                                                         double gain) {
+    return src.values ? tapLanes<T, Avx2Lanes, true>(acc, n, src, j0, gain)
+                      : tapLanes<T, Avx2Lanes, false>(acc, n, src, j0, gain);
 }
-__attribute__((target("avx512f,avx512dq"), flatten)) int64_t segmentAvx512_8(const Segment& sg) {
-    return segmentLanes<uint8_t, Avx512Lanes, 16>(sg);
+template <typename T>
+__attribute__((target("avx2"), flatten)) int64_t finishAvx2(uint8_t* out, const double* acc, int64_t n) {
+    return finishLanes<T, Avx2Lanes>(out, acc, n);
 }
-__attribute__((target("avx512f,avx512dq"), flatten)) int64_t segmentAvx512_16(const Segment& sg) {
-    return segmentLanes<int16_t, Avx512Lanes, 16>(sg);
+template <typename T>
+__attribute__((target("avx512f,avx512dq"), flatten)) int64_t startAvx512(double* acc, int64_t n, const uint8_t* here,
+                                                                         const Source& src, int64_t j0, double dry) {
+    return src.values ? startLanes<T, Avx512Lanes, true>(acc, n, here, src, j0, dry)
+                      : startLanes<T, Avx512Lanes, false>(acc, n, here, src, j0, dry);
+}
+template <typename T>
+__attribute__((target("avx512f,avx512dq"), flatten)) int64_t tapAvx512(double* acc, int64_t n, const Source& src,
+                                                                       int64_t j0, double gain) {
+    return src.values ? tapLanes<T, Avx512Lanes, true>(acc, n, src, j0, gain)
+                      : tapLanes<T, Avx512Lanes, false>(acc, n, src, j0, gain);
+}
+template <typename T>
+__attribute__((target("avx512f,avx512dq"), flatten)) int64_t finishAvx512(uint8_t* out, const double* acc,
+                                                                          int64_t n) {
+    return finishLanes<T, Avx512Lanes>(out, acc, n);
+}
+template <typename T>
+__attribute__((target("avx2"), flatten)) int64_t everyTapAvx2(double* acc, int64_t n, const Source& src, int64_t i0,
+                                                              const Reach* taps, int count) {
+    return src.values ? everyTapLanes<T, Avx2Lanes, 8, true>(acc, n, src, i0, taps, count)
+                      : everyTapLanes<T, Avx2Lanes, 8, false>(acc, n, src, i0, taps, count);
+}
+template <typename T>
+__attribute__((target("avx512f,avx512dq"), flatten)) int64_t everyTapAvx512(double* acc, int64_t n, const Source& src,
+                                                                            int64_t i0, const Reach* taps, int count) {
+    return src.values ? everyTapLanes<T, Avx512Lanes, 16, true>(acc, n, src, i0, taps, count)
+                      : everyTapLanes<T, Avx512Lanes, 16, false>(acc, n, src, i0, taps, count);
 }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
@@ -370,64 +533,151 @@ fx::ReverbLanes chosenLanes() {
 }
 
 template <typename T>
-void runSegment(const Segment& sg, fx::ReverbLanes lanes) {
-    using K = Layout<T>;
-    bool exact = !sg.dry || std::fabs(sg.dryGain) * K::maxAbs < kRoundLimit;
-    for (int t = 0; t < sg.count; ++t) exact = exact && std::fabs(sg.taps[t].gain) * K::maxAbs < kRoundLimit;
-    int64_t from = sg.begin;
-    if (exact) {
+LaneCode laneCode(fx::ReverbLanes lanes) {
 #if SV_REVERB_WIDE
-        constexpr bool eight = sizeof(T) == 1;
-        if (lanes == fx::ReverbLanes::Avx512) from = eight ? segmentAvx512_8(sg) : segmentAvx512_16(sg);
-        else if (lanes == fx::ReverbLanes::Avx2) from = eight ? segmentAvx2_8(sg) : segmentAvx2_16(sg);
-        else from = segmentPlain<T>(sg);
-#else
-        from = segmentPlain<T>(sg);
+    if (lanes == fx::ReverbLanes::Avx512) return {startAvx512<T>, tapAvx512<T>, finishAvx512<T>, everyTapAvx512<T>};
+    if (lanes == fx::ReverbLanes::Avx2) return {startAvx2<T>, tapAvx2<T>, finishAvx2<T>, everyTapAvx2<T>};
 #endif
-    }
-    segmentSamples<T>(sg, from);
+    return {startPlain<T>, tapPlain<T>, finishPlain<T>, everyTapPlain<T>};
 }
 
-// The dry scaling and every tap's additions that land on output frames
-// [o0, o1) of the stretch (0 at the selection start). Each output sample
-// gets its start value (inside the selection the dry sample scaled, past it
-// the sample there), then the additions of the taps that reach it, farthest
-// first: the order of a walk over the source frames, every frame's taps in
-// turn. Tap k (from 1) of a source frame lands at output frame
-// p + k - 1 + offset for k up to min(kMax, l). The range is cut where a tap
-// starts or stops reaching, and where the selection ends, so that within a
-// segment every sample has the same taps.
+// Output samples that a range writes aside, to be put in place once every
+// range is done: until then other ranges still read what was there.
+struct Deferred {
+    int64_t begin;   // output sample
+    std::vector<uint8_t> bytes;
+};
+
+// What every range of one reverb shares.
+struct Stretch {
+    uint8_t* sel;                     // the selection's first frame in the sound
+    const uint8_t* copy;              // the selection as it was, when no window is used
+    const std::vector<Reach>* taps;   // farthest first
+    int64_t l;                        // samples of the selection
+    double dry;
+    bool dryLanes;                    // |x dry| stays below 2^51
+    int64_t farthest;                 // samples from a source sample to its farthest output
+    fx::ReverbLanes lanes;
+    std::mutex* mutex;
+    std::vector<Deferred>* deferred;
+};
+
+// Output samples one block of running values holds, and output samples the
+// window moves by: it holds the source samples they and the farthest tap
+// need.
+constexpr int64_t kAccBlock = 2048;
+constexpr int64_t kWindowBlock = 16 * kAccBlock;
+// Beyond this distance (in samples) between a source sample and its
+// farthest output the windows would take too much memory for each thread:
+// the whole selection is copied once instead.
+constexpr int64_t kWindowLimit = int64_t(1) << 20;
+
+// The source samples [begin, end) of the selection as doubles x - bias.
+// Sliding forward keeps the overlap and converts only what is new: each
+// source sample is read from the sound once, before this range writes over
+// it.
 template <typename T>
-void reverbRange(uint8_t* newSel, const uint8_t* oldSel, const std::vector<Tap>& farFirst, int64_t l, int c,
-                 int64_t p, double dry, int64_t o0, int64_t o1, fx::ReverbLanes lanes) {
-    struct Span {
-        int64_t begin, end;   // output samples
-        Reach reach;
-    };
-    std::vector<Span> spans;
-    std::vector<int64_t> cuts{o0 * c, o1 * c};
-    const int64_t dryEnd = l * c;
-    if (dryEnd > o0 * c && dryEnd < o1 * c) cuts.push_back(dryEnd);
-    for (const Tap& tap : farFirst) {
-        const int64_t frames = std::min(tap.kMax, l);
-        if (frames < 1) continue;
-        const int64_t a = std::max(o0, p + tap.offset), b = std::min(o1, p + tap.offset + frames);
-        if (a >= b) continue;
-        spans.push_back({a * c, b * c, {(p + tap.offset) * c, tap.gain}});
-        cuts.push_back(a * c);
-        cuts.push_back(b * c);
+struct SourceWindow {
+    std::vector<double> values;
+    int64_t begin = 0, end = 0;
+
+    void slide(const uint8_t* sel, int64_t to0, int64_t to1) {
+        using K = Layout<T>;
+        if (to0 >= end || to0 < begin) begin = end = to0;
+        const int64_t kept = end - to0;
+        if (kept > 0 && to0 > begin)
+            std::memmove(values.data(), values.data() + (to0 - begin), size_t(kept) * sizeof(double));
+        begin = to0;
+        if (int64_t(values.size()) < to1 - to0) values.resize(size_t(to1 - to0));
+        for (int64_t j = end; j < to1; ++j) values[size_t(j - begin)] = double(K::at(sel, j) - int(K::bias));
+        end = to1;
     }
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    std::vector<Reach> reaching;
-    reaching.reserve(spans.size());
-    for (size_t j = 0; j + 1 < cuts.size(); ++j) {
-        const int64_t u = cuts[j], v = cuts[j + 1];
-        reaching.clear();
-        for (const Span& sp : spans)
-            if (sp.begin <= u && v <= sp.end) reaching.push_back(sp.reach);
-        const Segment sg{newSel, oldSel, u, v, u < dryEnd, dry, reaching.data(), int(reaching.size())};
-        runSegment<T>(sg, lanes);
+    Source source() const { return {values.data(), nullptr, begin}; }
+};
+
+// The dry scaling and every tap's additions that land on output frames
+// [o0, o1) of the stretch (0 at the selection start), in blocks of running
+// values. Each output sample gets its start value (inside the selection the
+// dry sample scaled, past it the sample there), then the additions of the
+// taps that reach it, farthest first: the order of a walk over the source
+// frames, every frame's taps in turn.
+//
+// The range works in place: it reads the selection through its window,
+// filled just before the outputs over it are written, and the source
+// samples it needs from before its start are still as they were, because
+// every range writes its last `farthest` samples aside (those the next
+// ranges read) and they are put in place only at the end.
+template <typename T>
+void reverbRange(const Stretch& st, int c, int64_t o0, int64_t o1) {
+    constexpr int w = sizeof(T);
+    const int64_t s0 = o0 * c, s1 = o1 * c, srcEnd = st.l;
+    const int64_t asideBegin = st.copy ? s1 : std::max(s0, s1 - st.farthest), asideEnd = std::min(s1, srcEnd);
+    const LaneCode code = laneCode<T>(st.lanes);
+    Deferred aside{asideBegin, {}};
+    if (asideBegin < asideEnd) aside.bytes.resize(size_t((asideEnd - asideBegin) * w));
+    SourceWindow<T> window;
+    std::vector<double> accBlock(kAccBlock);
+    double* acc = accBlock.data();
+    std::vector<Reach> whole;   // the taps reaching the block
+    whole.reserve(st.taps->size());
+    for (int64_t b0 = s0; b0 < s1; b0 += kWindowBlock) {
+        const int64_t b1 = std::min(s1, b0 + kWindowBlock);
+        Source src{nullptr, st.copy, 0};
+        if (!st.copy) {
+            const int64_t need0 = std::clamp<int64_t>(b0 - st.farthest, 0, srcEnd), need1 = std::min(b1, srcEnd);
+            if (need0 < need1) window.slide(st.sel, need0, need1);
+            src = window.source();
+        }
+        for (int64_t a0 = b0; a0 < b1; a0 += kAccBlock) {
+            const int64_t a1 = std::min(b1, a0 + kAccBlock), n = a1 - a0;
+            // Start values: the dry part, then what lies past the selection.
+            const int64_t dryN = std::clamp<int64_t>(srcEnd - a0, 0, n);
+            if (dryN > 0) {
+                const int64_t done = st.dryLanes ? code.start(acc, dryN, nullptr, src, a0, st.dry) : 0;
+                startSamples<T>(acc, done, dryN, nullptr, src, a0, st.dry);
+            }
+            if (dryN < n) {
+                const uint8_t* here = st.sel + (a0 + dryN) * w;
+                const int64_t done = code.start(acc + dryN, n - dryN, here, src, 0, st.dry);
+                startSamples<T>(acc + dryN, done, n - dryN, here, src, 0, st.dry);
+            }
+            // When every tap that reaches the block reaches all of it, in
+            // the lanes, the block's whole vectors go through all the taps
+            // at once; the rest tap by tap.
+            whole.clear();
+            bool allWhole = true;
+            for (const Reach& tap : *st.taps) {
+                if (tap.begin >= a1 || tap.end <= a0) continue;
+                allWhole = allWhole && tap.lanes && tap.begin <= a0 && a1 <= tap.end;
+                whole.push_back(tap);
+            }
+            int64_t from = 0;
+            if (allWhole) from = code.everyTap(acc, n, src, a0, whole.data(), int(whole.size()));
+            if (from < n) {
+                for (const Reach& tap : whole) {
+                    const int64_t u = std::max(a0 + from, tap.begin), v = std::min(a1, tap.end);
+                    if (u >= v) continue;
+                    double* run = acc + (u - a0);
+                    const int64_t j0 = u - tap.shift;
+                    const int64_t done = tap.lanes ? code.tap(run, v - u, src, j0, tap.gain) : 0;
+                    tapSamples<T>(run, done, v - u, src, j0, tap.gain);
+                }
+            }
+            // Back to the sound, or aside where the next ranges still read.
+            const int64_t cut0 = std::clamp(asideBegin, a0, a1), cut1 = std::clamp(asideEnd, a0, a1);
+            auto finish = [&](int64_t i0, int64_t i1, uint8_t* out) {
+                if (i0 >= i1) return;
+                const int64_t done = code.finish(out, acc + (i0 - a0), i1 - i0);
+                finishSamples<T>(out, acc + (i0 - a0), done, i1 - i0);
+            };
+            finish(a0, cut0, st.sel + a0 * w);
+            if (cut0 < cut1) finish(cut0, cut1, aside.bytes.data() + (cut0 - asideBegin) * w);
+            finish(std::max(cut0, cut1), a1, st.sel + std::max(cut0, cut1) * w);
+        }
+    }
+    if (!aside.bytes.empty()) {
+        std::lock_guard<std::mutex> lock(*st.mutex);
+        st.deferred->push_back(std::move(aside));
     }
 }
 
@@ -456,28 +706,45 @@ bool reverb(SoundBuffer& sound, const ReverbParams& prm, const OperationContext&
     const double dry = prm.originalLevel / 100.0, wet = prm.reverbLevel / 100.0;
     const int64_t newFrames = prm.onlySelection ? f : std::max(f, s + l + r);
     timefx::bytesFor(newFrames, b);
-    const std::vector<uint8_t> old(sound.frame(s), sound.frame(s) + l * b);
-    if (!ctx.undo("Reverb", prm.onlySelection ? l : std::min(l + r, f - s))) return false;
-
-    sound.bytes.resize(size_t(newFrames * b));
-    timefx::fillSilence(sound.frame(f), size_t((newFrames - f) * b), sound.format);
     // The stretch the undo step holds, relative to the selection start.
     const int64_t limit = prm.onlySelection ? l : l + r;
     std::vector<Tap> taps = buildTaps(prm.density, k, p, r, wet / 2, l, prm.onlySelection, limit);
     std::stable_sort(taps.begin(), taps.end(), [](const Tap& a, const Tap& z) { return a.offset > z.offset; });
     // Output frames reach from the selection start to the last tap's end.
-    int64_t reach = l;
-    for (const Tap& tap : taps) reach = std::max(reach, std::min(tap.kMax, l) + p + tap.offset);
+    // Tap k (from 1) of a source frame lands at output frame
+    // p + k - 1 + offset, for k up to min(kMax, l).
+    // The largest |x| a tap or the dry scaling multiplies.
+    const double maxAbs = sound.format.wBitsPerSample == 8 ? 128.0 : 32768.0;
+    int64_t reach = l, farthest = 0;
+    std::vector<Reach> reaches;
+    for (const Tap& tap : taps) {
+        const int64_t frames = std::min(tap.kMax, l);
+        reach = std::max(reach, frames + p + tap.offset);
+        if (frames < 1) continue;
+        const int64_t shift = (p + tap.offset) * c;
+        reaches.push_back(
+            {shift, (p + tap.offset + frames) * c, shift, tap.gain, std::fabs(tap.gain) * maxAbs < kRoundLimit});
+        farthest = std::max(farthest, shift);
+    }
     reach = std::min(reach, newFrames - s);
+    std::vector<uint8_t> copy;
+    if (farthest > kWindowLimit) copy.assign(sound.frame(s), sound.frame(s) + l * b);
+    if (!ctx.undo("Reverb", prm.onlySelection ? l : std::min(l + r, f - s))) return false;
+
+    sound.bytes.resize(size_t(newFrames * b));
+    timefx::fillSilence(sound.frame(f), size_t((newFrames - f) * b), sound.format);
+    std::mutex mutex;
+    std::vector<Deferred> deferred;
+    const Stretch st{sound.frame(s), copy.empty() ? nullptr : copy.data(), &reaches, l * c, dry,
+                     std::fabs(dry) * maxAbs < kRoundLimit, farthest, chosenLanes(), &mutex, &deferred};
     ProgressWalk walk(ctx, l);
-    const fx::ReverbLanes lanes = chosenLanes();
     dispatchLayout(sound.format, [&](auto t, auto) {
         using T = decltype(t);
-        uint8_t* sel = sound.frame(s);
-        fx::parallelRuns(reach, int64_t(1) << 14, [&](int64_t o0, int64_t o1) {
-            reverbRange<T>(sel, old.data(), taps, l, c, p, dry, o0, o1, lanes);
-        }, &walk, [&](int64_t done) { return reach > 0 ? int64_t(__int128(done) * l / reach) : l; });
+        fx::parallelRuns(reach, int64_t(1) << 14, [&](int64_t o0, int64_t o1) { reverbRange<T>(st, c, o0, o1); },
+                         &walk, [&](int64_t done) { return reach > 0 ? int64_t(__int128(done) * l / reach) : l; });
     });
+    for (const Deferred& d : deferred)
+        std::memcpy(sound.frame(s) + d.begin * (b / c), d.bytes.data(), d.bytes.size());
     if (!prm.onlySelection) {
         sound.setSelection(s, l + r);
         ctx.complete(l + r);

@@ -82,12 +82,12 @@ std::vector<int> walkReverb(const SoundBuffer& in, const ReverbParams& prm) {
     return v;
 }
 
-SoundBuffer noise(int bits, int channels, int64_t frames, uint32_t seed) {
+SoundBuffer noise(int bits, int channels, int64_t frames, uint32_t seed, uint32_t rate = 8000) {
     std::mt19937 rng(seed);
     const int amp = bits == 8 ? 127 : 32767;
     std::vector<int> v(size_t(frames * channels));
     for (int& x : v) x = int(rng() % uint32_t(2 * amp + 1)) - amp;
-    return makeSound(bits, channels, v, 8000);
+    return makeSound(bits, channels, v, rate);
 }
 
 struct LanesGuard {
@@ -177,6 +177,28 @@ TEST(ReverbLanes, LongSoundsAgreeAcrossLanesAndThreads) {
             fx::setReverbLanes(fx::ReverbLanes::Widest);
             ASSERT_TRUE(reverb(s, prm, rec.context()));
             EXPECT_EQ(values(s), want);
+        }
+    }
+}
+
+TEST(ReverbLanes, TailsLongerThanTheWindowsReadACopy) {
+    // Taps more than 2^20 samples away: the selection is copied once rather
+    // than held in a window by every thread.
+    LanesGuard guard;
+    ReverbParams prm;
+    prm.density = 40000;
+    prm.reverbTime = 13000;   // 573300 frames at 44.1 kHz, twice that in samples
+    prm.reverbLevel = 150;
+    for (int bits : {8, 16}) {
+        SoundBuffer in = noise(bits, 2, 20011, uint32_t(bits + 5), 44100);
+        in.setSelection(11, 20000);
+        const std::vector<int> want = walkReverb(in, prm);
+        for (fx::ReverbLanes lanes : everyLanes()) {
+            fx::setReverbLanes(lanes);
+            SoundBuffer s = in;
+            Recorder rec;
+            ASSERT_TRUE(reverb(s, prm, rec.context()));
+            EXPECT_EQ(values(s), want) << bits << "-bit, lanes " << int(lanes);
         }
     }
 }
