@@ -159,81 +159,89 @@ int64_t quarterUnits16(uint8_t* dst, const uint8_t* src, int64_t units) {
 }
 #endif
 
-// Growing to a whole multiple, n = (G + 1) x l (a rate four times the old
-// one is G = 3): the events then fall in a fixed pattern, G - 1 new frames
-// before the first source frame, then each source frame followed by the G
-// new frames towards the next one, the last source frame by one. That is
-// the event walk's result, written frame by frame without it, and in place:
-// the buffer grows and unit j (source frame j and the new frames after it)
-// goes to G - 1 + j (G + 1), at or past the frames it reads, so the units
-// are written from the top down. Those whose output lies wholly past the
-// last frame any unit still to come reads go together over the threads;
-// the new sound then needs no second buffer (nor its page faults).
-template <typename T, int C>
-void stretchEvenly(SoundBuffer& sound, int64_t s, int64_t l, int64_t g, bool quarter, const OperationContext& ctx) {
-    constexpr int64_t b = int64_t(sizeof(T)) * C;
-    const int64_t f = sound.frameCount();
-    const int64_t n = (g + 1) * l;
-    std::array<uint8_t, b> first{};   // written over by the first new frames
-    std::memcpy(first.data(), sound.frame(s), b);
-    sound.bytes.resize(bytesFor(f - l + n, b));
-    uint8_t* base = sound.bytes.data();
-    uint8_t* sel = base + s * b;
-    if (f > s + l) std::memmove(sel + n * b, sel + l * b, size_t((f - s - l) * b));
-    auto unitAt = [&](int64_t j) { return g - 1 + j * (g + 1); };
-    // Unit j from copies of its two frames, which its own output may cover.
-    auto unit = [&](int64_t j, int64_t inserted, const uint8_t* next) {
-        std::array<uint8_t, b> p, c;
-        std::memcpy(p.data(), sel + j * b, b);
-        std::memcpy(c.data(), next, b);
-        uint8_t* out = sel + unitAt(j) * b;
-        std::memcpy(out, p.data(), b);
-        for (int64_t a = 1; a <= inserted; ++a) insertedFrame<T, C>(out + a * b, p.data(), c.data(), a, quarter);
-    };
-    ProgressWalk walk(ctx, n);
-    auto progressAt = [&](int64_t unitsDone) { return std::min(n, unitAt(unitsDone)); };
-    // The last source frame goes towards the frame after the stretch, now
-    // moved past it; at the end of the sound there is none, and it stands
-    // for both neighbours.
-    unit(l - 1, 1, f > s + l ? sel + n * b : sel + (l - 1) * b);
-    int64_t top = l - 1;   // units from here on are written
+// Units [0, count) of a stretch in place, from the top down: unit u writes
+// output frames from firstWrite(u) on, units [u, v) read selection frames
+// up to lastRead(v), and run(u, v, sel) does units [u, v) reading their
+// frames from sel. Units [low, top) whose writes all lie past the frames
+// that units [0, top) read go over the threads together; the few left at
+// the bottom read a copy of the selection's start.
+template <typename FirstWrite, typename LastRead, typename Run, typename Position>
+void fromTheTop(int64_t count, int64_t grain, const uint8_t* sel, int64_t l, int64_t b, FirstWrite firstWrite,
+                LastRead lastRead, Run run, ProgressWalk& walk, Position position) {
+    int64_t top = count;
     while (top > 0) {
-        // Units [low, top) read up to frame top and write from unitAt(low) on.
-        const int64_t low = top >= g - 1 ? (top - g + 1) / (g + 1) + 1 : 0;
-        if (top - low < kGrainEvents) break;
-        fx::parallelRuns(top - low, std::max<int64_t>(1, kGrainEvents / g), [&](int64_t j0, int64_t j1) {
-            int64_t j = low + j0;
-#if defined(__SSE2__)
-            if constexpr (sizeof(T) == 2) {
-                if (quarter && g == 3) j += quarterUnits16<C>(sel + unitAt(j) * b, sel + j * b, low + j1 - j);
-            }
-#endif
-            for (; j < low + j1; ++j) unit(j, g, sel + (j + 1) * b);
-        }, &walk, [&](int64_t done) { return progressAt(l - top + done); });
+        const int64_t limit = lastRead(top);
+        int64_t low = 0, hi = top;
+        while (low < hi) {
+            const int64_t mid = low + (hi - low) / 2;
+            if (firstWrite(mid) > limit) hi = mid;
+            else low = mid + 1;
+        }
+        if (top - low < grain) break;
+        fx::parallelRuns(top - low, grain, [&](int64_t u0, int64_t u1) { run(low + u0, low + u1, sel); },
+                         &walk, [&](int64_t done) { return position(count - top + done); });
         top = low;
     }
-    for (int64_t j = top - 1; j >= 0; --j) unit(j, g, sel + (j + 1) * b);
-    // Before the first source frame there may be no frame at the start of
-    // the sound: that one frame stands for both neighbours.
-    const uint8_t* before = s > 0 ? sel - b : first.data();
-    for (int64_t a = 1; a < g; ++a) insertedFrame<T, C>(sel + (a - 1) * b, before, first.data(), a, quarter);
-    walk.advanceTo(n);
+    if (top > 0) {
+        const std::vector<uint8_t> start(sel, sel + std::min(l, lastRead(top) + 1) * b);
+        run(0, top, start.data());
+    }
 }
 
+// Growing in place: the buffer grows to the new length, the frames after
+// the selection move to its end, and the selection's output, at or past
+// the frames it is made of, is written from the top down (no second
+// buffer, nor its page faults and the release of the old one).
 template <typename T, int C>
-void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l, int64_t n, bool quarter,
-                   const OperationContext& ctx) {
-    const int64_t b = sound.format.nBlockAlign;
+void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quarter, const OperationContext& ctx) {
+    constexpr int64_t b = int64_t(sizeof(T)) * C;
     const int64_t f = sound.frameCount();
-    const uint8_t* src = sound.bytes.data();
-    ProgressWalk walk(ctx, std::max(n, l));
-    if (n > l) {
-        // Growing: n output positions, n - l of them new frames. Before
-        // event e (from 1) the output holds pos(e - 1) frames, pos(e - 1) -
-        // (e - 1) of them from the source.
+    std::array<uint8_t, b> first{};   // the first new frames write over it
+    if (l > 0) std::memcpy(first.data(), sound.frame(s), b);
+    sound.bytes.resize(bytesFor(f - l + n, b));
+    uint8_t* const sel = sound.frame(s);
+    if (f > s + l) std::memmove(sel + n * b, sel + l * b, size_t((f - s - l) * b));
+    const uint8_t* before = s > 0 ? sel - b : nullptr;
+    const uint8_t* after = f > s + l ? sel + n * b : nullptr;
+    ProgressWalk walk(ctx, n);
+    if (l > 0 && (n - l) % l == 0) {
+        // A whole multiple, n = (G + 1) x l (a rate four times the old one
+        // is G = 3): the events fall in a fixed pattern, G - 1 new frames
+        // before the first source frame, then each source frame followed
+        // by the G new frames towards the next one, the last by one. Unit j
+        // (source frame j and its new frames) starts at G - 1 + j (G + 1).
+        const int64_t g = (n - l) / l;
+        auto unitAt = [&](int64_t j) { return g - 1 + j * (g + 1); };
+        auto unit = [&](int64_t j, int64_t inserted, const uint8_t* p, const uint8_t* c) {
+            uint8_t* out = sel + unitAt(j) * b;
+            std::memcpy(out, p, b);
+            for (int64_t a = 1; a <= inserted; ++a) insertedFrame<T, C>(out + a * b, p, c, a, quarter);
+        };
+        auto units = [&](int64_t j0, int64_t j1, const uint8_t* from) {
+            const int64_t whole = std::min(j1, l - 1);   // units with all g new frames
+            int64_t j = j0;
+#if defined(__SSE2__)
+            if constexpr (sizeof(T) == 2) {
+                if (quarter && g == 3 && j < whole) j += quarterUnits16<C>(sel + unitAt(j) * b, from + j * b, whole - j);
+            }
+#endif
+            for (; j < whole; ++j) unit(j, g, from + j * b, from + (j + 1) * b);
+            // The last goes towards the frame after the stretch; at the end
+            // of the sound it stands for both neighbours.
+            if (j1 == l) unit(l - 1, 1, from + (l - 1) * b, after ? after : from + (l - 1) * b);
+        };
+        fromTheTop(l, std::max<int64_t>(1, kGrainEvents / g), sel, l, b, unitAt, [](int64_t v) { return v; },
+                   units, walk, [&](int64_t done) { return std::min(n, unitAt(done)); });
+        // At the start of the sound the first frame stands for both.
+        for (int64_t a = 1; a < g; ++a)
+            insertedFrame<T, C>(sel + (a - 1) * b, before ? before : first.data(), first.data(), a, quarter);
+    } else {
+        // n output positions, n - l of them new frames. Before event e
+        // (from 1) the output holds pos(e - 1) frames, pos(e - 1) - (e - 1)
+        // of them from the source.
         const int64_t events = n - l;
         const EventSteps where(n, events);
-        std::vector<uint8_t> silence(static_cast<size_t>(b));
+        std::array<uint8_t, b> silence{};
         timefx::fillSilence(silence.data(), silence.size(), sound.format);
         // The quarter step of event e counts the events since the last one
         // that followed copied frames: the first event with the same count
@@ -250,18 +258,19 @@ void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l
             }
             return e - lo + 1;
         };
-        fx::parallelRuns(events, kGrainEvents, [&](int64_t e0, int64_t e1) {
+        // Events e0 + 1 .. e1.
+        auto eventsOf = [&](int64_t e0, int64_t e1, const uint8_t* from) {
             EventSteps steps(n, events);
             steps.seek(e0);
             int64_t prev = where.at(e0);
             int64_t si = prev - e0;
             int64_t a = e0 > 0 ? stepOf(e0) : 0;
-            uint8_t* dst = dst0 + prev * b;
+            uint8_t* dst = sel + prev * b;
             for (int64_t e = e0 + 1; e <= e1; ++e) {
                 const int64_t pos = steps.next();
                 const int64_t run = pos - prev - 1;
                 if (run > 0) {
-                    copyFrames<T, C>(dst, src + (s + si) * b, run);
+                    copyFrames<T, C>(dst, from + si * b, run);
                     dst += run * b;
                     si += run;
                     a = 0;
@@ -270,33 +279,44 @@ void stretchFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l
                 // The neighbours of the new frame. At the start of the sound
                 // there is no frame before, at its end none after: the one
                 // neighbour there is stands for both (silence in an empty sound).
-                const int64_t pi = s + si - 1, ci = s + si;
-                const uint8_t* pp = pi >= 0 ? src + pi * b : (ci < f ? src + ci * b : silence.data());
-                const uint8_t* cp = ci < f ? src + ci * b : pp;
+                const uint8_t* cp = si < l ? from + si * b : after;
+                const uint8_t* pp = si > 0 ? from + (si - 1) * b : before;
+                if (!pp) pp = cp ? cp : silence.data();
+                if (!cp) cp = pp;
                 insertedFrame<T, C>(dst, pp, cp, a, quarter);
                 dst += b;
                 prev = pos;
             }
-        }, &walk, [&](int64_t e) { return where.at(e); });
-    } else {
-        // Shrinking: l source positions, l - n of them dropped. Before event
-        // e the output holds pos(e - 1) - (e - 1) frames.
-        const int64_t events = l - n;
-        const EventSteps where(l, events);
-        fx::parallelRuns(events, kGrainEvents, [&](int64_t e0, int64_t e1) {
-            EventSteps steps(l, events);
-            steps.seek(e0);
-            int64_t prev = where.at(e0);
-            uint8_t* dst = dst0 + (prev - e0) * b;
-            for (int64_t e = e0 + 1; e <= e1; ++e) {
-                const int64_t pos = steps.next();
-                const int64_t run = pos - prev - 1;
-                copyFrames<T, C>(dst, src + (s + prev) * b, run);
-                dst += run * b;
-                prev = pos;
-            }
-        }, &walk, [&](int64_t e) { return where.at(e); });
+        };
+        fromTheTop(events, kGrainEvents, sel, l, b, [&](int64_t e) { return where.at(e); }, consumed, eventsOf,
+                   walk, [&](int64_t done) { return where.at(done); });
     }
+    walk.advanceTo(n);
+}
+
+// Shrinking: l source positions, l - n of them dropped, into dst0.
+template <typename T, int C>
+void shrinkFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l, int64_t n,
+                  const OperationContext& ctx) {
+    const int64_t b = sound.format.nBlockAlign;
+    const uint8_t* src = sound.bytes.data();
+    ProgressWalk walk(ctx, l);
+    // Before event e the output holds pos(e - 1) - (e - 1) frames.
+    const int64_t events = l - n;
+    const EventSteps where(l, events);
+    fx::parallelRuns(events, kGrainEvents, [&](int64_t e0, int64_t e1) {
+        EventSteps steps(l, events);
+        steps.seek(e0);
+        int64_t prev = where.at(e0);
+        uint8_t* dst = dst0 + (prev - e0) * b;
+        for (int64_t e = e0 + 1; e <= e1; ++e) {
+            const int64_t pos = steps.next();
+            const int64_t run = pos - prev - 1;
+            copyFrames<T, C>(dst, src + (s + prev) * b, run);
+            dst += run * b;
+            prev = pos;
+        }
+    }, &walk, [&](int64_t e) { return where.at(e); });
 }
 
 // Bits, then channels, of every frame, into a new buffer.
@@ -342,20 +362,19 @@ bool stretch(SoundBuffer& sound, int64_t n, bool quarter, const OperationContext
     const int64_t s = sound.selectionStart, l = sound.selectionLength;
     const int64_t f = sound.frameCount();
     const int64_t b = sound.format.nBlockAlign;
-    if (l > 0 && n > l && (n - l) % l == 0) {
+    if (n > l) {
         dispatchLayout(sound.format, [&](auto t, auto ch) {
-            stretchEvenly<decltype(t), decltype(ch)::value>(sound, s, l, (n - l) / l, quarter, ctx);
+            growInPlace<decltype(t), decltype(ch)::value>(sound, s, l, n, quarter, ctx);
         });
-        sound.setSelection(s, n);
-        return true;
+    } else {
+        ByteBlock out(bytesFor(f - l + n, b));
+        copyBytes(out.data(), sound.bytes.data(), size_t(s * b));
+        dispatchLayout(sound.format, [&](auto t, auto ch) {
+            shrinkFrames<decltype(t), decltype(ch)::value>(sound, out.data() + s * b, s, l, n, ctx);
+        });
+        copyBytes(out.data() + (s + n) * b, sound.frame(s + l), size_t((f - s - l) * b));
+        sound.bytes = std::move(out);
     }
-    ByteBlock out(bytesFor(f - l + n, b));
-    copyBytes(out.data(), sound.bytes.data(), size_t(s * b));
-    dispatchLayout(sound.format, [&](auto t, auto ch) {
-        stretchFrames<decltype(t), decltype(ch)::value>(sound, out.data() + s * b, s, l, n, quarter, ctx);
-    });
-    copyBytes(out.data() + (s + n) * b, sound.frame(s + l), size_t((f - s - l) * b));
-    sound.bytes = std::move(out);
     sound.setSelection(s, n);
     return true;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/numbers.h"
+#include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/time_effects.h"
 #include "tests/sound/effects/effect_test_util.h"
 #include "tests/sound/timefx/clipping_noise.h"
@@ -107,6 +108,32 @@ TEST(SpeedChangeReference, OtherLengthsMatchTheEventWalk) {
             ASSERT_TRUE(changeSpeed(s, 40000 + extra, true, false, OperationContext{}));
             ASSERT_EQ(bytesOf(s), expect) << lay.bits << "/" << lay.channels << " +" << extra;
         }
+}
+
+TEST(SpeedChangeReference, GrowingInPlaceMatchesTheEventWalk) {
+    struct Grow {
+        int64_t frames, start, length, to;
+    };
+    // Nothing selected (in an empty sound, at the start, inside, at the
+    // end), and long stretches whose output is written over the threads
+    // in several rounds, with and without frames after them.
+    const Grow grows[] = {{0, 0, 0, 5},           {10, 0, 0, 7},          {10, 4, 0, 9},
+                          {10, 10, 0, 7},         {200001, 3, 199990, 299990}, {150001, 0, 150001, 220002},
+                          {90001, 77, 89924, 89925}, {120000, 1, 119999, 240001}};
+    uint32_t seed = 300;
+    for (const NoiseLayout& lay : kNoiseLayouts)
+        for (const Grow& g : grows)
+            for (bool quarter : {false, true}) {
+                SoundBuffer s = clippingNoise(lay, g.frames, seed++);
+                s.setSelection(g.start, g.length);
+                const std::vector<uint8_t> expect = referenceGrow(s, g.to, quarter);
+                Recorder rec;
+                ASSERT_TRUE(changeSpeed(s, g.to, quarter, false, rec.context()));
+                ASSERT_EQ(bytesOf(s), expect) << lay.bits << "/" << lay.channels << " frames " << g.frames
+                                              << " from " << g.start << " to " << g.to;
+                // Every progress step of the output, in order.
+                EXPECT_EQ(rec.steps(), progressSteps(g.to));
+            }
 }
 
 TEST(SpeedChangeReference, ResampleFourTimesMatchesTheEventWalk) {
