@@ -10,6 +10,7 @@
 #endif
 
 #include "sound/engine/edit_progress.h"
+#include "sound/engine/effects/grow_in_place.h"
 #include "sound/engine/effects/parallel_runs.h"
 #include "sound/engine/effects/time_internal.h"
 
@@ -254,36 +255,39 @@ bool intervalEffect(SoundBuffer& sound, IntervalEffect effect, const OperationCo
     const int64_t events = positions / period;
     // Every source sample is copied once; each event adds a run.
     const int64_t outSamples = framesPlus(c * st.f, events, run);
-    ByteBlock out(bytesFor(outSamples, width));
+    const size_t outBytes = bytesFor(outSamples, width);
     if (!ctx.undo(intervalWords(effect), st.l)) return false;
 
-    const uint8_t* src = sound.bytes.data();
-    uint8_t* dst = out.data();
-    const int64_t head = c * st.s;
-    copyBytes(dst, src, size_t(head * width));
-    ProgressWalk walk(ctx, positions);
     // Event e (from 1) copies the P - 1 samples from head + (e - 1)(P - 1)
     // to head + (e - 1)(P - 1 + run), then writes its run; position e x P is
-    // the run, which consumes no source sample.
-    fx::parallelRuns(events, kGrain / std::max<int64_t>(1, period), [&](int64_t e0, int64_t e1) {
-        for (int64_t e = e0; e < e1; ++e) {
-            const int64_t si = head + e * (period - 1), di = head + e * (period - 1 + run);
-            copyBytes(dst + di * width, src + si * width, size_t((period - 1) * width));
-            if (effect == IntervalEffect::GreatChopper)
-                repeatSample(dst + (di + period - 1) * width, src + (si + period - 1) * width, run, width);
-            else
-                fillSilence(dst + (di + period - 1) * width, size_t(run * width), sound.format);
-        }
-    }, &walk, [&](int64_t e) { return e * period; });
+    // the run, which consumes no source sample. The great chopper's run
+    // repeats the sample after the copied ones.
+    const int64_t head = c * st.s;
+    const int64_t oldSamples = c * st.f;
+    sound.bytes.resize(outBytes);
+    uint8_t* p = sound.bytes.data();
     // The rest of the selection's positions, then every sample not yet
-    // consumed through the end of the sound.
-    const int64_t si = head + events * (period - 1), di = head + events * (period - 1 + run);
-    const int64_t rest = c * st.f - si;
-    copyBytes(dst + di * width, src + si * width, size_t(rest * width));
+    // consumed through the end of the sound, moved up first.
+    const int64_t restAt = head + events * (period - 1), restTo = head + events * (period - 1 + run);
+    if (oldSamples > restAt) std::memmove(p + restTo * width, p + restAt * width, size_t((oldSamples - restAt) * width));
+    const bool repeats = effect == IntervalEffect::GreatChopper;
+    ProgressWalk walk(ctx, positions);
+    fx::growInPlace(
+        events, std::max<int64_t>(1, kGrain / period),
+        [&](int64_t e) { return head + (e + 1) * (period - 1) + (repeats ? 1 : 0); },
+        [&](int64_t e) { return head + e * (period - 1 + run); },
+        [&](int64_t e) {
+            const int64_t si = head + e * (period - 1), di = head + e * (period - 1 + run);
+            uint8_t last[2];
+            std::memcpy(last, p + (si + period - 1) * width, size_t(width));
+            std::memmove(p + di * width, p + si * width, size_t((period - 1) * width));
+            if (repeats) repeatSample(p + (di + period - 1) * width, last, run, width);
+            else fillSilence(p + (di + period - 1) * width, size_t(run * width), sound.format);
+        },
+        walk, [&](int64_t done) { return done * period; });
     walk.advanceTo(positions);
 
     const int64_t added = events * run / c;
-    sound.bytes = std::move(out);
     sound.setSelection(st.s, st.l + added);
     ctx.complete(st.l + added);
     return true;
@@ -320,24 +324,28 @@ bool gapper(SoundBuffer& sound, int64_t gap, int64_t interval, const OperationCo
     if (st.l == 0) return false;
     const int64_t k = st.l / interval;
     const int64_t newFrames = framesPlus(st.f, k, gap);
-    ByteBlock out(bytesFor(newFrames, st.b));
+    const size_t newBytes = bytesFor(newFrames, st.b);
     if (!ctx.undo("Gapper", st.l)) return false;
 
-    const uint8_t* src = sound.bytes.data();
-    uint8_t* dst = out.data();
-    copyBytes(dst, src, size_t(st.s * st.b));
-    ProgressWalk walk(ctx, k);
-    fx::parallelRuns(k, kGrain / std::max<int64_t>(1, interval), [&](int64_t j0, int64_t j1) {
-        for (int64_t j = j0; j < j1; ++j) {
-            const int64_t si = st.s + j * interval, di = st.s + j * (interval + gap);
-            copyBytes(dst + di * st.b, src + si * st.b, size_t(interval * st.b));
-            fillSilence(dst + (di + interval) * st.b, size_t(gap * st.b), sound.format);
-        }
-    }, &walk);
+    // Interval j moves from S + j x interval to S + j (interval + gap) and
+    // is followed by its gap; what follows the last whole interval moves
+    // up first. Without a gap every frame stays where it is.
+    sound.bytes.resize(newBytes);
+    uint8_t* p = sound.bytes.data();
     const int64_t si = st.s + k * interval, di = st.s + k * (interval + gap);
-    copyBytes(dst + di * st.b, src + si * st.b, size_t((st.f - si) * st.b));
+    if (gap > 0) std::memmove(p + di * st.b, p + si * st.b, size_t((st.f - si) * st.b));
+    ProgressWalk walk(ctx, k);
+    fx::growInPlace(
+        k, std::max<int64_t>(1, kGrain / interval), [&](int64_t j) { return st.s + (j + 1) * interval; },
+        [&](int64_t j) { return st.s + j * (interval + gap); },
+        [&](int64_t j) {
+            if (gap == 0) return;
+            const int64_t from = st.s + j * interval, to = st.s + j * (interval + gap);
+            std::memmove(p + to * st.b, p + from * st.b, size_t(interval * st.b));
+            fillSilence(p + (to + interval) * st.b, size_t(gap * st.b), sound.format);
+        },
+        walk, [](int64_t done) { return done; });
 
-    sound.bytes = std::move(out);
     const int64_t newLength = st.l + k * gap;
     sound.setSelection(st.s, newLength);
     ctx.complete(newLength);
@@ -351,29 +359,38 @@ bool groove(SoundBuffer& sound, int64_t piece, int64_t count, const OperationCon
     if (st.l == 0) return false;
     const int64_t newLength = framesPlus(0, st.l, count);
     const int64_t newFrames = st.f - st.l + newLength;
-    ByteBlock out(bytesFor(newFrames, st.b));
+    const size_t newBytes = bytesFor(newFrames, st.b);
     if (!ctx.undo("Groove", st.l)) return false;
 
-    const uint8_t* src = sound.bytes.data();
-    uint8_t* dst = out.data();
-    copyBytes(dst, src, size_t(st.s * st.b));
     const int64_t pieces = st.l / piece + (st.l % piece ? 1 : 0);
-    ProgressWalk walk(ctx, pieces);
-    // Every piece but the last is whole, so piece j starts its copies at
-    // S + j x piece x count.
-    fx::parallelRuns(pieces, kGrain / std::max<int64_t>(1, piece * std::max<int64_t>(1, count)), [&](int64_t j0, int64_t j1) {
-        for (int64_t j = j0; j < j1; ++j) {
-            const int64_t at = st.s + j * piece;
-            const int64_t len = std::min(piece, st.s + st.l - at);
-            int64_t di = st.s + j * piece * count;
-            for (int64_t r = 0; r < count; ++r, di += len) copyBytes(dst + di * st.b, src + at * st.b, size_t(len * st.b));
-        }
-    }, &walk);
-    const int64_t di = st.s + newLength;
     const int64_t after = st.s + st.l;
-    copyBytes(dst + di * st.b, src + after * st.b, size_t((st.f - after) * st.b));
-
-    sound.bytes = std::move(out);
+    ProgressWalk walk(ctx, pieces);
+    if (count >= 1) {
+        // Every piece but the last is whole, so piece j goes up to
+        // S + j x piece x count, followed by its repeats copied from there;
+        // what follows the selection moves up first.
+        sound.bytes.resize(std::max(newBytes, sound.bytes.size()));
+        uint8_t* p = sound.bytes.data();
+        std::memmove(p + (st.s + newLength) * st.b, p + after * st.b, size_t((st.f - after) * st.b));
+        auto lengthOf = [&](int64_t j) { return std::min(piece, after - (st.s + j * piece)); };
+        fx::growInPlace(
+            pieces, std::max<int64_t>(1, kGrain / (piece * count)), [&](int64_t j) { return st.s + j * piece + lengthOf(j); },
+            [&](int64_t j) { return st.s + j * piece * count; },
+            [&](int64_t j) {
+                const int64_t len = lengthOf(j);
+                uint8_t* to = p + (st.s + j * piece * count) * st.b;
+                std::memmove(to, p + (st.s + j * piece) * st.b, size_t(len * st.b));
+                for (int64_t r = 1; r < count; ++r) std::memcpy(to + r * len * st.b, to, size_t(len * st.b));
+            },
+            walk, [](int64_t done) { return done; });
+        sound.bytes.resize(newBytes);
+    } else {
+        // No repeat: the selection goes and what follows it moves down.
+        uint8_t* p = sound.bytes.data();
+        std::memmove(p + st.s * st.b, p + after * st.b, size_t((st.f - after) * st.b));
+        sound.bytes.resize(newBytes);
+        walk.advanceTo(pieces);
+    }
     sound.setSelection(st.s, newLength);
     ctx.complete(newLength);
     return true;
