@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -282,12 +283,15 @@ inline int64_t everyTapLanes(double* acc, int64_t n, const Source& src, int64_t 
         for (int v = 0; v < NV; ++v) O::loadValues(a[v], acc + i + v * L);
         for (int t = 0; t < count; ++t) {
             const int64_t j = i0 + i - taps[t].shift;
+            // One base for the tap's loads, so that each is an offset from it.
+            const double* held = kWindow ? src.values + (j - src.origin) : nullptr;
             V g;
             O::set(g, taps[t].gain);
 #pragma GCC unroll 16
             for (int v = 0; v < NV; ++v) {
                 V x;
-                loadSource<T, O, kWindow>(x, src, j + v * L, bias);
+                if constexpr (kWindow) O::loadValues(x, held + v * L);
+                else loadSource<T, O, false>(x, src, j + v * L, bias);
                 O::mul(x, x, g);
                 O::round(x);
                 O::add(a[v], a[v], x);
@@ -295,6 +299,22 @@ inline int64_t everyTapLanes(double* acc, int64_t n, const Source& src, int64_t 
             }
         }
         for (int v = 0; v < NV; ++v) O::storeValues(acc + i + v * L, a[v]);
+    }
+    return i;
+}
+
+// Source samples as doubles x - bias.
+template <typename T, typename O>
+inline int64_t convertLanes(double* values, const uint8_t* stored, int64_t n) {
+    using V = typename O::V;
+    constexpr int L = O::kLanes;
+    V bias;
+    O::set(bias, Layout<T>::bias);
+    int64_t i = 0;
+    for (; i + L <= n; i += L) {
+        V x;
+        loadSource<T, O, false>(x, Source{nullptr, stored, 0}, i, bias);
+        O::storeValues(values + i, x);
     }
     return i;
 }
@@ -318,6 +338,7 @@ struct LaneCode {
     int64_t (*tap)(double* acc, int64_t n, const Source& src, int64_t j0, double gain);
     int64_t (*finish)(uint8_t* out, const double* acc, int64_t n);
     int64_t (*everyTap)(double* acc, int64_t n, const Source& src, int64_t i0, const Reach* taps, int count);
+    int64_t (*convert)(double* values, const uint8_t* stored, int64_t n);
 };
 
 // Four doubles in the compiler's vector type; on x86-64 without wider
@@ -370,6 +391,10 @@ int64_t tapPlain(double* acc, int64_t n, const Source& src, int64_t j0, double g
 }
 template <typename T>
 int64_t finishPlain(uint8_t* out, const double* acc, int64_t n) { return finishLanes<T, PlainLanes>(out, acc, n); }
+template <typename T>
+int64_t convertPlain(double* values, const uint8_t* stored, int64_t n) {
+    return convertLanes<T, PlainLanes>(values, stored, n);
+}
 template <typename T>
 int64_t everyTapPlain(double* acc, int64_t n, const Source& src, int64_t i0, const Reach* taps, int count) {
     return src.values ? everyTapLanes<T, PlainLanes, 4, true>(acc, n, src, i0, taps, count)
@@ -493,6 +518,15 @@ __attribute__((target("avx512f,avx512dq"), flatten)) int64_t finishAvx512(uint8_
     return finishLanes<T, Avx512Lanes>(out, acc, n);
 }
 template <typename T>
+__attribute__((target("avx2"), flatten)) int64_t convertAvx2(double* values, const uint8_t* stored, int64_t n) {
+    return convertLanes<T, Avx2Lanes>(values, stored, n);
+}
+template <typename T>
+__attribute__((target("avx512f,avx512dq"), flatten)) int64_t convertAvx512(double* values, const uint8_t* stored,
+                                                                           int64_t n) {
+    return convertLanes<T, Avx512Lanes>(values, stored, n);
+}
+template <typename T>
 __attribute__((target("avx2"), flatten)) int64_t everyTapAvx2(double* acc, int64_t n, const Source& src, int64_t i0,
                                                               const Reach* taps, int count) {
     return src.values ? everyTapLanes<T, Avx2Lanes, 8, true>(acc, n, src, i0, taps, count)
@@ -535,10 +569,11 @@ fx::ReverbLanes chosenLanes() {
 template <typename T>
 LaneCode laneCode(fx::ReverbLanes lanes) {
 #if SV_REVERB_WIDE
-    if (lanes == fx::ReverbLanes::Avx512) return {startAvx512<T>, tapAvx512<T>, finishAvx512<T>, everyTapAvx512<T>};
-    if (lanes == fx::ReverbLanes::Avx2) return {startAvx2<T>, tapAvx2<T>, finishAvx2<T>, everyTapAvx2<T>};
+    if (lanes == fx::ReverbLanes::Avx512)
+        return {startAvx512<T>, tapAvx512<T>, finishAvx512<T>, everyTapAvx512<T>, convertAvx512<T>};
+    if (lanes == fx::ReverbLanes::Avx2) return {startAvx2<T>, tapAvx2<T>, finishAvx2<T>, everyTapAvx2<T>, convertAvx2<T>};
 #endif
-    return {startPlain<T>, tapPlain<T>, finishPlain<T>, everyTapPlain<T>};
+    return {startPlain<T>, tapPlain<T>, finishPlain<T>, everyTapPlain<T>, convertPlain<T>};
 }
 
 // Output samples that a range writes aside, to be put in place once every
@@ -562,37 +597,43 @@ struct Stretch {
     std::vector<Deferred>* deferred;
 };
 
-// Output samples one block of running values holds, and output samples the
-// window moves by: it holds the source samples they and the farthest tap
-// need.
+// Output samples one block of running values holds.
 constexpr int64_t kAccBlock = 2048;
-constexpr int64_t kWindowBlock = 16 * kAccBlock;
 // Beyond this distance (in samples) between a source sample and its
 // farthest output the windows would take too much memory for each thread:
 // the whole selection is copied once instead.
 constexpr int64_t kWindowLimit = int64_t(1) << 20;
 
-// The source samples [begin, end) of the selection as doubles x - bias.
-// Sliding forward keeps the overlap and converts only what is new: each
-// source sample is read from the sound once, before this range writes over
-// it.
+// The source samples [begin, end) of the selection as doubles x - bias,
+// for blocks of `step` output samples and the farthest tap. Sliding forward
+// keeps the overlap and converts only what is new: each source sample is
+// read from the sound once, before this range writes over it. The step is
+// a few times the farthest distance, so that little is moved.
 template <typename T>
 struct SourceWindow {
-    std::vector<double> values;
+    int64_t step, capacity;
+    std::unique_ptr<double[]> values;
     int64_t begin = 0, end = 0;
 
-    void slide(const uint8_t* sel, int64_t to0, int64_t to1) {
-        using K = Layout<T>;
+    explicit SourceWindow(int64_t farthest)
+        : step((std::clamp<int64_t>(4 * farthest, 16 * kAccBlock, int64_t(1) << 18) + kAccBlock - 1) / kAccBlock *
+               kAccBlock),
+          capacity(farthest + step), values(new double[size_t(capacity)]) {}
+
+    void slide(const uint8_t* sel, int64_t to0, int64_t to1, const LaneCode& code) {
         if (to0 >= end || to0 < begin) begin = end = to0;
         const int64_t kept = end - to0;
         if (kept > 0 && to0 > begin)
-            std::memmove(values.data(), values.data() + (to0 - begin), size_t(kept) * sizeof(double));
+            std::memmove(values.get(), values.get() + (to0 - begin), size_t(kept) * sizeof(double));
         begin = to0;
-        if (int64_t(values.size()) < to1 - to0) values.resize(size_t(to1 - to0));
-        for (int64_t j = end; j < to1; ++j) values[size_t(j - begin)] = double(K::at(sel, j) - int(K::bias));
+        double* fresh = values.get() + (end - begin);
+        const uint8_t* from = sel + end * int64_t(sizeof(T));
+        const int64_t n = to1 - end;
+        const int64_t done = code.convert(fresh, from, n);
+        for (int64_t j = done; j < n; ++j) fresh[j] = double(Layout<T>::at(from, j) - int(Layout<T>::bias));
         end = to1;
     }
-    Source source() const { return {values.data(), nullptr, begin}; }
+    Source source() const { return {values.get(), nullptr, begin}; }
 };
 
 // The dry scaling and every tap's additions that land on output frames
@@ -615,18 +656,20 @@ void reverbRange(const Stretch& st, int c, int64_t o0, int64_t o1) {
     const LaneCode code = laneCode<T>(st.lanes);
     Deferred aside{asideBegin, {}};
     if (asideBegin < asideEnd) aside.bytes.resize(size_t((asideEnd - asideBegin) * w));
-    SourceWindow<T> window;
+    std::unique_ptr<SourceWindow<T>> window;
+    if (!st.copy) window = std::make_unique<SourceWindow<T>>(st.farthest);
+    const int64_t step = window ? window->step : 16 * kAccBlock;
     std::vector<double> accBlock(kAccBlock);
     double* acc = accBlock.data();
     std::vector<Reach> whole;   // the taps reaching the block
     whole.reserve(st.taps->size());
-    for (int64_t b0 = s0; b0 < s1; b0 += kWindowBlock) {
-        const int64_t b1 = std::min(s1, b0 + kWindowBlock);
+    for (int64_t b0 = s0; b0 < s1; b0 += step) {
+        const int64_t b1 = std::min(s1, b0 + step);
         Source src{nullptr, st.copy, 0};
-        if (!st.copy) {
+        if (window) {
             const int64_t need0 = std::clamp<int64_t>(b0 - st.farthest, 0, srcEnd), need1 = std::min(b1, srcEnd);
-            if (need0 < need1) window.slide(st.sel, need0, need1);
-            src = window.source();
+            if (need0 < need1) window->slide(st.sel, need0, need1, code);
+            src = window->source();
         }
         for (int64_t a0 = b0; a0 < b1; a0 += kAccBlock) {
             const int64_t a1 = std::min(b1, a0 + kAccBlock), n = a1 - a0;
