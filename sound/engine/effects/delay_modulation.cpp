@@ -296,79 +296,90 @@ __attribute__((target("avx2"))) void chorusWide(const Lfo& lf, const Mix& mx, in
 // so rounding it needs neither the clamp nor more than kRound.
 constexpr int kLaneVoices = 512;
 
-// Four stored samples at byte offsets w x m as 32-bit values around silence
-// (each 32-bit load also takes the bytes after the sample, which the caller
-// keeps inside the buffer).
+// Eight stored samples at byte offsets w x m as 32-bit values around
+// silence (each 32-bit load also takes the bytes after the sample, which the
+// caller keeps inside the buffer).
 template <typename T>
-__attribute__((target("avx2"))) inline __m128i gatherSamples(const uint8_t* p, __m128i m) {
-    const __m128i v = _mm_i32gather_epi32(reinterpret_cast<const int*>(p), m, sizeof(T));
-    if constexpr (sizeof(T) == 1) return _mm_sub_epi32(_mm_and_si128(v, _mm_set1_epi32(0xff)), _mm_set1_epi32(127));
-    else return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+__attribute__((target("avx2"))) inline __m256i gatherSamples(const uint8_t* p, __m256i m) {
+    const __m256i v = _mm256_i32gather_epi32(reinterpret_cast<const int*>(p), m, sizeof(T));
+    if constexpr (sizeof(T) == 1)
+        return _mm256_sub_epi32(_mm256_and_si256(v, _mm256_set1_epi32(0xff)), _mm256_set1_epi32(127));
+    else return _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
 }
 
-// A stretch with feedback, in order, four positions at a time wherever
-// none of the four reads the output of another (a delay of 1 to 3), each
-// lane doing the operations fedOneByOne does.
+// acc = round((1 - fb) x src + acc + fb x fed), as fedOneByOne has it.
+__attribute__((target("avx2"))) inline __m256d feedStep(__m256d acc, __m128i src, __m128i fed, __m256d keep,
+                                                       __m256d fb) {
+    const __m256d round = _mm256_set1_pd(kRound);
+    acc = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(keep, _mm256_cvtepi32_pd(src)), acc),
+                        _mm256_mul_pd(fb, _mm256_cvtepi32_pd(fed)));
+    return _mm256_sub_pd(_mm256_add_pd(acc, round), round);
+}
+
+// The output, round(wet x acc + dry x drySample) clamped, as 32-bit values.
+template <typename T>
+__attribute__((target("avx2"))) inline __m128i outputLanes(__m256d acc, __m256d drySample, __m256d wet, __m256d dry) {
+    constexpr double kMax = sizeof(T) == 1 ? 127.0 : 32767.0;
+    const __m256d top = _mm256_set1_pd(kMax), bottom = _mm256_set1_pd(-kMax), round = _mm256_set1_pd(kRound);
+    __m256d o = _mm256_add_pd(_mm256_mul_pd(wet, acc), _mm256_mul_pd(dry, drySample));
+    o = _mm256_blendv_pd(o, bottom, _mm256_cmp_pd(o, bottom, _CMP_LT_OQ));
+    o = _mm256_blendv_pd(o, top, _mm256_cmp_pd(o, top, _CMP_GT_OQ));
+    return _mm256_cvttpd_epi32(_mm256_sub_pd(_mm256_add_pd(o, round), round));
+}
+
+// A stretch with feedback, in order, eight positions at a time wherever
+// none of the eight reads the output of another (a delay of 1 to 7), each
+// lane doing the operations fedOneByOne does, in two halves of four whose
+// steps the processor overlaps.
 template <typename T, typename Delay>
 __attribute__((target("avx2"))) void fedWide(const Mix& mx, int voices, int64_t count, const uint8_t* old,
                                              uint8_t* cur, const Delay* dl) {
     constexpr int w = sizeof(T);
     int64_t i = 0;
-    if constexpr (sizeof(Delay) == 4) if (voices <= kLaneVoices) {
+    if constexpr (sizeof(Delay) == 4) {
         const __m256d keep = _mm256_set1_pd(1.0 - mx.fb), fb = _mm256_set1_pd(mx.fb);
         const __m256d wet = _mm256_set1_pd(mx.wet), dry = _mm256_set1_pd(mx.dry);
-        const __m256d round = _mm256_set1_pd(kRound);
-        constexpr double kMax = sizeof(T) == 1 ? 127.0 : 32767.0;
-        const __m256d top = _mm256_set1_pd(kMax), bottom = _mm256_set1_pd(-kMax);
-        const __m128i zero = _mm_setzero_si128(), four = _mm_set1_epi32(4), none = _mm_set1_epi32(-1);
+        const __m256i zero = _mm256_setzero_si256(), eight = _mm256_set1_epi32(8), none = _mm256_set1_epi32(-1);
         // The last positions go one by one, so that no 32-bit load reaches
         // past the stretch.
-        for (; i + 8 <= count; i += 4) {
-            const __m128i at = _mm_add_epi32(_mm_set1_epi32(int32_t(i)), _mm_setr_epi32(0, 1, 2, 3));
-            __m128i near = zero;
+        for (; voices <= kLaneVoices && i + 12 <= count; i += 8) {
+            __m256i near = _mm256_setzero_si256();
             for (int v = 0; v < voices; ++v) {
-                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dl + v * count + i));
-                near = _mm_or_si128(near, _mm_and_si128(_mm_cmpgt_epi32(d, zero), _mm_cmpgt_epi32(four, d)));
+                const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dl + v * count + i));
+                near = _mm256_or_si256(near, _mm256_and_si256(_mm256_cmpgt_epi32(d, zero), _mm256_cmpgt_epi32(eight, d)));
             }
-            if (!_mm_testz_si128(near, near)) {
-                fedOneByOne<T>(mx, voices, i, i + 4, old, cur, dl, count);
+            if (!_mm256_testz_si256(near, near)) {
+                fedOneByOne<T>(mx, voices, i, i + 8, old, cur, dl, count);
                 continue;
             }
-            __m128i xs;
-            if constexpr (w == 1) {
-                int32_t bytes;
-                std::memcpy(&bytes, old + i, 4);
-                xs = _mm_sub_epi32(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(bytes)), _mm_set1_epi32(127));
-            } else {
-                xs = _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(old + 2 * i)));
-            }
-            const __m256d x = _mm256_cvtepi32_pd(xs);
-            __m256d acc = _mm256_setzero_pd(), drySample = x;
+            __m256i xs;
+            if constexpr (w == 1)
+                xs = _mm256_sub_epi32(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(old + i))),
+                                      _mm256_set1_epi32(127));
+            else xs = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(old + 2 * i)));
+            const __m256d xLow = _mm256_cvtepi32_pd(_mm256_castsi256_si128(xs));
+            const __m256d xHigh = _mm256_cvtepi32_pd(_mm256_extracti128_si256(xs, 1));
+            const __m256i at = _mm256_add_epi32(_mm256_set1_epi32(int32_t(i)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+            __m256d accLow = _mm256_setzero_pd(), accHigh = _mm256_setzero_pd(), dryLow = xLow, dryHigh = xHigh;
             for (int v = 0; v < voices; ++v) {
-                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dl + v * count + i));
-                const __m128i m = _mm_sub_epi32(at, _mm_max_epi32(d, zero));   // i + j - d, or i + j
-                const __m256d src = _mm256_cvtepi32_pd(gatherSamples<T>(old, m));
+                const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dl + v * count + i));
+                const __m256i m = _mm256_sub_epi32(at, _mm256_max_epi32(d, zero));   // i + j - d, or i + j
+                const __m256i src = gatherSamples<T>(old, m);
                 // Where the delay is 0 or none the output read would be that
                 // of the position itself, not written yet: it counts as 0.
-                const __m128i fedInt = _mm_and_si128(gatherSamples<T>(cur, m), _mm_cmpgt_epi32(d, zero));
-                const __m256d fed = _mm256_cvtepi32_pd(fedInt);
-                acc = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(keep, src), acc), _mm256_mul_pd(fb, fed));
-                acc = _mm256_sub_pd(_mm256_add_pd(acc, round), round);
-                const __m256d reads = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_cmpgt_epi32(d, none)));
-                drySample = _mm256_and_pd(x, reads);
+                const __m256i fed = _mm256_and_si256(gatherSamples<T>(cur, m), _mm256_cmpgt_epi32(d, zero));
+                accLow = feedStep(accLow, _mm256_castsi256_si128(src), _mm256_castsi256_si128(fed), keep, fb);
+                accHigh = feedStep(accHigh, _mm256_extracti128_si256(src, 1), _mm256_extracti128_si256(fed, 1), keep, fb);
+                const __m256i reads = _mm256_cmpgt_epi32(d, none);
+                dryLow = _mm256_and_pd(xLow, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm256_castsi256_si128(reads))));
+                dryHigh = _mm256_and_pd(xHigh, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm256_extracti128_si256(reads, 1))));
             }
-            __m256d o = _mm256_add_pd(_mm256_mul_pd(wet, acc), _mm256_mul_pd(dry, drySample));
-            o = _mm256_blendv_pd(o, bottom, _mm256_cmp_pd(o, bottom, _CMP_LT_OQ));
-            o = _mm256_blendv_pd(o, top, _mm256_cmp_pd(o, top, _CMP_GT_OQ));
-            o = _mm256_sub_pd(_mm256_add_pd(o, round), round);
-            const __m128i q = _mm256_cvttpd_epi32(o);
-            if constexpr (w == 1) {
-                const __m128i b = _mm_add_epi32(q, _mm_set1_epi32(127));
-                const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(b, b), zero));
-                std::memcpy(cur + i, &bytes, 4);
-            } else {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(cur + 2 * i), _mm_packs_epi32(q, q));
-            }
+            const __m128i q = _mm_packs_epi32(outputLanes<T>(accLow, dryLow, wet, dry),
+                                              outputLanes<T>(accHigh, dryHigh, wet, dry));
+            if constexpr (w == 1)
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(cur + i),
+                                 _mm_packus_epi16(_mm_add_epi16(q, _mm_set1_epi16(127)), _mm_setzero_si128()));
+            else _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + 2 * i), q);
         }
     }
     fedOneByOne<T>(mx, voices, i, count, old, cur, dl, count);
@@ -401,18 +412,21 @@ void delays(bool wideLanes, const Lfo& lf, int64_t n0, int64_t count, Delay* out
 }
 
 // The delays of consecutive stretches of positions for a mix that goes in
-// order: worker threads work out the stretches ahead of it into a few
+// order: worker threads work out the stretches ahead of it into a ring of
 // slots, each taken for a stretch only once the mix is done with the one
 // the slot held before. The mix takes a stretch no worker has claimed
-// itself, so it never waits on a thread that has not started.
+// itself, so it never waits on a thread that has not started; it wakes the
+// workers only each time half the ring has come free, so that they go and
+// sleep in batches rather than once per stretch.
 template <typename Delay>
 class DelayRing {
 public:
     DelayRing(const Lfo& lf, bool wideLanes, int64_t total, int64_t stretch)
         : lf_(lf), wide_(wideLanes), total_(total), stretch_(stretch),
           count_(stretch > 0 ? (total + stretch - 1) / stretch : 0),
-          workers_(std::min<int64_t>(fx::effectThreads() - 1, count_)), slots_(int(std::max<int64_t>(workers_, 0) + 2)),
-          delays_(size_t(slots_ * stretch * lf.voices())), done_(size_t(slots_)) {
+          workers_(std::min<int64_t>(fx::effectThreads() - 1, count_ - 1)),
+          slots_(int(std::clamp<int64_t>(2 * workers_, 2, 16))), delays_(size_t(slots_ * stretch * lf.voices())),
+          done_(size_t(slots_)) {
         for (auto& d : done_) d = -1;
         if (workers_ <= 0) return;
         try {
@@ -431,7 +445,7 @@ public:
             std::lock_guard<std::mutex> lk(mutex_);
             stop_ = true;
         }
-        wake_.notify_all();
+        slotFree_.notify_all();
         if (helper_.joinable()) helper_.join();
     }
     DelayRing(const DelayRing&) = delete;
@@ -440,22 +454,26 @@ public:
     // Stretch k's delays (voice v's at + v x the stretch's length), for the
     // mix; it asks for the stretches in order.
     const Delay* acquire(int64_t k) {
+        std::atomic<int64_t>& done = done_[size_t(k % slots_)];
+        if (done == k) return slot(k);
         int64_t free = k;
         if (claimed_.compare_exchange_strong(free, k + 1)) {
             fill(k);
         } else {
             std::unique_lock<std::mutex> lk(mutex_);
-            wake_.wait(lk, [&] { return done_[size_t(k % slots_)] == k; });
+            mixWaits_ = true;
+            filled_.wait(lk, [&] { return done == k; });
+            mixWaits_ = false;
         }
         return slot(k);
     }
     // The mix is done with stretch k: its slot may take another.
     void release(int64_t k) {
-        {
+        mixed_ = k + 1;
+        if ((k + 1) % std::max(1, slots_ / 2) == 0) {
             std::lock_guard<std::mutex> lk(mutex_);
-            mixed_ = k + 1;
+            if (sleepers_ > 0) slotFree_.notify_all();
         }
-        wake_.notify_all();
     }
 
 private:
@@ -464,22 +482,25 @@ private:
     void fill(int64_t k) {
         const int64_t at = k * stretch_, len = std::min(stretch_, total_ - at);
         delays(wide_, lf_, at, len, slot(k), len);
-        {
+        done_[size_t(k % slots_)] = k;
+        if (mixWaits_) {
             std::lock_guard<std::mutex> lk(mutex_);
-            done_[size_t(k % slots_)] = k;
+            filled_.notify_one();
         }
-        wake_.notify_all();
     }
 
     void work() {
         for (;;) {
-            int64_t k = claimed_.load();
+            int64_t k = claimed_;
             if (k >= count_) return;
-            {
+            if (k >= mixed_ + slots_) {
                 // Stretch k's slot is free once the mix is past k - slots.
                 std::unique_lock<std::mutex> lk(mutex_);
-                wake_.wait(lk, [&] { return stop_ || claimed_.load() != k || k < mixed_ + slots_; });
+                ++sleepers_;
+                slotFree_.wait(lk, [&] { return stop_ || claimed_ != k || k < mixed_ + slots_; });
+                --sleepers_;
                 if (stop_) return;
+                continue;
             }
             if (claimed_.compare_exchange_strong(k, k + 1)) fill(k);
         }
@@ -490,12 +511,13 @@ private:
     const int64_t total_, stretch_, count_, workers_;
     const int slots_;
     std::vector<Delay> delays_;
-    std::vector<int64_t> done_;   // the stretch each slot holds, under mutex_
-    std::atomic<int64_t> claimed_{0};
-    int64_t mixed_ = 0;           // under mutex_
-    bool stop_ = false;           // under mutex_
+    std::vector<std::atomic<int64_t>> done_;   // the stretch each slot holds
+    std::atomic<int64_t> claimed_{0}, mixed_{0};
+    std::atomic<bool> mixWaits_{false};
+    int sleepers_ = 0;     // under mutex_
+    bool stop_ = false;    // under mutex_
     std::mutex mutex_;
-    std::condition_variable wake_;
+    std::condition_variable slotFree_, filled_;
     std::thread helper_;
 };
 
