@@ -20,6 +20,9 @@
 #include <stdexcept>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #endif
@@ -341,12 +344,59 @@ struct LaneCode {
     int64_t (*convert)(double* values, const uint8_t* stored, int64_t n);
 };
 
-// Four doubles in the compiler's vector type; on x86-64 without wider
-// registers each operation is split over two 128-bit ones.
+#if defined(__SSE2__)
+// Two doubles in the SSE2 registers every x86-64 processor has; without
+// SSE4.1 the rounding is the add-and-subtract of 1.5 x 2^52.
+struct PlainLanes {
+    typedef __m128d V;
+    static constexpr int kLanes = 2;
+    static constexpr int kVectors = 8;
+    static void set(V& v, double d) { v = _mm_set1_pd(d); }
+    static void loadValues(V& v, const double* p) { v = _mm_loadu_pd(p); }
+    static void storeValues(double* p, const V& v) { _mm_storeu_pd(p, v); }
+    static void load(V& v, const uint8_t* p, int16_t) {
+        int32_t b;
+        std::memcpy(&b, p, 4);
+        const __m128i x = _mm_cvtsi32_si128(b);
+        v = _mm_cvtepi32_pd(_mm_srai_epi32(_mm_unpacklo_epi16(x, x), 16));
+    }
+    static void load(V& v, const uint8_t* p, uint8_t) {
+        uint16_t b;
+        std::memcpy(&b, p, 2);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i x = _mm_cvtsi32_si128(b);
+        v = _mm_cvtepi32_pd(_mm_unpacklo_epi16(_mm_unpacklo_epi8(x, zero), zero));
+    }
+    static void store(uint8_t* p, const V& v, int16_t) {
+        const __m128i w = _mm_cvtpd_epi32(v);
+        const int32_t b = _mm_cvtsi128_si32(_mm_packs_epi32(w, w));
+        std::memcpy(p, &b, 4);
+    }
+    static void store(uint8_t* p, const V& v, uint8_t) {
+        const __m128i w = _mm_cvtpd_epi32(v);
+        const __m128i s = _mm_packs_epi32(w, w);
+        const uint16_t b = uint16_t(_mm_cvtsi128_si32(_mm_packus_epi16(s, s)));
+        std::memcpy(p, &b, 2);
+    }
+    static void add(V& r, const V& a, const V& b) { r = _mm_add_pd(a, b); }
+    static void sub(V& r, const V& a, const V& b) { r = _mm_sub_pd(a, b); }
+    static void mul(V& r, const V& a, const V& b) { r = _mm_mul_pd(a, b); }
+    static void round(V& v) {
+        const V magic = _mm_set1_pd(kRoundMagic);
+        v = _mm_add_pd(v, magic);
+        v = _mm_sub_pd(v, magic);
+    }
+    static void clamp(V& v, const V& lo, const V& hi) { v = _mm_min_pd(_mm_max_pd(v, lo), hi); }
+    template <typename T>
+    static void tapClamp(V& v, const V& lo, const V& hi, T) { clamp(v, lo, hi); }
+};
+#else
+// Elsewhere four doubles in the compiler's vector type.
 struct PlainLanes {
     typedef double V __attribute__((vector_size(32)));
     typedef int32_t Whole __attribute__((vector_size(16)));
     static constexpr int kLanes = 4;
+    static constexpr int kVectors = 4;
     static void set(V& v, double d) { v = V{d, d, d, d}; }
     static void loadValues(V& v, const double* p) { std::memcpy(&v, p, sizeof v); }
     static void storeValues(double* p, const V& v) { std::memcpy(p, &v, sizeof v); }
@@ -379,6 +429,8 @@ struct PlainLanes {
     static void tapClamp(V& v, const V& lo, const V& hi, T) { clamp(v, lo, hi); }
 };
 
+#endif
+
 template <typename T>
 int64_t startPlain(double* acc, int64_t n, const uint8_t* here, const Source& src, int64_t j0, double dry) {
     return src.values ? startLanes<T, PlainLanes, true>(acc, n, here, src, j0, dry)
@@ -397,8 +449,8 @@ int64_t convertPlain(double* values, const uint8_t* stored, int64_t n) {
 }
 template <typename T>
 int64_t everyTapPlain(double* acc, int64_t n, const Source& src, int64_t i0, const Reach* taps, int count) {
-    return src.values ? everyTapLanes<T, PlainLanes, 4, true>(acc, n, src, i0, taps, count)
-                      : everyTapLanes<T, PlainLanes, 4, false>(acc, n, src, i0, taps, count);
+    return src.values ? everyTapLanes<T, PlainLanes, PlainLanes::kVectors, true>(acc, n, src, i0, taps, count)
+                      : everyTapLanes<T, PlainLanes, PlainLanes::kVectors, false>(acc, n, src, i0, taps, count);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
