@@ -160,14 +160,13 @@ int64_t quarterUnits16(uint8_t* dst, const uint8_t* src, int64_t units) {
 #endif
 
 // Units [0, count) of a stretch in place, from the top down: unit u writes
-// output frames from firstWrite(u) on, units [u, v) read selection frames
-// up to lastRead(v), and run(u, v, sel) does units [u, v) reading their
-// frames from sel. Units [low, top) whose writes all lie past the frames
-// that units [0, top) read go over the threads together; the few left at
-// the bottom read a copy of the selection's start.
-template <typename FirstWrite, typename LastRead, typename Run, typename Position>
-void fromTheTop(int64_t count, int64_t grain, const uint8_t* sel, int64_t l, int64_t b, FirstWrite firstWrite,
-                LastRead lastRead, Run run, ProgressWalk& walk, Position position) {
+// output frames from firstWrite(u) on and units [u, v) read source frames
+// up to lastRead(v). Units [low, top) whose writes all lie past the frames
+// that units [0, top) read go over the threads together (run(low, top));
+// once that leaves too few, bottom(top) does units top - 1 .. 0 one by one.
+template <typename FirstWrite, typename LastRead, typename Run, typename Bottom, typename Position>
+void fromTheTop(int64_t count, int64_t grain, FirstWrite firstWrite, LastRead lastRead, Run run, Bottom bottom,
+                ProgressWalk& walk, Position position) {
     int64_t top = count;
     while (top > 0) {
         const int64_t limit = lastRead(top);
@@ -178,31 +177,36 @@ void fromTheTop(int64_t count, int64_t grain, const uint8_t* sel, int64_t l, int
             else low = mid + 1;
         }
         if (top - low < grain) break;
-        fx::parallelRuns(top - low, grain, [&](int64_t u0, int64_t u1) { run(low + u0, low + u1, sel); },
-                         &walk, [&](int64_t done) { return position(count - top + done); });
+        fx::parallelRuns(top - low, grain, [&](int64_t u0, int64_t u1) { run(low + u0, low + u1); }, &walk,
+                         [&](int64_t done) { return position(count - top + done); });
         top = low;
     }
-    if (top > 0) {
-        const std::vector<uint8_t> start(sel, sel + std::min(l, lastRead(top) + 1) * b);
-        run(0, top, start.data());
-    }
+    bottom(top);
 }
 
 // Growing in place: the buffer grows to the new length, the frames after
 // the selection move to its end, and the selection's output, at or past
 // the frames it is made of, is written from the top down (no second
-// buffer, nor its page faults and the release of the old one).
+// buffer, nor its page faults and the release of the old one). One by one
+// from the top down, each unit reads its frames before it writes, and the
+// frames below stay as they were.
 template <typename T, int C>
 void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quarter, const OperationContext& ctx) {
     constexpr int64_t b = int64_t(sizeof(T)) * C;
+    using Frame = std::array<uint8_t, b>;
     const int64_t f = sound.frameCount();
-    std::array<uint8_t, b> first{};   // the first new frames write over it
+    Frame first{};   // the first new frames write over it
     if (l > 0) std::memcpy(first.data(), sound.frame(s), b);
     sound.bytes.resize(bytesFor(f - l + n, b));
     uint8_t* const sel = sound.frame(s);
     if (f > s + l) std::memmove(sel + n * b, sel + l * b, size_t((f - s - l) * b));
     const uint8_t* before = s > 0 ? sel - b : nullptr;
     const uint8_t* after = f > s + l ? sel + n * b : nullptr;
+    auto copy = [](const uint8_t* frame) {
+        Frame c;
+        std::memcpy(c.data(), frame, b);
+        return c;
+    };
     ProgressWalk walk(ctx, n);
     if (l > 0 && (n - l) % l == 0) {
         // A whole multiple, n = (G + 1) x l (a rate four times the old one
@@ -212,26 +216,31 @@ void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quart
         // (source frame j and its new frames) starts at G - 1 + j (G + 1).
         const int64_t g = (n - l) / l;
         auto unitAt = [&](int64_t j) { return g - 1 + j * (g + 1); };
-        auto unit = [&](int64_t j, int64_t inserted, const uint8_t* p, const uint8_t* c) {
+        // The last goes towards the frame after the stretch; at the end of
+        // the sound it stands for both neighbours.
+        auto next = [&](int64_t j) { return j + 1 < l ? sel + (j + 1) * b : after ? after : sel + j * b; };
+        auto unit = [&](int64_t j, const Frame& p, const Frame& c) {
             uint8_t* out = sel + unitAt(j) * b;
-            std::memcpy(out, p, b);
-            for (int64_t a = 1; a <= inserted; ++a) insertedFrame<T, C>(out + a * b, p, c, a, quarter);
+            std::memcpy(out, p.data(), b);
+            const int64_t inserted = j + 1 < l ? g : 1;
+            for (int64_t a = 1; a <= inserted; ++a) insertedFrame<T, C>(out + a * b, p.data(), c.data(), a, quarter);
         };
-        auto units = [&](int64_t j0, int64_t j1, const uint8_t* from) {
-            const int64_t whole = std::min(j1, l - 1);   // units with all g new frames
+        auto units = [&](int64_t j0, int64_t j1) {
             int64_t j = j0;
 #if defined(__SSE2__)
             if constexpr (sizeof(T) == 2) {
-                if (quarter && g == 3 && j < whole) j += quarterUnits16<C>(sel + unitAt(j) * b, from + j * b, whole - j);
+                // Units with all g new frames, eight samples at a time.
+                const int64_t whole = std::min(j1, l - 1);
+                if (quarter && g == 3 && j < whole) j += quarterUnits16<C>(sel + unitAt(j) * b, sel + j * b, whole - j);
             }
 #endif
-            for (; j < whole; ++j) unit(j, g, from + j * b, from + (j + 1) * b);
-            // The last goes towards the frame after the stretch; at the end
-            // of the sound it stands for both neighbours.
-            if (j1 == l) unit(l - 1, 1, from + (l - 1) * b, after ? after : from + (l - 1) * b);
+            for (; j < j1; ++j) unit(j, copy(sel + j * b), copy(next(j)));
         };
-        fromTheTop(l, std::max<int64_t>(1, kGrainEvents / g), sel, l, b, unitAt, [](int64_t v) { return v; },
-                   units, walk, [&](int64_t done) { return std::min(n, unitAt(done)); });
+        auto oneByOne = [&](int64_t top) {
+            for (int64_t j = top - 1; j >= 0; --j) unit(j, copy(sel + j * b), copy(next(j)));
+        };
+        fromTheTop(l, std::max<int64_t>(1, kGrainEvents / g), unitAt, [](int64_t v) { return v; }, units, oneByOne,
+                   walk, [&](int64_t done) { return std::min(n, unitAt(done)); });
         // At the start of the sound the first frame stands for both.
         for (int64_t a = 1; a < g; ++a)
             insertedFrame<T, C>(sel + (a - 1) * b, before ? before : first.data(), first.data(), a, quarter);
@@ -241,7 +250,7 @@ void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quart
         // of them from the source.
         const int64_t events = n - l;
         const EventSteps where(n, events);
-        std::array<uint8_t, b> silence{};
+        Frame silence{};
         timefx::fillSilence(silence.data(), silence.size(), sound.format);
         // The quarter step of event e counts the events since the last one
         // that followed copied frames: the first event with the same count
@@ -258,8 +267,18 @@ void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quart
             }
             return e - lo + 1;
         };
+        // The neighbours of the new frame after si source frames. At the
+        // start of the sound there is no frame before, at its end none
+        // after: the one neighbour there is stands for both (silence in an
+        // empty sound).
+        auto neighbours = [&](int64_t si, const uint8_t** pp, const uint8_t** cp) {
+            *cp = si < l ? sel + si * b : after;
+            *pp = si > 0 ? sel + (si - 1) * b : before;
+            if (!*pp) *pp = *cp ? *cp : silence.data();
+            if (!*cp) *cp = *pp;
+        };
         // Events e0 + 1 .. e1.
-        auto eventsOf = [&](int64_t e0, int64_t e1, const uint8_t* from) {
+        auto eventsOf = [&](int64_t e0, int64_t e1) {
             EventSteps steps(n, events);
             steps.seek(e0);
             int64_t prev = where.at(e0);
@@ -270,26 +289,33 @@ void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quart
                 const int64_t pos = steps.next();
                 const int64_t run = pos - prev - 1;
                 if (run > 0) {
-                    copyFrames<T, C>(dst, from + si * b, run);
+                    copyFrames<T, C>(dst, sel + si * b, run);
                     dst += run * b;
                     si += run;
                     a = 0;
                 }
                 ++a;
-                // The neighbours of the new frame. At the start of the sound
-                // there is no frame before, at its end none after: the one
-                // neighbour there is stands for both (silence in an empty sound).
-                const uint8_t* cp = si < l ? from + si * b : after;
-                const uint8_t* pp = si > 0 ? from + (si - 1) * b : before;
-                if (!pp) pp = cp ? cp : silence.data();
-                if (!cp) cp = pp;
+                const uint8_t *pp, *cp;
+                neighbours(si, &pp, &cp);
                 insertedFrame<T, C>(dst, pp, cp, a, quarter);
                 dst += b;
                 prev = pos;
             }
         };
-        fromTheTop(events, kGrainEvents, sel, l, b, [&](int64_t e) { return where.at(e); }, consumed, eventsOf,
-                   walk, [&](int64_t done) { return where.at(done); });
+        // Events top .. 1: the new frame, then the run before it moved up.
+        auto oneByOne = [&](int64_t top) {
+            for (int64_t e = top, pos = where.at(top); e >= 1; --e) {
+                const int64_t prev = where.at(e - 1), si = pos - e, run = pos - prev - 1;
+                const uint8_t *pp, *cp;
+                neighbours(si, &pp, &cp);
+                const Frame p = copy(pp), c = copy(cp);
+                insertedFrame<T, C>(sel + (pos - 1) * b, p.data(), c.data(), run > 0 ? 1 : stepOf(e), quarter);
+                if (run > 0) std::memmove(sel + prev * b, sel + (si - run) * b, size_t(run * b));
+                pos = prev;
+            }
+        };
+        fromTheTop(events, kGrainEvents, [&](int64_t e) { return where.at(e); }, consumed, eventsOf, oneByOne, walk,
+                   [&](int64_t done) { return where.at(done); });
     }
     walk.advanceTo(n);
 }

@@ -119,7 +119,11 @@ TEST(SpeedChangeReference, GrowingInPlaceMatchesTheEventWalk) {
     // in several rounds, with and without frames after them.
     const Grow grows[] = {{0, 0, 0, 5},           {10, 0, 0, 7},          {10, 4, 0, 9},
                           {10, 10, 0, 7},         {200001, 3, 199990, 299990}, {150001, 0, 150001, 220002},
-                          {90001, 77, 89924, 89925}, {120000, 1, 119999, 240001}};
+                          {90001, 77, 89924, 89925}, {120000, 1, 119999, 240001},
+                          // several new frames between two source frames, not a whole multiple
+                          {5000, 2, 4990, 4990 * 3 + 7}, {70001, 0, 70001, 70001 * 5 / 2},
+                          // a few new frames only: every frame moves up one by one
+                          {100003, 5, 99990, 99990 + 37}};
     uint32_t seed = 300;
     for (const NoiseLayout& lay : kNoiseLayouts)
         for (const Grow& g : grows)
