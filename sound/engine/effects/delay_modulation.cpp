@@ -1,16 +1,17 @@
 // Flanger and chorus. The output is written in place: at stream position n
 // the buffer already holds the output for every position before n (and the
 // unchanged frames before the selection), which is what the feedback reads;
-// the source values are read from a copy taken before the first change.
+// the source values are read from a window of the source samples a delay
+// can reach (or, for long delays, a copy of the whole stream) taken before
+// they change.
 //
 // Voice v at stream position n reads the sample d earlier, with
 //   d = max(0, round(h (0.75 sin(2 pi f 2^v (n + 1) / rate) + 1.25)) + fixed)
 // and the library's sine deciding. Four positions at a time get a short
-// series of the sine instead, far closer than 1e-12 to the library's; the
-// whole expression only grows (or only falls) with the sine, so when the
-// two ends of that margin round alike the library's value, inside it,
-// rounds the same. Only where they do not (a value within about 1e-9 of a
-// half) or outside the series' range is the library asked.
+// series of the sine instead, within 1e-11 of the library's; the rounded
+// value is the library's wherever the value lies further than h x 1e-11
+// from a half. Only where it does not, or outside the series' range, is the
+// library asked.
 #include "sound/engine/effects/delay_modulation.h"
 
 #include <algorithm>
@@ -49,9 +50,10 @@ typedef int32_t Int4 __attribute__((vector_size(16)));
 constexpr double kRound = 6755399441055744.0;
 constexpr double kExactRound = 2251799813685248.0;   // 2^51
 
-// quickSin's range and the margin taken around its value: its error (the
-// series' remainder, below 5e-14, and the roundings) is far below it, the
-// library's below one unit in the last place.
+// quickSin's range and a bound on how far its value may lie from the
+// library's: its own error (the series' remainder, below 5e-14, and the
+// roundings) is far below it, the library's below one unit in the last
+// place.
 constexpr double kQuickSinLimit = 8388608.0;   // 2^23
 constexpr double kSinMargin = 1e-11;
 constexpr double kNaN = __builtin_nan("");
@@ -62,6 +64,11 @@ struct Lfo {
     int64_t start = 0;              // the selection's first frame
     std::vector<double> turn;       // 2 pi f per voice, as the formula groups it
     bool lanes = false;             // h small enough for the four-lane path
+    double slack = 0;               // see below
+    // Voices 1 .. doubled - 1 whose phase is exactly 2^v times voice 0's,
+    // so that their sines follow from voice 0's by doubling the angle.
+    int doubled = 0;
+    std::vector<double> slacks;     // slack per doubled voice
 
     Lfo(double r, const ModulationParams& p, int64_t s) : rate(r), start(s) {
         h = rate * p.mixedDelay / 1000.0;
@@ -74,6 +81,22 @@ struct Lfo {
         // Every rounded value then stays far inside the 32-bit range the
         // rounding clamps to and the range kRound rounds exactly.
         lanes = std::fabs(h) <= 268435456.0;   // 2^28
+        // h (0.75 s + 1.25) moves by at most |h| (0.75 kSinMargin + 8e-16)
+        // between the two sines, roundings included: a value that far inside
+        // a whole number's half rounds to it from either.
+        slack = 0.5 - (std::fabs(h) * kSinMargin + 1e-12);
+        // 2 pi f 2^v (n + 1) / rate is 2^v times voice 0's value, each
+        // rounding scaled alike, while nothing overflows or leaves the
+        // normal range; each doubling of the angle at most triples the
+        // sine's error and adds a few units in the last place, so 4^v times
+        // the margin holds.
+        const bool scales = !turn.empty() && rate >= 1 && std::isfinite(turn[0]) &&
+                            (turn[0] == 0 || std::fabs(turn[0]) >= 1e-290);
+        for (int v = 0; scales && v < std::min(voices(), 8); ++v) {
+            if (turn[size_t(v)] != std::ldexp(turn[0], v) || !(std::fabs(turn[size_t(v)]) < 1e290)) break;
+            slacks.push_back(0.5 - (std::fabs(h) * std::ldexp(kSinMargin, 2 * v) + 1e-12));
+            doubled = v + 1;
+        }
     }
     int voices() const { return int(turn.size()); }
 };
@@ -111,6 +134,54 @@ inline int64_t exactDelay(const Lfo& lf, double turn, int64_t n) {
     return reinterpret_cast<Lane4>(reinterpret_cast<Mask4>(s) ^ odd);
 }
 
+// sin(a) and cos(a) as quickSin has them; the cosine series to the 18th
+// power leaves less than pi^20 / (2^20 20!).
+[[gnu::always_inline]] inline void quickSinCos(Lane4 a, Lane4& sine, Lane4& cosine) {
+    constexpr double kHalfTurnsPerRadian = 0.3183098861837907;
+    constexpr double kHalfTurn1 = 3.141592651605606;
+    constexpr double kHalfTurn2 = 1.984187159361081e-09;
+    const Lane4 t = a * kHalfTurnsPerRadian + kRound;
+    const Mask4 odd = reinterpret_cast<Mask4>(t) << 63;
+    const Lane4 k = t - kRound;
+    const Lane4 r = (a - k * kHalfTurn1) - k * kHalfTurn2;
+    const Lane4 z = r * r, z2 = z * z, z4 = z2 * z2, z8 = z4 * z4;
+    const Lane4 s = r + r * z *
+        (((-0.16666666666666666 + z * 0.008333333333333333) + z2 * (-0.0001984126984126984 + z * 2.7557319223985893e-06)) +
+         z4 * ((-2.505210838544172e-08 + z * 1.6059043836821613e-10) + z2 * (-7.647163731819816e-13 + z * 2.8114572543455206e-15)));
+    const Lane4 c = 1.0 + z *
+        ((((-0.5 + z * 0.041666666666666664) + z2 * (-0.001388888888888889 + z * 2.48015873015873e-05)) +
+          z4 * ((-2.755731922398589e-07 + z * 2.08767569878681e-09) + z2 * (-1.1470745597729725e-11 + z * 4.779477332387385e-14))) +
+         z8 * (-1.5619206968586225e-16));
+    sine = reinterpret_cast<Lane4>(reinterpret_cast<Mask4>(s) ^ odd);
+    cosine = reinterpret_cast<Lane4>(reinterpret_cast<Mask4>(c) ^ odd);
+}
+
+// The delays of four positions from the sine of their phase (see
+// exactDelay), those the sine does not decide from the library's.
+template <typename Delay>
+[[gnu::always_inline]] inline void delaysFromSine(const Lfo& lf, double turn, double slack, int64_t n, Lane4 sn,
+                                                 Delay* o) {
+    const Lane4 step = {0, 1, 2, 3};
+    const Lane4 y = lf.h * (0.75 * sn + 1.25);
+    const Lane4 r = (y + kRound) - kRound;
+    const Lane4 off = y - r;   // exact
+    const Mask4 sure = (off <= slack) & (off >= -slack);
+    Lane4 d = r + lf.fixed;
+    d = 0.0 < d ? d : 0.0;   // 0 for a NaN too, worked out below
+    const Mask4 reads = double(n + lf.start) + step >= d;
+    const Int4 whole = __builtin_convertvector((d + kRound) - kRound, Int4);
+    const Int4 got = __builtin_convertvector(reads, Int4) != 0 ? whole : -1;
+    if constexpr (sizeof(Delay) == 4) {
+        std::memcpy(o, &got, sizeof got);
+    } else {
+        const Mask4 wideGot = __builtin_convertvector(got, Mask4);
+        std::memcpy(o, &wideGot, sizeof wideGot);
+    }
+    if (!(sure[0] & sure[1] & sure[2] & sure[3]))
+        for (int j = 0; j < 4; ++j)
+            if (!sure[j]) o[j] = Delay(exactDelay(lf, turn, n + j));
+}
+
 // One voice's delays at positions n0 .. n0 + count - 1 (see exactDelay).
 template <typename Delay>
 [[gnu::always_inline]] inline void voiceDelays(const Lfo& lf, double turn, int64_t n0, int64_t count, Delay* out) {
@@ -129,28 +200,8 @@ template <typename Delay>
                 const Lane4 a = sines[q];
                 sines[q] = (a <= kQuickSinLimit) & (a >= -kQuickSinLimit) ? quickSin(a) : kNaN;
             }
-            for (int64_t q = 0; q < kRun / 4; ++q) {
-                const int64_t n = n0 + i + 4 * q;
-                const Lane4 sn = sines[q];
-                const Lane4 lo = (lf.h * (0.75 * (sn - kSinMargin) + 1.25) + kRound) - kRound;
-                const Lane4 hi = (lf.h * (0.75 * (sn + kSinMargin) + 1.25) + kRound) - kRound;
-                const Mask4 sure = lo == hi;
-                Lane4 d = lo + lf.fixed;
-                d = 0.0 < d && sure ? d : 0.0;   // an unsure lane is worked out below
-                const Mask4 reads = double(n + lf.start) + step >= d;
-                const Int4 whole = __builtin_convertvector((d + kRound) - kRound, Int4);
-                const Int4 got = __builtin_convertvector(reads, Int4) != 0 ? whole : -1;
-                Delay* o = out + i + 4 * q;
-                if constexpr (sizeof(Delay) == 4) {
-                    std::memcpy(o, &got, sizeof got);
-                } else {
-                    const Mask4 wideGot = __builtin_convertvector(got, Mask4);
-                    std::memcpy(o, &wideGot, sizeof wideGot);
-                }
-                if (!(sure[0] & sure[1] & sure[2] & sure[3]))
-                    for (int j = 0; j < 4; ++j)
-                        if (!sure[j]) o[j] = Delay(exactDelay(lf, turn, n + j));
-            }
+            for (int64_t q = 0; q < kRun / 4; ++q)
+                delaysFromSine(lf, turn, lf.slack, n0 + i + 4 * q, sines[q], out + i + 4 * q);
         }
     }
     for (; i < count; ++i) out[i] = Delay(exactDelay(lf, turn, n0 + i));
@@ -159,7 +210,39 @@ template <typename Delay>
 // Every voice's delays, voice v's at out + v * stride.
 template <typename Delay>
 [[gnu::always_inline]] inline void delaysOf(const Lfo& lf, int64_t n0, int64_t count, Delay* out, int64_t stride) {
-    for (int v = 0; v < lf.voices(); ++v) voiceDelays(lf, lf.turn[size_t(v)], n0, count, out + v * stride);
+    int v = 0;
+    if (lf.lanes && lf.doubled > 1) {
+        // Voice 0's sine and cosine, then each next voice's from them.
+        constexpr int64_t kRun = 256;
+        Lane4 sines[kRun / 4], cosines[kRun / 4];
+        const Lane4 step = {0, 1, 2, 3};
+        const double turn = lf.turn[0];
+        int64_t i = 0;
+        for (; i + kRun <= count; i += kRun) {
+            for (int64_t q = 0; q < kRun / 4; ++q) sines[q] = turn * (double(n0 + i + 4 * q + 1) + step) / lf.rate;
+            for (int64_t q = 0; q < kRun / 4; ++q) {
+                const Lane4 a = sines[q];
+                quickSinCos(a, sines[q], cosines[q]);
+                const Mask4 inside = (a <= kQuickSinLimit) & (a >= -kQuickSinLimit);
+                sines[q] = inside ? sines[q] : kNaN;
+            }
+            for (int u = 0; u < lf.doubled; ++u) {
+                const double slack = lf.slacks[size_t(u)];
+                for (int64_t q = 0; q < kRun / 4; ++q)
+                    delaysFromSine(lf, lf.turn[size_t(u)], slack, n0 + i + 4 * q, sines[q], out + u * stride + i + 4 * q);
+                if (u + 1 < lf.doubled)
+                    for (int64_t q = 0; q < kRun / 4; ++q) {
+                        const Lane4 s = sines[q], c = cosines[q];
+                        sines[q] = 2 * s * c;
+                        cosines[q] = (c - s) * (c + s);
+                    }
+            }
+        }
+        for (int u = 0; u < lf.doubled; ++u)
+            for (int64_t j = i; j < count; ++j) out[u * stride + j] = Delay(exactDelay(lf, lf.turn[size_t(u)], n0 + j));
+        v = lf.doubled;
+    }
+    for (; v < lf.voices(); ++v) voiceDelays(lf, lf.turn[size_t(v)], n0, count, out + v * stride);
 }
 
 // The output value: round(x) clamped to the layout's range. Rounding after
@@ -194,7 +277,12 @@ template <typename Delay>
 // cur at its first output. Each voice adds the source sample it reads (whole
 // numbers: the sum is exact, as the rounded running sum is), and the dry
 // term is the sample itself unless the last voice read no delayed one.
+#if defined(__x86_64__) && defined(__GNUC__)
 template <typename T, typename Delay>
+__attribute__((target("avx2"))) void addVoiceWide(const uint8_t* old, int64_t count, const Delay* d, double* acc);
+#endif
+
+template <bool Wide, typename T, typename Delay>
 [[gnu::always_inline]] inline void chorusChunk(const Lfo& lf, const Mix& mx, int64_t n0, int64_t count,
                                               const uint8_t* old, uint8_t* cur, Delay* dl, double* acc,
                                               double* dryPart) {
@@ -207,7 +295,8 @@ template <typename T, typename Delay>
     }
     for (int v = 0; v < voices; ++v) {
         const Delay* d = dl + v * count;
-        for (int64_t i = 0; i < count; ++i) acc[i] += readSample(old + (d[i] >= 0 ? i - d[i] : i) * w, T{});
+        if constexpr (Wide) addVoiceWide<T>(old, count, d, acc);
+        else for (int64_t i = 0; i < count; ++i) acc[i] += readSample(old + (d[i] >= 0 ? i - d[i] : i) * w, T{});
         if (v == voices - 1)
             for (int64_t i = 0; i < count; ++i) dryPart[i] = d[i] >= 0 ? dryPart[i] : 0.0;
     }
@@ -270,7 +359,7 @@ void delaysPlain(const Lfo& lf, int64_t n0, int64_t count, Delay* out, int64_t s
 template <typename T, typename Delay>
 void chorusPlain(const Lfo& lf, const Mix& mx, int64_t n0, int64_t count, const uint8_t* old, uint8_t* cur,
                  Delay* dl, double* acc, double* dryPart) {
-    chorusChunk<T>(lf, mx, n0, count, old, cur, dl, acc, dryPart);
+    chorusChunk<false, T>(lf, mx, n0, count, old, cur, dl, acc, dryPart);
 }
 template <typename T, typename Delay>
 void fedPlain(const Mix& mx, int voices, int64_t count, const uint8_t* old, uint8_t* cur, const Delay* dl) {
@@ -289,7 +378,7 @@ template <typename T, typename Delay>
 __attribute__((target("avx2"))) void chorusWide(const Lfo& lf, const Mix& mx, int64_t n0, int64_t count,
                                                 const uint8_t* old, uint8_t* cur, Delay* dl, double* acc,
                                                 double* dryPart) {
-    chorusChunk<T>(lf, mx, n0, count, old, cur, dl, acc, dryPart);
+    chorusChunk<true, T>(lf, mx, n0, count, old, cur, dl, acc, dryPart);
 }
 // Up to this many voices a running sum stays below 2^51 (each voice adds at
 // most (|1 - fb| + |fb|) x 32768 < 2^41 with the feedback a 32-bit percent),
@@ -305,6 +394,26 @@ __attribute__((target("avx2"))) inline __m256i gatherSamples(const uint8_t* p, _
     if constexpr (sizeof(T) == 1)
         return _mm256_sub_epi32(_mm256_and_si256(v, _mm256_set1_epi32(0xff)), _mm256_set1_epi32(127));
     else return _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
+}
+
+// Adds to acc[i] the source sample each position reads, eight at a time
+// (the last positions one by one, so that no 32-bit load reaches past the
+// chunk).
+template <typename T, typename Delay>
+__attribute__((target("avx2"))) void addVoiceWide(const uint8_t* old, int64_t count, const Delay* d, double* acc) {
+    int64_t i = 0;
+    if constexpr (sizeof(Delay) == 4) {
+        const __m256i step = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), zero = _mm256_setzero_si256();
+        for (; i + 12 <= count; i += 8) {
+            const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+            const __m256i m = _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(int32_t(i)), step), _mm256_max_epi32(dv, zero));
+            const __m256i src = gatherSamples<T>(old, m);
+            _mm256_storeu_pd(acc + i, _mm256_add_pd(_mm256_loadu_pd(acc + i), _mm256_cvtepi32_pd(_mm256_castsi256_si128(src))));
+            _mm256_storeu_pd(acc + i + 4,
+                             _mm256_add_pd(_mm256_loadu_pd(acc + i + 4), _mm256_cvtepi32_pd(_mm256_extracti128_si256(src, 1))));
+        }
+    }
+    for (; i < count; ++i) acc[i] += readSample(old + (d[i] >= 0 ? i - d[i] : i) * sizeof(T), T{});
 }
 
 // acc = round((1 - fb) x src + acc + fb x fed), as fedOneByOne has it.
