@@ -19,9 +19,32 @@ namespace sv::fx {
 // source unchanged; a run of units whose writes all lie past everything the
 // units below and among them read goes over the threads.
 // The walk is advanced to position(count of units done) as they finish.
+template <typename ReadEnd, typename WriteBegin, typename Run, typename Bottom>
+void growInPlaceByRanges(int64_t units, int64_t grain, ReadEnd readEnd, WriteBegin writeBegin, Run run,
+                         Bottom bottom, ProgressWalk& walk, const std::function<int64_t(int64_t)>& position);
+
 template <typename ReadEnd, typename WriteBegin, typename Unit>
 void growInPlace(int64_t units, int64_t grain, ReadEnd readEnd, WriteBegin writeBegin, Unit unit,
                  ProgressWalk& walk, const std::function<int64_t(int64_t)>& position) {
+    growInPlaceByRanges(
+        units, grain, readEnd, writeBegin, [&](int64_t b, int64_t e) {
+            for (int64_t j = b; j < e; ++j) unit(j);
+        },
+        [&](int64_t top) {
+            for (int64_t j = top - 1; j >= 0; --j) {
+                unit(j);
+                if ((top - j) % grain == 0) walk.advanceTo(position(units - j));
+            }
+        },
+        walk, position);
+}
+
+// The same for units that go faster several at a time: run(b, e) does
+// units b .. e - 1 of a run whose writes lie past everything they read, and
+// bottom(top) does units top - 1 .. 0 one by one from the top down.
+template <typename ReadEnd, typename WriteBegin, typename Run, typename Bottom>
+void growInPlaceByRanges(int64_t units, int64_t grain, ReadEnd readEnd, WriteBegin writeBegin, Run run,
+                         Bottom bottom, ProgressWalk& walk, const std::function<int64_t(int64_t)>& position) {
     int64_t top = units;
     while (top > 0) {
         // The lowest unit whose writes start past what units below top read.
@@ -34,15 +57,11 @@ void growInPlace(int64_t units, int64_t grain, ReadEnd readEnd, WriteBegin write
         }
         if (top - lo < 4 * grain) break;
         const int64_t low = lo, before = units - top;
-        parallelRuns(top - low, grain, [&](int64_t b, int64_t e) {
-            for (int64_t j = low + b; j < low + e; ++j) unit(j);
-        }, &walk, [&](int64_t done) { return position(before + done); });
+        parallelRuns(top - low, grain, [&](int64_t b, int64_t e) { run(low + b, low + e); }, &walk,
+                     [&](int64_t done) { return position(before + done); });
         top = low;
     }
-    for (int64_t j = top - 1; j >= 0; --j) {
-        unit(j);
-        if ((top - j) % grain == 0) walk.advanceTo(position(units - j));
-    }
+    bottom(top);
     walk.advanceTo(position(units));
 }
 

@@ -13,6 +13,7 @@
 
 #include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/effect_loop.h"
+#include "sound/engine/effects/grow_in_place.h"
 #include "sound/engine/effects/parallel_runs.h"
 #include "sound/engine/effects/time_effects.h"
 #include "sound/engine/effects/time_internal.h"
@@ -159,31 +160,6 @@ int64_t quarterUnits16(uint8_t* dst, const uint8_t* src, int64_t units) {
 }
 #endif
 
-// Units [0, count) of a stretch in place, from the top down: unit u writes
-// output frames from firstWrite(u) on and units [u, v) read source frames
-// up to lastRead(v). Units [low, top) whose writes all lie past the frames
-// that units [0, top) read go over the threads together (run(low, top));
-// once that leaves too few, bottom(top) does units top - 1 .. 0 one by one.
-template <typename FirstWrite, typename LastRead, typename Run, typename Bottom, typename Position>
-void fromTheTop(int64_t count, int64_t grain, FirstWrite firstWrite, LastRead lastRead, Run run, Bottom bottom,
-                ProgressWalk& walk, Position position) {
-    int64_t top = count;
-    while (top > 0) {
-        const int64_t limit = lastRead(top);
-        int64_t low = 0, hi = top;
-        while (low < hi) {
-            const int64_t mid = low + (hi - low) / 2;
-            if (firstWrite(mid) > limit) hi = mid;
-            else low = mid + 1;
-        }
-        if (top - low < grain) break;
-        fx::parallelRuns(top - low, grain, [&](int64_t u0, int64_t u1) { run(low + u0, low + u1); }, &walk,
-                         [&](int64_t done) { return position(count - top + done); });
-        top = low;
-    }
-    bottom(top);
-}
-
 // Growing in place: the buffer grows to the new length, the frames after
 // the selection move to its end, and the selection's output, at or past
 // the frames it is made of, is written from the top down (no second
@@ -191,7 +167,7 @@ void fromTheTop(int64_t count, int64_t grain, FirstWrite firstWrite, LastRead la
 // from the top down, each unit reads its frames before it writes, and the
 // frames below stay as they were.
 template <typename T, int C>
-void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quarter, const OperationContext& ctx) {
+void growSelection(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quarter, const OperationContext& ctx) {
     constexpr int64_t b = int64_t(sizeof(T)) * C;
     using Frame = std::array<uint8_t, b>;
     const int64_t f = sound.frameCount();
@@ -239,8 +215,9 @@ void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quart
         auto oneByOne = [&](int64_t top) {
             for (int64_t j = top - 1; j >= 0; --j) unit(j, copy(sel + j * b), copy(next(j)));
         };
-        fromTheTop(l, std::max<int64_t>(1, kGrainEvents / g), unitAt, [](int64_t v) { return v; }, units, oneByOne,
-                   walk, [&](int64_t done) { return std::min(n, unitAt(done)); });
+        // Units up to j read frames up to j + 1.
+        fx::growInPlaceByRanges(l, std::max<int64_t>(1, kGrainEvents / g), [](int64_t j) { return j + 2; }, unitAt,
+                                units, oneByOne, walk, [&](int64_t done) { return std::min(n, unitAt(done)); });
         // At the start of the sound the first frame stands for both.
         for (int64_t a = 1; a < g; ++a)
             insertedFrame<T, C>(sel + (a - 1) * b, before ? before : first.data(), first.data(), a, quarter);
@@ -314,8 +291,10 @@ void growInPlace(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool quart
                 pos = prev;
             }
         };
-        fromTheTop(events, kGrainEvents, [&](int64_t e) { return where.at(e); }, consumed, eventsOf, oneByOne, walk,
-                   [&](int64_t done) { return where.at(done); });
+        // Event e + 1 (unit e) writes from pos(e) on and reads frames up to consumed(e + 1).
+        fx::growInPlaceByRanges(events, kGrainEvents, [&](int64_t e) { return consumed(e + 1) + 1; },
+                                [&](int64_t e) { return where.at(e); }, eventsOf, oneByOne, walk,
+                                [&](int64_t done) { return where.at(done); });
     }
     walk.advanceTo(n);
 }
@@ -390,7 +369,7 @@ bool stretch(SoundBuffer& sound, int64_t n, bool quarter, const OperationContext
     const int64_t b = sound.format.nBlockAlign;
     if (n > l) {
         dispatchLayout(sound.format, [&](auto t, auto ch) {
-            growInPlace<decltype(t), decltype(ch)::value>(sound, s, l, n, quarter, ctx);
+            growSelection<decltype(t), decltype(ch)::value>(sound, s, l, n, quarter, ctx);
         });
     } else {
         ByteBlock out(bytesFor(f - l + n, b));
