@@ -187,8 +187,8 @@ template <typename Delay>
 [[gnu::always_inline]] inline void voiceDelays(const Lfo& lf, double turn, int64_t n0, int64_t count, Delay* out) {
     int64_t i = 0;
     if (lf.lanes) {
-        // In two passes over a few positions, so that each step is short
-        // and the processor overlaps many of them.
+        // Phases, sines, then delays of a few positions at a time, so that
+        // each step is short and the processor overlaps many of them.
         constexpr int64_t kRun = 256;
         Lane4 sines[kRun / 4];
         const Lane4 step = {0, 1, 2, 3};
@@ -212,7 +212,8 @@ template <typename Delay>
 [[gnu::always_inline]] inline void delaysOf(const Lfo& lf, int64_t n0, int64_t count, Delay* out, int64_t stride) {
     int v = 0;
     if (lf.lanes && lf.doubled > 1) {
-        // Voice 0's sine and cosine, then each next voice's from them.
+        // Voice 0's sine and cosine (NaN outside the series' range, as in
+        // voiceDelays), then each next voice's from them.
         constexpr int64_t kRun = 256;
         Lane4 sines[kRun / 4], cosines[kRun / 4];
         const Lane4 step = {0, 1, 2, 3};
@@ -266,11 +267,6 @@ template <typename T>
 struct Mix {
     double dry, wet, fb;
 };
-
-template <typename Delay>
-[[gnu::always_inline]] inline Int4 fourDelays(const Delay* d) {
-    return Int4{int32_t(d[0]), int32_t(d[1]), int32_t(d[2]), int32_t(d[3])};
-}
 
 // A chunk of positions without feedback: old points at the chunk's first
 // source sample (the ones before it readable as far as any delay reaches),

@@ -74,6 +74,15 @@ ModulationParams params(int fixed, int mixed, int voices, int frequency, int fee
     return p;
 }
 
+// Full-scale noise, so that the mixes clip.
+SoundBuffer noiseSound(int bits, int channels, int64_t frames, std::mt19937& rng) {
+    std::vector<int> noise(size_t(frames * channels));
+    const int top = bits == 8 ? 127 : 32767;
+    std::uniform_int_distribution<int> pick(-top, top);
+    for (int& x : noise) x = pick(rng);
+    return makeSound(bits, channels, noise, 8000);
+}
+
 struct Plain {
     explicit Plain(bool on) { fx::forcePlainModulationLanes(on); }
     ~Plain() { fx::forcePlainModulationLanes(false); }
@@ -149,11 +158,7 @@ TEST_P(ModulationLanes, EffectsMatchThePlainLoopOnEveryLayout) {
     for (int bits : {8, 16}) {
         for (int channels : {1, 2}) {
             const int64_t frames = 40013;
-            std::vector<int> noise(size_t(frames * channels));
-            const int top = bits == 8 ? 127 : 32767;
-            std::uniform_int_distribution<int> pick(-top, top);
-            for (int& x : noise) x = pick(rng);
-            SoundBuffer source = makeSound(bits, channels, noise, 8000);
+            const SoundBuffer source = noiseSound(bits, channels, frames, rng);
             for (const ModulationParams& p : settings) {
                 for (auto [start, length] : {std::pair<int64_t, int64_t>{0, frames}, {1237, 30001}, {39000, 2}}) {
                     SoundBuffer want = source, got = source;
@@ -188,11 +193,7 @@ TEST_P(ModulationLanes, LongSoundsMatchThePlainLoopAcrossStretches) {
     for (int bits : {8, 16}) {
         const int channels = bits == 8 ? 1 : 2;
         const int64_t frames = bits == 8 ? 700001 : 350003;
-        std::vector<int> noise(size_t(frames * channels));
-        const int top = bits == 8 ? 127 : 32767;
-        std::uniform_int_distribution<int> pick(-top, top);
-        for (int& x : noise) x = pick(rng);
-        SoundBuffer source = makeSound(bits, channels, noise, 8000);
+        const SoundBuffer source = noiseSound(bits, channels, frames, rng);
         for (const ModulationParams& p : settings) {
             SoundBuffer want = source, got = source;
             want.setSelection(20011, frames - 30000);
