@@ -647,6 +647,9 @@ struct Stretch {
     fx::ReverbLanes lanes;
     std::mutex* mutex;
     std::vector<Deferred>* deferred;
+    // Window storage that finished ranges hand on to later ones, so that
+    // each thread's pages are touched once.
+    std::vector<std::unique_ptr<double[]>>* spare;
 };
 
 // Output samples one block of running values holds.
@@ -670,7 +673,7 @@ struct SourceWindow {
     explicit SourceWindow(int64_t farthest)
         : step((std::clamp<int64_t>(4 * farthest, 16 * kAccBlock, int64_t(1) << 18) + kAccBlock - 1) / kAccBlock *
                kAccBlock),
-          capacity(farthest + step), values(new double[size_t(capacity)]) {}
+          capacity(farthest + step) {}
 
     void slide(const uint8_t* sel, int64_t to0, int64_t to1, const LaneCode& code) {
         if (to0 >= end || to0 < begin) begin = end = to0;
@@ -709,7 +712,17 @@ void reverbRange(const Stretch& st, int c, int64_t o0, int64_t o1) {
     Deferred aside{asideBegin, {}};
     if (asideBegin < asideEnd) aside.bytes.resize(size_t((asideEnd - asideBegin) * w));
     std::unique_ptr<SourceWindow<T>> window;
-    if (!st.copy) window = std::make_unique<SourceWindow<T>>(st.farthest);
+    if (!st.copy) {
+        window = std::make_unique<SourceWindow<T>>(st.farthest);
+        {
+            std::lock_guard<std::mutex> lock(*st.mutex);
+            if (!st.spare->empty()) {
+                window->values = std::move(st.spare->back());
+                st.spare->pop_back();
+            }
+        }
+        if (!window->values) window->values.reset(new double[size_t(window->capacity)]);
+    }
     const int64_t step = window ? window->step : 16 * kAccBlock;
     std::vector<double> accBlock(kAccBlock);
     double* acc = accBlock.data();
@@ -770,10 +783,9 @@ void reverbRange(const Stretch& st, int c, int64_t o0, int64_t o1) {
             finish(std::max(cut0, cut1), a1, st.sel + std::max(cut0, cut1) * w);
         }
     }
-    if (!aside.bytes.empty()) {
-        std::lock_guard<std::mutex> lock(*st.mutex);
-        st.deferred->push_back(std::move(aside));
-    }
+    std::lock_guard<std::mutex> lock(*st.mutex);
+    if (!aside.bytes.empty()) st.deferred->push_back(std::move(aside));
+    if (window) st.spare->push_back(std::move(window->values));
 }
 
 } // namespace
@@ -830,8 +842,9 @@ bool reverb(SoundBuffer& sound, const ReverbParams& prm, const OperationContext&
     timefx::fillSilence(sound.frame(f), size_t((newFrames - f) * b), sound.format);
     std::mutex mutex;
     std::vector<Deferred> deferred;
+    std::vector<std::unique_ptr<double[]>> spare;
     const Stretch st{sound.frame(s), copy.empty() ? nullptr : copy.data(), &reaches, l * c, dry,
-                     std::fabs(dry) * maxAbs < kRoundLimit, farthest, chosenLanes(), &mutex, &deferred};
+                     std::fabs(dry) * maxAbs < kRoundLimit, farthest, chosenLanes(), &mutex, &deferred, &spare};
     ProgressWalk walk(ctx, l);
     dispatchLayout(sound.format, [&](auto t, auto) {
         using T = decltype(t);
