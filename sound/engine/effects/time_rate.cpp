@@ -21,7 +21,6 @@
 namespace sv {
 
 using timefx::bytesFor;
-using timefx::copyBytes;
 
 namespace {
 
@@ -86,12 +85,13 @@ private:
 constexpr int64_t kGrainEvents = 1 << 13;
 
 // A few frames between two events are moved frame by frame (a fixed-size
-// copy the compiler inlines); longer runs in one block copy.
+// copy the compiler inlines); longer runs in one block move. Either way the
+// frames may move down over themselves (dst below src).
 template <typename T, int C>
 inline void copyFrames(uint8_t* dst, const uint8_t* src, int64_t frames) {
     constexpr size_t kFrame = sizeof(T) * C;
     if (frames > 8) {
-        std::memcpy(dst, src, size_t(frames) * kFrame);
+        std::memmove(dst, src, size_t(frames) * kFrame);
         return;
     }
     for (int64_t i = 0; i < frames; ++i) std::memcpy(dst + i * kFrame, src + i * kFrame, kFrame);
@@ -299,29 +299,58 @@ void growSelection(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, bool qua
     walk.advanceTo(n);
 }
 
-// Shrinking: l source positions, l - n of them dropped, into dst0.
+// Shrinking in place: l source positions, l - n of them dropped, the kept
+// frames moved down, then the frames after the selection, then the buffer
+// cut to the new length. Event e + 1 moves the frames between the e-th
+// dropped one and the next from pos(e) down to pos(e) - e: going up, each
+// finds its frames unchanged; events [lo, hi) whose writes all end below
+// pos(lo), where their reads begin, go over the threads together.
 template <typename T, int C>
-void shrinkFrames(const SoundBuffer& sound, uint8_t* dst0, int64_t s, int64_t l, int64_t n,
-                  const OperationContext& ctx) {
+void shrinkSelection(SoundBuffer& sound, int64_t s, int64_t l, int64_t n, const OperationContext& ctx) {
     const int64_t b = sound.format.nBlockAlign;
-    const uint8_t* src = sound.bytes.data();
+    const int64_t f = sound.frameCount();
+    uint8_t* const sel = sound.frame(s);
     ProgressWalk walk(ctx, l);
-    // Before event e the output holds pos(e - 1) - (e - 1) frames.
     const int64_t events = l - n;
     const EventSteps where(l, events);
-    fx::parallelRuns(events, kGrainEvents, [&](int64_t e0, int64_t e1) {
+    auto eventsOf = [&](int64_t e0, int64_t e1) {
         EventSteps steps(l, events);
         steps.seek(e0);
         int64_t prev = where.at(e0);
-        uint8_t* dst = dst0 + (prev - e0) * b;
+        uint8_t* dst = sel + (prev - e0) * b;
         for (int64_t e = e0 + 1; e <= e1; ++e) {
             const int64_t pos = steps.next();
             const int64_t run = pos - prev - 1;
-            copyFrames<T, C>(dst, src + (s + prev) * b, run);
+            copyFrames<T, C>(dst, sel + prev * b, run);
             dst += run * b;
             prev = pos;
         }
-    }, &walk, [&](int64_t e) { return where.at(e); });
+    };
+    const int64_t grain = kGrainEvents;
+    for (int64_t lo = 0; lo < events;) {
+        // The last event whose writes end at or below pos(lo).
+        int64_t low = lo, hi = events;
+        while (low < hi) {
+            const int64_t mid = low + (hi - low + 1) / 2;
+            if (where.at(mid) - mid <= where.at(lo)) low = mid;
+            else hi = mid - 1;
+        }
+        if (low - lo < 4 * grain) {
+            // Too few to share: a stretch of them in turn.
+            const int64_t to = std::min(events, lo + 4 * grain);
+            eventsOf(lo, to);
+            walk.advanceTo(where.at(to));
+            lo = to;
+            continue;
+        }
+        const int64_t from = lo;
+        fx::parallelRuns(low - from, grain, [&](int64_t e0, int64_t e1) { eventsOf(from + e0, from + e1); }, &walk,
+                         [&](int64_t done) { return where.at(from + done); });
+        lo = low;
+    }
+    walk.advanceTo(l);
+    if (f > s + l) std::memmove(sel + n * b, sel + l * b, size_t((f - s - l) * b));
+    sound.bytes.resize(bytesFor(f - l + n, b));
 }
 
 // Bits, then channels, of every frame, into a new buffer.
@@ -365,20 +394,14 @@ ByteBlock convertLayout(const SoundBuffer& sound, int bits, int channels, const 
 
 bool stretch(SoundBuffer& sound, int64_t n, bool quarter, const OperationContext& ctx) {
     const int64_t s = sound.selectionStart, l = sound.selectionLength;
-    const int64_t f = sound.frameCount();
-    const int64_t b = sound.format.nBlockAlign;
     if (n > l) {
         dispatchLayout(sound.format, [&](auto t, auto ch) {
             growSelection<decltype(t), decltype(ch)::value>(sound, s, l, n, quarter, ctx);
         });
     } else {
-        ByteBlock out(bytesFor(f - l + n, b));
-        copyBytes(out.data(), sound.bytes.data(), size_t(s * b));
         dispatchLayout(sound.format, [&](auto t, auto ch) {
-            shrinkFrames<decltype(t), decltype(ch)::value>(sound, out.data() + s * b, s, l, n, ctx);
+            shrinkSelection<decltype(t), decltype(ch)::value>(sound, s, l, n, ctx);
         });
-        copyBytes(out.data() + (s + n) * b, sound.frame(s + l), size_t((f - s - l) * b));
-        sound.bytes = std::move(out);
     }
     sound.setSelection(s, n);
     return true;

@@ -66,6 +66,24 @@ std::vector<uint8_t> referenceGrow(const SoundBuffer& in, int64_t n, bool quarte
     return out;
 }
 
+// The selection squeezed to n frames (n < selection): source position
+// floor(e x l / E) (from 1) of every event e dropped.
+std::vector<uint8_t> referenceShrink(const SoundBuffer& in, int64_t n) {
+    const int64_t s = in.selectionStart, l = in.selectionLength, f = in.frameCount();
+    const int64_t b = in.format.nBlockAlign, events = l - n;
+    std::vector<uint8_t> out(in.bytes.data(), in.bytes.data() + s * b);
+    int64_t e = 1;
+    for (int64_t p = 1; p <= l; ++p) {
+        if (e <= events && int64_t(__int128(e) * l / events) == p) {
+            ++e;
+            continue;
+        }
+        out.insert(out.end(), in.bytes.data() + (s + p - 1) * b, in.bytes.data() + (s + p) * b);
+    }
+    out.insert(out.end(), in.bytes.data() + (s + l) * b, in.bytes.data() + f * b);
+    return out;
+}
+
 std::vector<uint8_t> bytesOf(const SoundBuffer& s) { return {s.bytes.data(), s.bytes.data() + s.bytes.size()}; }
 
 } // namespace
@@ -138,6 +156,30 @@ TEST(SpeedChangeReference, GrowingInPlaceMatchesTheEventWalk) {
                 // Every progress step of the output, in order.
                 EXPECT_EQ(rec.steps(), progressSteps(g.to));
             }
+}
+
+TEST(SpeedChangeReference, ShrinkingInPlaceMatchesTheDroppedPositions) {
+    struct Shrink {
+        int64_t frames, start, length, to;
+    };
+    // Everything or one frame dropped, runs longer than a few frames, and
+    // long stretches moved down over the threads in rounds.
+    const Shrink shrinks[] = {{7, 0, 7, 0},         {9, 2, 5, 4},           {40, 3, 30, 20},
+                              {500, 0, 500, 3},     {300001, 0, 300001, 200000}, {250003, 7, 249990, 124995},
+                              {200001, 1, 199000, 197011}, {100001, 0, 100001, 10}};
+    uint32_t seed = 400;
+    for (const NoiseLayout& lay : kNoiseLayouts)
+        for (const Shrink& sh : shrinks) {
+            SoundBuffer s = clippingNoise(lay, sh.frames, seed++);
+            s.setSelection(sh.start, sh.length);
+            const std::vector<uint8_t> expect = referenceShrink(s, sh.to);
+            Recorder rec;
+            ASSERT_TRUE(changeSpeed(s, sh.to, false, false, rec.context()));
+            ASSERT_EQ(bytesOf(s), expect) << lay.bits << "/" << lay.channels << " frames " << sh.frames << " from "
+                                          << sh.start << " to " << sh.to;
+            EXPECT_EQ(s.selectionLength, sh.to);
+            EXPECT_EQ(rec.steps(), progressSteps(sh.length));
+        }
 }
 
 TEST(SpeedChangeReference, ResampleFourTimesMatchesTheEventWalk) {
