@@ -57,8 +57,14 @@ void growInPlaceByRanges(int64_t units, int64_t grain, ReadEnd readEnd, WriteBeg
         }
         if (top - lo < 4 * grain) break;
         const int64_t low = lo, before = units - top;
-        parallelRuns(top - low, grain, [&](int64_t b, int64_t e) { run(low + b, low + e); }, &walk,
-                     [&](int64_t done) { return position(before + done); });
+        if (top - low < 16 * grain) {
+            // Too short a run to be worth starting threads for.
+            run(low, top);
+            walk.advanceTo(position(units - low));
+        } else {
+            parallelRuns(top - low, grain, [&](int64_t b, int64_t e) { run(low + b, low + e); }, &walk,
+                         [&](int64_t done) { return position(before + done); });
+        }
         top = low;
     }
     bottom(top);
