@@ -3,8 +3,12 @@
 // of its pages, and the release of the old one, several times the copying
 // itself; growing the buffer keeps the pages the sound already has.
 #pragma once
+#include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <vector>
 
 #include "sound/engine/edit_progress.h"
 #include "sound/engine/effects/parallel_runs.h"
@@ -40,32 +44,65 @@ void growInPlace(int64_t units, int64_t grain, ReadEnd readEnd, WriteBegin write
 }
 
 // The same for units that go faster several at a time: run(b, e) does
-// units b .. e - 1 of a run whose writes lie past everything they read, and
+// units b .. e - 1, whose writes lie past everything they read, and
 // bottom(top) does units top - 1 .. 0 one by one from the top down.
+// The units are cut, from the top, into runs whose writes begin past all
+// their own reads. A run may start once every unit reading where it writes
+// (all of them above it) is done: the threads take the runs from the top
+// down and each waits for those above it only as far as it must, so that a
+// thread the system holds back delays only the runs that need its frames.
 template <typename ReadEnd, typename WriteBegin, typename Run, typename Bottom>
 void growInPlaceByRanges(int64_t units, int64_t grain, ReadEnd readEnd, WriteBegin writeBegin, Run run,
                          Bottom bottom, ProgressWalk& walk, const std::function<int64_t(int64_t)>& position) {
+    struct Piece {
+        int64_t lo, hi;
+        int64_t needDoneFrom;   // every unit from here up must be done first
+    };
+    std::vector<Piece> pieces;   // from the top down
+    const int64_t most = std::max<int64_t>(grain, units / (int64_t(effectThreads()) * 16));
     int64_t top = units;
     while (top > 0) {
-        // The lowest unit whose writes start past what units below top read.
+        // The lowest unit whose writes start past what units up to top read.
         const int64_t reach = readEnd(top - 1);
-        int64_t lo = 0, hi = top;
+        int64_t lo = std::max<int64_t>(0, top - most), hi = top;
         while (lo < hi) {
             const int64_t mid = lo + (hi - lo) / 2;
             if (writeBegin(mid) >= reach) hi = mid;
             else lo = mid + 1;
         }
-        if (top - lo < 4 * grain) break;
-        const int64_t low = lo, before = units - top;
-        if (top - low < 16 * grain) {
-            // Too short a run to be worth starting threads for.
-            run(low, top);
-            walk.advanceTo(position(units - low));
-        } else {
-            parallelRuns(top - low, grain, [&](int64_t b, int64_t e) { run(low + b, low + e); }, &walk,
-                         [&](int64_t done) { return position(before + done); });
+        if (top - lo < grain) break;
+        // The lowest unit reading at or past where this piece writes.
+        const int64_t from = writeBegin(lo);
+        int64_t a = top, b = units;
+        while (a < b) {
+            const int64_t mid = a + (b - a) / 2;
+            if (readEnd(mid) > from) b = mid;
+            else a = mid + 1;
         }
-        top = low;
+        pieces.push_back({lo, top, a});
+        top = lo;
+    }
+    if (!pieces.empty()) {
+        std::mutex mutex;
+        std::condition_variable cv;
+        std::vector<char> done(pieces.size(), 0);
+        size_t finished = 0;        // pieces 0 .. finished - 1 are all done
+        int64_t doneFrom = units;   // so every unit from here up is
+        const int64_t count = int64_t(pieces.size());
+        parallelRuns(count, 1, [&](int64_t i0, int64_t i1) {
+            for (int64_t i = i0; i < i1; ++i) {
+                const Piece& p = pieces[size_t(i)];
+                {
+                    std::unique_lock<std::mutex> lk(mutex);
+                    cv.wait(lk, [&] { return doneFrom <= p.needDoneFrom; });
+                }
+                run(p.lo, p.hi);
+                std::lock_guard<std::mutex> lk(mutex);
+                done[size_t(i)] = 1;
+                while (finished < pieces.size() && done[finished]) doneFrom = pieces[finished++].lo;
+                cv.notify_all();
+            }
+        }, &walk, [&](int64_t piecesDone) { return position(piecesDone ? units - pieces[size_t(piecesDone - 1)].lo : 0); });
     }
     bottom(top);
     walk.advanceTo(position(units));
