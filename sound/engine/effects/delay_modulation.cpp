@@ -198,7 +198,7 @@ template <typename Delay>
                 // Outside the series' range the sine is left NaN: no value
                 // rounds alike from it, so the library decides.
                 const Lane4 a = sines[q];
-                sines[q] = (a <= kQuickSinLimit) & (a >= -kQuickSinLimit) ? quickSin(a) : kNaN;
+                sines[q] = ((a <= kQuickSinLimit) & (a >= -kQuickSinLimit)) ? quickSin(a) : kNaN;
             }
             for (int64_t q = 0; q < kRun / 4; ++q)
                 delaysFromSine(lf, turn, lf.slack, n0 + i + 4 * q, sines[q], out + i + 4 * q);
@@ -409,7 +409,7 @@ __attribute__((target("avx2"))) void addVoiceWide(const uint8_t* old, int64_t co
                              _mm256_add_pd(_mm256_loadu_pd(acc + i + 4), _mm256_cvtepi32_pd(_mm256_extracti128_si256(src, 1))));
         }
     }
-    for (; i < count; ++i) acc[i] += readSample(old + (d[i] >= 0 ? i - d[i] : i) * sizeof(T), T{});
+    for (; i < count; ++i) acc[i] += readSample(old + (d[i] >= 0 ? i - d[i] : i) * int64_t(sizeof(T)), T{});
 }
 
 // acc = round((1 - fb) x src + acc + fb x fed), as fedOneByOne has it.
