@@ -52,7 +52,9 @@ inline double amplitudeAt(const SoundBuffer& s, double freq, int64_t from, int64
 }
 
 // An operation context that records what the engine asks of the window.
-struct Recorder {
+// Named apart from the effects tests' recorder: two classes of one name in one
+// namespace would break the one-definition rule once linked together.
+struct StepRecorder {
     struct Step {
         std::string words;
         int64_t length;

@@ -10,14 +10,14 @@
 
 using namespace sv;
 using sv::test::makeSound;
-using sv::test::Recorder;
+using sv::test::StepRecorder;
 using sv::test::sampleAt;
 
 namespace {
 
 struct Fixture : ::testing::Test {
     std::unique_ptr<FftWorkArea> area = std::make_unique<FftWorkArea>();
-    Recorder rec;
+    StepRecorder rec;
 };
 
 // Loud noise that drives every layout to its limits.

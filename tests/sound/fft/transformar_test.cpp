@@ -10,7 +10,7 @@
 using namespace sv;
 using sv::test::amplitudeAt;
 using sv::test::makeSound;
-using sv::test::Recorder;
+using sv::test::StepRecorder;
 using sv::test::sampleAt;
 
 namespace {
@@ -33,7 +33,7 @@ void passEverything(FftWorkArea& a, int size, int overlap) {
 
 struct Fixture : ::testing::Test {
     std::unique_ptr<FftWorkArea> area = std::make_unique<FftWorkArea>();
-    Recorder rec;
+    StepRecorder rec;
 };
 
 } // namespace

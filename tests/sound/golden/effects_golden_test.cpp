@@ -90,7 +90,7 @@ TEST(GoldenEffects, EveryEffectOnEveryLayout) {
                     SoundBuffer s = original;
                     if (sel == 0) s.setSelection(0, s.frameCount());
                     else s.setSelection(1501, 17003);
-                    Recorder rec;
+                    StepRecorder rec;
                     std::vector<int64_t> completed;
                     OperationContext ctx = rec.context();
                     ctx.completeUndo = [&](int64_t n) { completed.push_back(n); };

@@ -105,7 +105,7 @@ TEST(GoldenSpectral, EveryModeWordOnEveryLayout) {
                     select(s, sel);
                     auto area = std::make_unique<FftWorkArea>();
                     prepare(*area);
-                    Recorder rec;
+                    StepRecorder rec;
                     const bool changed = transformar(s, mc.mode, mc.f1, mc.f2, *area, rec.context());
                     Fnv h;
                     h.value(changed);
@@ -150,7 +150,7 @@ TEST(GoldenSpectral, AdvancedFilterSizesOverlapsWindowsAndActions) {
                     };
                     SoundBuffer s = original;
                     select(s, index % 2);
-                    Recorder rec;
+                    StepRecorder rec;
                     const bool changed = transformar(s, TransformMode::avanzado, 100, 5000, *area, rec.context());
                     Fnv h;
                     h.value(changed);

@@ -48,12 +48,12 @@ TEST(SteadyProgress, APrimeCountStillReportsEvery128thPart) {
 }
 
 TEST(SteadyProgress, LongEffectsOverThreadsReportInOrder) {
-    test::Recorder rec;
+    test::StepRecorder rec;
     SoundBuffer s = test::makeSound(44100, 16, 1, 131101, [](double t, int) { return 9000 * std::sin(2000 * t); });
     ASSERT_TRUE(amplify(s, 50, rec.context()));
     expectSteady(rec.progress, 129);
 
-    test::Recorder speed;
+    test::StepRecorder speed;
     SoundBuffer g = test::makeSound(44100, 16, 2, 150001, [](double t, int c) { return 9000 * std::sin(900 * t + c); });
     ASSERT_TRUE(changeSpeed(g, 150001 * 3 / 2, false, true, speed.context()));
     expectSteady(speed.progress, 129);
@@ -62,7 +62,7 @@ TEST(SteadyProgress, LongEffectsOverThreadsReportInOrder) {
 TEST(SteadyProgress, LongSpectralRunsReportEvery128thPartOfTheirBlocks) {
     // 613 blocks per channel: 1226 steps, whose divisors alone would leave
     // the bar still from half way to the end.
-    test::Recorder rec;
+    test::StepRecorder rec;
     SoundBuffer s = test::makeSound(11025, 16, 2, 613 * 1024 + 5, [](double t, int c) { return 7000 * std::sin(3000 * t + c); });
     s.setSelection(0, 613 * 1024);
     auto area = std::make_unique<FftWorkArea>();
@@ -86,7 +86,7 @@ TEST(SteadyProgress, LongLevelEffectsOverThreadsMatchOneWalk) {
         std::memcpy(&v, b.bytes.data() + 2 * i, 2);
         return int64_t(v);
     };
-    test::Recorder amp;
+    test::StepRecorder amp;
     ASSERT_TRUE(amplify(s, 170, amp.context()));
     const int64_t first = 5 * 2, last = (frames - 4) * 2;
     for (int64_t i = 0; i < frames * 2; ++i) {
@@ -99,7 +99,7 @@ TEST(SteadyProgress, LongLevelEffectsOverThreadsMatchOneWalk) {
     EXPECT_EQ(amp.progress, oneWalk);
 
     SoundBuffer n = before;
-    test::Recorder norm;
+    test::StepRecorder norm;
     ASSERT_TRUE(normalise(n, norm.context()));
     for (int64_t i = first; i < last; ++i) ASSERT_EQ(sample(n, i), sample(before, i) * 32767 / 23456) << i;
     EXPECT_EQ(norm.progress, oneWalk);
