@@ -88,15 +88,24 @@ void growInPlaceByRanges(int64_t units, int64_t grain, ReadEnd readEnd, WriteBeg
         std::vector<char> done(pieces.size(), 0);
         size_t finished = 0;        // pieces 0 .. finished - 1 are all done
         int64_t doneFrom = units;   // so every unit from here up is
+        bool failed = false;        // a piece threw: nobody waits for it
         const int64_t count = int64_t(pieces.size());
         parallelRuns(count, 1, [&](int64_t i0, int64_t i1) {
             for (int64_t i = i0; i < i1; ++i) {
                 const Piece& p = pieces[size_t(i)];
                 {
                     std::unique_lock<std::mutex> lk(mutex);
-                    cv.wait(lk, [&] { return doneFrom <= p.needDoneFrom; });
+                    cv.wait(lk, [&] { return failed || doneFrom <= p.needDoneFrom; });
+                    if (failed) return;
                 }
-                run(p.lo, p.hi);
+                try {
+                    run(p.lo, p.hi);
+                } catch (...) {
+                    std::lock_guard<std::mutex> lk(mutex);
+                    failed = true;
+                    cv.notify_all();
+                    throw;
+                }
                 std::lock_guard<std::mutex> lk(mutex);
                 done[size_t(i)] = 1;
                 while (finished < pieces.size() && done[finished]) doneFrom = pieces[finished++].lo;

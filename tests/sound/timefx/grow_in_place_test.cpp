@@ -4,11 +4,14 @@
 // progress steps and the failed undo changing nothing.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <stdexcept>
 #include <cstring>
 #include <vector>
 
 #include "sound/engine/edit_progress.h"
+#include "sound/engine/effects/grow_in_place.h"
 #include "sound/engine/effects/time_effects.h"
 #include "tests/sound/effects/effect_test_util.h"
 
@@ -162,4 +165,23 @@ TEST(GrowInPlace, AFailedUndoLeavesTheSoundAsItWas) {
     ASSERT_EQ(s.bytes.size(), before.size());
     EXPECT_TRUE(std::memcmp(s.bytes.data(), before.data(), before.size()) == 0);
     EXPECT_EQ(s.selectionLength, 150000);
+}
+
+// A piece that fails must not leave the pieces below it waiting for it: the
+// failure comes back to the caller once every thread has stopped.
+TEST(GrowInPlace, AFailingPieceStopsTheOthersInsteadOfHangingThem) {
+    OperationContext quiet;
+    ProgressWalk walk(quiet, 1);
+    const int64_t units = 200000;
+    std::atomic<int64_t> ran{0};
+    EXPECT_THROW(fx::growInPlaceByRanges(
+                     units, 16, [](int64_t j) { return j + 1; }, [](int64_t j) { return 2 * j; },
+                     [&](int64_t b, int64_t e) {
+                         ++ran;
+                         if (b <= units / 2 && units / 2 < e) throw std::runtime_error("failed");
+                     },
+                     [](int64_t) { FAIL() << "the bottom runs after a failure"; }, walk,
+                     [](int64_t done) { return done; }),
+                 std::runtime_error);
+    EXPECT_GT(ran.load(), 1);
 }
