@@ -131,6 +131,8 @@ void TSVMainfrm::FormCreate() {
     SoundLoaded = false;
     setAcceptDrops(true);
     ExeDir = exeDir();
+    // Undo steps of unsaved sounds that a killed run left behind.
+    UndoStore::removeStaleFiles(ExeDir);
     setWindowTitle("Sonvela");
     resize(800, 600);
     move(190, 112);

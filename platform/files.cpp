@@ -96,27 +96,36 @@ int syncFolder(const std::string& folder) {
     return e;
 }
 
+bool allDigits(const std::string& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
 bool processGone(long pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
 
 } // namespace
+
+void removeLeftoversOfEndedProcesses(const std::string& folder,
+                                     const std::function<long(const std::string& name)>& pidOf) {
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    DIR* d = ::opendir(prefix.empty() ? "." : prefix.c_str());
+    if (!d) return;
+    while (dirent* e = ::readdir(d)) {
+        // Only the leftover of a process that has ended: the files of
+        // another running editor are still in use.
+        if (processGone(pidOf(e->d_name))) ::unlink((prefix + e->d_name).c_str());
+    }
+    ::closedir(d);
+}
 
 void removeStalePartFiles(const std::string& target) {
     std::string folder, name;
     splitPath(target, folder, name);
     const std::string prefix = name + ".part";
-    DIR* d = ::opendir(folder.c_str());
-    if (!d) return;
-    while (dirent* e = ::readdir(d)) {
-        const std::string entry = e->d_name;
-        if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) continue;
+    removeLeftoversOfEndedProcesses(folder, [&](const std::string& entry) -> long {
+        if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) return 0;
         const std::string digits = entry.substr(prefix.size());
-        if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-            continue;
-        // Only the leftover of a process that has ended: a running save of
-        // another editor keeps its file.
-        if (processGone(std::stol(digits))) ::unlink((folder + "/" + entry).c_str());
-    }
-    ::closedir(d);
+        return digits.size() <= 9 && allDigits(digits) ? std::stol(digits) : 0;
+    });
 }
 
 SafeFileWriter::~SafeFileWriter() {

@@ -51,6 +51,13 @@ std::FILE* createFile(const std::string& path);
 // Called once at start-up by each program.
 void ignoreFileSizeSignal();
 
+// Removes the files in `folder` that a process which has ended left
+// behind. `pidOf` tells, from a file's name, the process that made it (0
+// for a name that is not such a file); files of running processes and of
+// other names stay.
+void removeLeftoversOfEndedProcesses(const std::string& folder,
+                                     const std::function<long(const std::string& name)>& pidOf);
+
 // Removes "name.part<pid>" files beside the target left by processes that
 // have ended (a save killed halfway); files of running processes stay.
 void removeStalePartFiles(const std::string& target);

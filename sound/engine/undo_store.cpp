@@ -23,6 +23,26 @@ namespace {
 
 std::atomic<uint32_t> g_nextSerial{1};
 
+bool allDigits(const std::string& s, size_t from, size_t to) {
+    return to > from && std::all_of(s.begin() + from, s.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The process that wrote an undo file "~<base>-<pid>-<serial>-<n>.tmp"
+// (the base name may hold dashes itself); 0 for any other name.
+long undoFileProcess(const std::string& name) {
+    static const std::string ext = ".tmp";
+    if (name.size() < 1 + ext.size() || name[0] != '~' || name.compare(name.size() - ext.size(), ext.size(), ext) != 0)
+        return 0;
+    size_t end = name.size() - ext.size();
+    size_t dash = 0;
+    for (int field = 0; field < 3; ++field) {   // number, serial, then pid, read from the right
+        dash = name.rfind('-', end - 1);
+        if (dash == std::string::npos || dash == 0 || !allDigits(name, dash + 1, end)) return 0;
+        if (field < 2) end = dash;
+    }
+    return end - dash - 1 <= 9 ? std::stol(name.substr(dash + 1, end - dash - 1)) : 0;
+}
+
 void putI32(uint8_t* p, int32_t v) { putU32(p, static_cast<uint32_t>(v)); }
 int32_t getI32(const uint8_t* p) { return static_cast<int32_t>(getU32(p)); }
 
@@ -94,7 +114,12 @@ void UndoStore::relocate(std::string folder, std::string baseName) {
     folder_ = std::move(folder);
     if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
     baseName_ = std::move(baseName);
+    removeStaleFiles(folder_);
     stem_ = "~" + baseName_ + "-" + std::to_string(::getpid()) + "-" + std::to_string(serial_) + "-";
+}
+
+void UndoStore::removeStaleFiles(const std::string& folder) {
+    removeLeftoversOfEndedProcesses(folder, undoFileProcess);
 }
 
 int UndoStore::levelsFromSettings(const IniFile& ini) {

@@ -73,7 +73,13 @@ public:
 
     // Drops every step and moves future steps to another folder and base
     // name (a sound read from, or saved to, a file). The stem stays unique.
+    // The new folder is first cleared of the steps of runs that have ended.
     void relocate(std::string folder, std::string baseName);
+
+    // Removes the undo files that runs which have ended (killed, crashed)
+    // left in a folder; the steps of running editors and files of any
+    // other name stay.
+    static void removeStaleFiles(const std::string& folder);
 
     // [Options] UndoLevels (default 10); a value below 1 counts as 1.
     static int levelsFromSettings(const IniFile& ini);

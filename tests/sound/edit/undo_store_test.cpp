@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/exedir.h"
 #include "platform/files.h"
@@ -341,6 +344,27 @@ TEST(UndoStoreLifecycle, ClearingAndDestroyingDeleteOnlyOwnFiles) {
     keep.relocate(dir.path(), "b");
     EXPECT_FALSE(fileExists(old));
     EXPECT_FALSE(keep.habilitomenuundo());
+}
+
+TEST(UndoStoreLifecycle, StepsLeftByEndedRunsAreClearedWhereASoundGoes) {
+    test::TempExeDir dir;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string ended = std::to_string(child), running = std::to_string(::getpid());
+    const std::vector<std::string> stale = {"~song-" + ended + "-3-7.tmp", "~my-take-" + ended + "-1-10001.tmp",
+                                            "~-" + ended + "-2-1.tmp"};
+    const std::vector<std::string> kept = {"~song-" + running + "-3-7.tmp", "~song-" + ended + ".tmp",
+                                           "song-" + ended + "-3-7.tmp", "~song-" + ended + "-3-7.tmp.bak",
+                                           "~song-x" + ended + "-3-7.tmp"};
+    for (const auto& n : stale) spitFile(dir.file(n), {1});
+    for (const auto& n : kept) spitFile(dir.file(n), {1});
+    ASSERT_EQ(::mkdir(dir.file("new").c_str(), 0755), 0);
+    UndoStore store(dir.file("new/"), "");
+    store.relocate(dir.path(), "song");   // a sound opened or saved there
+    for (const auto& n : stale) EXPECT_FALSE(fileExists(dir.file(n))) << n;
+    for (const auto& n : kept) EXPECT_TRUE(fileExists(dir.file(n))) << n;
 }
 
 TEST(UndoStoreFailure, FailedCompletionDropsTheUntrustworthyStep) {
