@@ -21,6 +21,7 @@
 #include "platform/prompts.h"
 #include "platform/settings.h"
 #include "platform/qt/qt_prompts.h"
+#include "platform/qt/termination.h"
 #include "sound/Sound.h"
 
 using namespace sv;
@@ -494,6 +495,36 @@ void TSVMainfrm::closeEvent(QCloseEvent* e) {
     FormClose();
     closing_ = true;
     e->accept();
+}
+
+int TSVMainfrm::run() {
+    onTerminationSignal([this] { endSession(); });
+    // A signal handled before the loop (a message box at start-up) has
+    // already ended the session.
+    const int rc = sessionEnding_ ? 0 : QApplication::exec();
+    if (sessionEnding_) closeWithoutQuestions();
+    onTerminationSignal(nullptr);
+    return rc;
+}
+
+void TSVMainfrm::endSession() {
+    if (sessionEnding_) return;
+    sessionEnding_ = true;
+    // Windows are closed only once every modal loop has returned, so that
+    // no dialog goes on over a sound that has gone; a question still open
+    // returns as cancelled, and one asked from now on returns at once.
+    QCoreApplication::exit(0);
+}
+
+void TSVMainfrm::closeWithoutQuestions() {
+    // Nobody is there to answer: the session does not wait.
+    for (TSoundfrm* w : soundWindows()) {
+        w->AppExiting = true;
+        w->CloseHandled = true;
+    }
+    closeChildren();
+    FormClose();
+    closing_ = true;
 }
 
 void TSVMainfrm::soundCommand(bool needSelection, bool pauseCd, const std::function<void(TSoundfrm*)>& fn) {

@@ -135,6 +135,16 @@ public:
     void FormActivate();
     bool FormCloseQuery();
     void FormClose();
+
+    // Runs the event loop until the window closes or the session ends
+    // (SIGTERM, SIGHUP); an ended session closes every window at once.
+    int run();
+    // The session is ending: every event loop, modal ones included, is
+    // left, and run() then closes the windows without a question.
+    void endSession();
+    // Closes the sound windows without saving or asking (their undo files
+    // go with them), deletes the clipboard file and stores the layout.
+    void closeWithoutQuestions();
     void DisplayHint(const QString& hint);
 
     // The reopen list: shift in a name as the newest entry and store it.
@@ -372,6 +382,7 @@ private:
     bool closeChildren();
     static QString barStyle(uint32_t bgr);
     bool closing_ = false;
+    bool sessionEnding_ = false;
     QPointer<TSoundfrm> lastActive_;   // for its deactivation
     QAction* windowSeparator_ = nullptr;
     std::vector<QAction*> windowListItems_;

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
 
     auto* main = new TSVMainfrm(args);
     main->showMaximized();
-    int rc = app.exec();
+    int rc = main->run();
     delete main;
     return rc;
 }

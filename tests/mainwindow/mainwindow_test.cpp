@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QMdiSubWindow>
+#include <QTimer>
+
+#include <csignal>
 
 #include "mainwindow/SonvelaMain.h"
 #include "platform/files.h"
@@ -228,6 +232,38 @@ TEST_F(MainWindowTest, ExitQuestionAndClosingWithModifiedSounds) {
     EXPECT_EQ(scripted().log.back().buttons, Buttons::YesNo);
     EXPECT_FALSE(fileExists(dir.file("wavecopy.tmp")));
     EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadInteger("Configuration", "ViewGrid", -1), 0);
+}
+
+// A log-out sends SIGTERM, possibly while a modal dialog is open: the
+// dialog returns first, then every window closes unasked and unsaved, and
+// neither undo steps nor the clipboard file stay behind.
+TEST_F(MainWindowTest, TerminationSignalClosesEverythingWithoutQuestions) {
+    const std::string a = wav("a.wav", 8, 1, 100);
+    const auto original = readBytes(a);
+    writeBytes(dir.file("wavecopy.tmp"), {1, 2, 3});
+    start({a});
+    TSoundfrm* w = main->soundWindows()[0];
+    w->Sound.setSelection(10, 20);
+    ASSERT_TRUE(w->Undo->guardar_deshacer("Cut", 20, false, w->Sound));
+    w->Modified = true;
+    const std::string step = w->Undo->newestPath();
+    ASSERT_TRUE(fileExists(step));
+
+    int windowsWhenTheDialogReturned = -1;
+    QTimer::singleShot(0, main.get(), [&] {
+        QDialog modal(main.get());
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        modal.exec();
+        windowsWhenTheDialogReturned = int(main->soundWindows().size());
+    });
+    EXPECT_EQ(main->run(), 0);
+    flushDeletes();
+    EXPECT_EQ(windowsWhenTheDialogReturned, 1);
+    EXPECT_TRUE(main->soundWindows().empty());
+    EXPECT_FALSE(fileExists(step));
+    EXPECT_FALSE(fileExists(dir.file("wavecopy.tmp")));
+    EXPECT_EQ(readBytes(a), original);
+    EXPECT_TRUE(scripted().log.empty());
 }
 
 TEST_F(MainWindowTest, PreferredZoomCapsTheZoomAfterARead) {
