@@ -355,10 +355,12 @@ void TRecordNewSoundfrm::MMWimData(WaveHeader* header) {
     if (!TestOnly) {
         kept = 0;
         if (writeError_.empty()) {
+            const uint64_t before = OutputFile.dataBytes();
             try {
                 kept = OutputFile.append(header->lpData, got);
             } catch (const FileIOError& e) {
                 writeError_ = e.what();
+                kept = uint32_t(OutputFile.dataBytes() - before);   // the frames that reached the file
             }
         }
         // A full file or a failed write ends the take; the stop itself runs

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <unistd.h>
 
 #include "sound/engine/wave_file.h"
 
@@ -22,10 +23,19 @@ int RecordWriter::create(const std::string& path, const SampleFormat& format) {
     align_ = std::max<uint32_t>(1, format.nBlockAlign);
     dataBytes_ = 0;
     open_ = true;
-    uint8_t header[kWaveHeaderBytes];
-    WaveFileHeader::build(header, format_, 0);
-    out_->write(header, sizeof header);
+    writeHeader();
     return 0;
+}
+
+// The take is written straight to the file, past the stdio buffer, so that
+// a byte counted is a byte in the file: after a failed write the header
+// states exactly what the file holds.
+void RecordWriter::writeHeader() {
+    uint8_t header[kWaveHeaderBytes];
+    // dataBytes_ never passes the limit, which fits the 32-bit size field.
+    WaveFileHeader::build(header, format_, static_cast<uint32_t>(dataBytes_));
+    if (!writeFullyAt(::fileno(out_->file()), 0, header, sizeof header))
+        throw FileIOError(std::string("I/O error writing the header: ") + std::strerror(errno), errno);
 }
 
 uint32_t RecordWriter::append(const uint8_t* data, uint32_t bytes) {
@@ -33,7 +43,18 @@ uint32_t RecordWriter::append(const uint8_t* data, uint32_t bytes) {
     const uint64_t room = limit_ - std::min(limit_, dataBytes_);
     uint64_t take = std::min<uint64_t>(bytes, room);
     take -= take % align_;
-    out_->write(data, static_cast<size_t>(take));
+    const int fd = ::fileno(out_->file());
+    size_t reached = 0;
+    if (!writeFullyAt(fd, kWaveHeaderBytes + int64_t(dataBytes_), data, static_cast<size_t>(take), &reached)) {
+        const int e = errno;
+        // A full disk or the file-size limit can end a write partway: the
+        // take keeps the whole frames that reached the file and no part of
+        // a frame after them.
+        const uint64_t inFile = dataBytes_ + reached;
+        dataBytes_ = inFile - inFile % align_;
+        if (dataBytes_ != inFile) (void)::ftruncate(fd, off_t(kWaveHeaderBytes + dataBytes_));
+        throw FileIOError(std::string("I/O error writing the recording: ") + std::strerror(e), e);
+    }
     dataBytes_ += take;
     return static_cast<uint32_t>(take);
 }
@@ -41,12 +62,7 @@ uint32_t RecordWriter::append(const uint8_t* data, uint32_t bytes) {
 void RecordWriter::finish() {
     if (!open_) return;
     open_ = false;
-    uint8_t header[kWaveHeaderBytes];
-    // dataBytes_ never passes the limit, which fits the 32-bit size field.
-    WaveFileHeader::build(header, format_, static_cast<uint32_t>(dataBytes_));
-    if (std::fseek(out_->file(), 0, SEEK_SET) != 0)
-        throw FileIOError(std::string("I/O error writing the header: ") + std::strerror(errno), errno);
-    out_->write(header, sizeof header);
+    writeHeader();
     auto out = std::move(out_);
     out->commit();
 }

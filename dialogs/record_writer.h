@@ -32,7 +32,8 @@ public:
     bool isOpen() const { return open_; }
 
     // Appends whole frames up to the size limit; returns the bytes taken.
-    // Throws FileIOError on a write error.
+    // Throws FileIOError on a write error, after which dataBytes() counts
+    // the whole frames that reached the file (the file ends there).
     uint32_t append(const uint8_t* data, uint32_t bytes);
     // No further frame fits.
     bool full() const { return open_ && limit_ - dataBytes_ < align_; }
@@ -46,6 +47,8 @@ public:
     void abandon();
 
 private:
+    void writeHeader();
+
     std::unique_ptr<SafeFileWriter> out_;
     SampleFormat format_;
     uint64_t limit_;

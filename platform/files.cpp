@@ -35,6 +35,24 @@ bool readFullyAt(int fd, int64_t off, void* dst, size_t n) {
     return true;
 }
 
+bool writeFullyAt(int fd, int64_t off, const void* src, size_t n, size_t* written) {
+    const uint8_t* p = static_cast<const uint8_t*>(src);
+    size_t done = 0;
+    bool ok = true;
+    while (done < n) {
+        const ssize_t r = ::pwrite(fd, p + done, n - done, off + int64_t(done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            if (r == 0) errno = EIO;
+            ok = false;
+            break;
+        }
+        done += size_t(r);
+    }
+    if (written) *written = done;
+    return ok;
+}
+
 bool readLongAt(int fd, int64_t off, void* dst, size_t n) {
     constexpr size_t kPiece = size_t(16) << 20;
     const size_t pieces = std::min<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u), n / kPiece);

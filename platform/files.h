@@ -24,6 +24,10 @@ private:
 // set; a file that ends first sets EIO, so errno never tells a stale story.
 bool readFullyAt(int fd, int64_t off, void* dst, size_t n);
 
+// Writes n bytes at offset off. False on a write error, with errno set;
+// `written` (when given) receives the bytes that reached the file first.
+bool writeFullyAt(int fd, int64_t off, const void* src, size_t n, size_t* written = nullptr);
+
 // The same for a long stretch (a whole sound): read in pieces on several
 // threads, so that the copying out of the page cache and the first touch
 // of the new memory are spread over the cores. Short reads stay on the

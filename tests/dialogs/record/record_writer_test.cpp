@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <algorithm>
 #include <cstring>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "dialogs/record_writer.h"
@@ -75,6 +78,45 @@ TEST(RecordWriter, StopsTakingAtTheLimitOnAFrameBoundary) {
     const auto bytes = readBytes(dir.file("full.wav"));
     EXPECT_EQ(bytes.size(), 44u + 1000u);
     EXPECT_EQ(getU32(bytes.data() + 40), 1000u);
+}
+
+// A full disk or the file-size limit ends a take halfway through a write:
+// the header then states exactly the whole frames in the file, and the file
+// ends with them.
+TEST(RecordWriter, AWriteErrorLeavesAHeaderThatStatesTheBytesInTheFile) {
+    TempExeDir dir;
+    const std::string path = dir.file("cut.wav");
+    const auto buffer = ramp(8820);   // 2205 stereo 16-bit frames
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{30002, 30002};   // the fourth buffer stops inside a frame
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        RecordWriter w;
+        if (w.create(path, SampleFormat::pcm(44100, 16, 2)) != 0) ::_exit(1);
+        try {
+            for (int i = 0; i < 10; ++i) w.append(buffer.data(), 8820);
+            ::_exit(2);
+        } catch (const FileIOError&) {
+        }
+        try {
+            w.finish();
+        } catch (const FileIOError&) {
+            ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    const auto bytes = readBytes(path);
+    const uint32_t whole = (30002 - 44) / 4 * 4;
+    ASSERT_EQ(bytes.size(), 44u + whole);
+    EXPECT_EQ(getU32(bytes.data() + 40), whole);
+    EXPECT_EQ(getU32(bytes.data() + 4), 36u + whole);
+    for (uint32_t i = 0; i < whole; ++i) ASSERT_EQ(bytes[44 + i], buffer[i % 8820]) << i;
 }
 
 TEST(RecordWriter, TheLimitKeepsTheRiffSizeWithin32Bits) {
