@@ -123,8 +123,9 @@ Scan scanForSilence(const SourceFd& fd, const WaveSource& src, int64_t start, in
 
 WaveSource readWaveSource(const std::string& path, const char* tooShortText) {
     if (!fileExists(path)) throw WaveToolError(wavetext::kFileMissing);
-    const WaveProbe pr = probeWave(path);
-    if (pr.status == WaveProbe::Status::OpenFailed || pr.readOnly) throw WaveToolError(wavetext::kOpenError);
+    // Sources are only read: a file on read-only media splits and joins.
+    const WaveProbe pr = probeWave(path, false);
+    if (pr.status == WaveProbe::Status::OpenFailed) throw WaveToolError(wavetext::kOpenError);
     if (pr.status == WaveProbe::Status::TooShort) throw WaveToolError(tooShortText);
     WaveSource s;
     s.path = path;

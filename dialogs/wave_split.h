@@ -55,8 +55,8 @@ struct WaveSource {
 };
 
 // Opens a source for a WAVE tool. Throws WaveToolError: kFileMissing when
-// there is no such file, kOpenError when it cannot be opened for reading and
-// writing (a read-only file is refused, as the tools always have), and
+// there is no such file, kOpenError when it cannot be opened for reading
+// (sources are never opened for writing, so a read-only file serves), and
 // `tooShortText` when the file is shorter than a WAVE header.
 WaveSource readWaveSource(const std::string& path, const char* tooShortText = wavetext::kNotPcm);
 

@@ -33,13 +33,13 @@ int64_t WaveProbe::dataBytes(bool acceptDamaged) const {
 
 bool WaveProbe::sizeDamaged() const { return declaredSize > available; }
 
-WaveProbe probeWave(const std::string& path) {
+WaveProbe probeWave(const std::string& path, bool checkWritable) {
     WaveProbe pr;
-    ScopedFd f(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    ScopedFd f(checkWritable ? ::open(path.c_str(), O_RDWR | O_CLOEXEC) : -1);
     if (f.fd < 0) {
         f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (f.fd < 0) { pr.openErrno = errno; return pr; }
-        pr.readOnly = true;
+        pr.readOnly = checkWritable;
     }
     struct stat st;
     if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) { pr.openErrno = EISDIR; return pr; }

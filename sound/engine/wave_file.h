@@ -41,7 +41,11 @@ struct WaveProbe {
     bool sizeDamaged() const;
 };
 
-WaveProbe probeWave(const std::string& path);
+// Reads what the header says. With checkWritable the file is first opened
+// for writing too, so that readOnly tells whether it could be saved back;
+// a tool that only reads the file passes false and never asks for write
+// access (which read-only media refuse).
+WaveProbe probeWave(const std::string& path, bool checkWritable = true);
 
 // Reads `bytes` bytes of samples at probe.dataOffset into the buffer, whole
 // frames only. Throws FileIOError on a read error.
