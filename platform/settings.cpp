@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/exedir.h"
@@ -107,7 +108,18 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
     WriteString(section, key, std::to_string(value));
 }
 
+// A settings file the user made read-only keeps what it says: the run goes
+// on with what it read and its changes are not stored. Decided by the
+// owner's write bit, which holds for root as well (root may write any
+// file), and by the file's own access for anyone else.
+static bool madeReadOnly(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;   // no file yet: the first write makes it
+    return (st.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    if (madeReadOnly(path_)) return;
     std::vector<std::string> lines = readLines();
     const std::string newLine = key + "=" + value;
     bool inSection = false, done = false;
