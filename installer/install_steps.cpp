@@ -65,12 +65,22 @@ int makeFolders(const std::string& folder) {
     return failure;
 }
 
-int copyFile(const std::string& source, const std::string& target, bool makeWritable) {
+void removeEmptyFolders(std::vector<std::string> folders) {
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (const std::string& f : folders) ::rmdir(f.c_str());
+}
+
+int copyFile(const std::string& source, const std::string& target, bool makeWritable, std::string* failedPath) {
+    std::string unused;
+    std::string& failed = failedPath ? *failedPath : unused;
+    failed = source;
     ScopedFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0) return errno;
     struct stat st;
     if (::fstat(in.fd, &st) != 0) return errno;
     if (!S_ISREG(st.st_mode)) return EISDIR;
+    failed = target;
     SafeFileWriter out;
     if (int e = out.open(target)) return e;
     try {
@@ -78,7 +88,10 @@ int copyFile(const std::string& source, const std::string& target, bool makeWrit
         int64_t off = 0;
         while (off < st.st_size) {
             size_t n = static_cast<size_t>(std::min<int64_t>(int64_t(buf.size()), st.st_size - off));
-            if (!readFullyAt(in.fd, off, buf.data(), n)) return errno ? errno : EIO;
+            if (!readFullyAt(in.fd, off, buf.data(), n)) {
+                failed = source;
+                return errno ? errno : EIO;
+            }
             out.write(buf.data(), n);
             off += int64_t(n);
         }
@@ -92,6 +105,15 @@ int copyFile(const std::string& source, const std::string& target, bool makeWrit
         return e.code() ? e.code() : EIO;
     }
     return 0;
+}
+
+int checkWritable(const std::string& path) {
+    // The copy renames its new file over path, which fails on a folder
+    // even for the superuser.
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return EISDIR;
+    SafeFileWriter probe;   // removes its file again, being never committed
+    return probe.open(path);
 }
 
 void registerWavEditor(const std::string& target) {
@@ -140,14 +162,24 @@ void registerUninstall(const std::string& target, const std::vector<std::string>
     std::string uninstaller = uninstallerPath();
     if (uninstaller.find_first_of(" \t\"") != std::string::npos) uninstaller = "\"" + uninstaller + "\"";
     reg.writeString("UninstallString", uninstaller);
+    // An installation into another folder leaves the earlier one in place,
+    // so the uninstaller is told of every folder. Entries written before
+    // the list was kept name their one folder in InstallLocation alone.
+    std::vector<std::string> locations = splitLines(reg.readString("InstallLocations"));
+    addMissing(locations, {reg.readString("InstallLocation"), target});
     reg.writeString("InstallLocation", target);
+    reg.writeString("InstallLocations", joinLines(locations));
     // The uninstaller removes these folders when they are empty, and no
     // others: a folder that was there before stays, even empty.
     std::vector<std::string> folders = splitLines(reg.readString("CreatedFolders"));
-    for (const std::string& f : createdFolders)
-        if (std::find(folders.begin(), folders.end(), f) == folders.end()) folders.push_back(f);
+    addMissing(folders, createdFolders);
     reg.writeString("CreatedFolders", joinLines(folders));
     reg.closeKey();
+}
+
+void addMissing(std::vector<std::string>& lines, const std::vector<std::string>& more) {
+    for (const std::string& l : more)
+        if (!l.empty() && std::find(lines.begin(), lines.end(), l) == lines.end()) lines.push_back(l);
 }
 
 std::vector<std::string> splitLines(const std::string& text) {

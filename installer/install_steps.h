@@ -39,24 +39,37 @@ std::vector<std::string> missingFolders(const std::vector<std::string>& folders)
 // Creates every missing level of folder: 0, or the errno of the deepest
 // level that could not be made.
 int makeFolders(const std::string& folder);
+// Removes those of the folders that are empty, the deepest first, so that a
+// folder emptied by its subfolders goes too.
+void removeEmptyFolders(std::vector<std::string> folders);
 
 // Copies source to target, written beside the target and renamed over it,
 // with the source's permissions (plus the user's write permission when
-// makeWritable). 0, or the errno of the failure.
-int copyFile(const std::string& source, const std::string& target, bool makeWritable);
+// makeWritable). 0, or the errno of the failure; failedPath, when given,
+// receives the path that failed (the source or the target).
+int copyFile(const std::string& source, const std::string& target, bool makeWritable,
+             std::string* failedPath = nullptr);
+// Whether copyFile could write path, found by creating the file it writes
+// beside it (and removing it again): 0, or the errno that the copy would
+// meet.
+int checkWritable(const std::string& path);
 
 // Registry entries (RegistryError when a key or value cannot be written).
 // target is the installation folder.
 void registerWavEditor(const std::string& target);   // ".wav", "wavfile" verbs
 void registerCdPlayer(const std::string& target);    // "AudioCD" play verb
 // The uninstall entry: its display name, the uninstaller's command, the
-// installation folder and the folders the installations created (kept
-// from an earlier installation and joined with createdFolders).
+// installation folder (InstallLocation, the latest), every installation
+// folder so far (InstallLocations) and the folders the installations
+// created (CreatedFolders); both lists keep what earlier installations
+// recorded and gain target and createdFolders.
 void registerUninstall(const std::string& target, const std::vector<std::string>& createdFolders);
 std::string uninstallerPath();   // programDataFolder() + svuninst
 // The lines of a multi-line value, and back ("\n" after each line).
 std::vector<std::string> splitLines(const std::string& text);
 std::string joinLines(const std::vector<std::string>& lines);
+// Appends each non-empty line of more that lines does not hold yet.
+void addMissing(std::vector<std::string>& lines, const std::vector<std::string>& more);
 // The value "ProgramFilesDir" of the system's current version key ("" when
 // absent).
 std::string programFilesDir();

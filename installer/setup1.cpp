@@ -284,18 +284,16 @@ void TSetup1frm::finalize() {
                 sv::Icon::Warning);
         return;
     }
-    // The folder comes first: nothing is registered for a folder that
-    // cannot exist.
-    if (!sv::dirExists(target)) {
-        if (int e = sv::install::makeFolders(target); e || !sv::dirExists(target)) {
-            message("Unable to create the folder " + target + ": " + std::strerror(e ? e : ENOTDIR), sv::Icon::Error);
-            return;
-        }
+    // What the uninstaller may remove again: the folders that are not there
+    // before this installation writes into them, the target among them.
+    const std::vector<std::string> created = sv::install::missingFolders(sv::install::installationFolders(target));
+    // The folders come first, then a look at every file the copy will write:
+    // nothing is registered for an installation that cannot be copied.
+    if (!prepareFolders(target)) {
+        sv::install::removeEmptyFolders(created);
+        return;
     }
 
-    // What the uninstaller may remove again: the folders that are not there
-    // before this installation writes into them.
-    const std::vector<std::string> created = sv::install::missingFolders(sv::install::installationFolders(target));
     try {
         if (CheckBox1->isChecked()) {
             sv::install::registerWavEditor(target);
@@ -315,6 +313,7 @@ void TSetup1frm::finalize() {
     } catch (const sv::RegistryError& e) {
         // The window stays open: the user may choose again.
         message(e.what(), sv::Icon::Error);
+        sv::install::removeEmptyFolders(created);
         return;
     }
 
@@ -337,6 +336,30 @@ void TSetup1frm::finalize() {
     close();
 }
 
+bool TSetup1frm::prepareFolders(const std::string& target) {
+    const std::string kept = sv::install::uninstallerPath();
+    for (const std::string& folder : {target, kept.substr(0, kept.find_last_of('/') + 1)}) {
+        if (sv::dirExists(folder)) continue;
+        if (int e = sv::install::makeFolders(folder); e || !sv::dirExists(folder)) {
+            message("Unable to create the folder " + folder + ": " + std::strerror(e ? e : ENOTDIR), sv::Icon::Error);
+            return false;
+        }
+    }
+    std::vector<std::string> written;
+    for (const auto& f : sv::install::installFiles()) written.push_back(target + f.name);
+    written.push_back(kept);
+    for (const std::string& file : written) {
+        if (int e = sv::install::checkWritable(file)) {
+            const bool inTarget = file.compare(0, target.size(), target) == 0;
+            message("Unable to write " + file + ": " + std::strerror(e) + ".\n\nNothing has been installed." +
+                        (inTarget ? " Please choose a folder you can write to." : ""),
+                    sv::Icon::Error);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool TSetup1frm::copyFiles(std::string& failure) {
     const auto& files = sv::install::installFiles();
     const int count = int(files.size());
@@ -346,7 +369,8 @@ bool TSetup1frm::copyFiles(std::string& failure) {
         const auto& f = files[size_t(n)];
         const std::string source = SourceDir + f.name;
         const std::string dest = TargetDir + f.name;
-        int e = sv::install::copyFile(source, dest, f.showPath);
+        std::string failedPath;
+        int e = sv::install::copyFile(source, dest, f.showPath, &failedPath);
         installed_[size_t(n)] = e == 0;
         if (e == 0 && std::strcmp(f.name, sv::install::kUninstallerName) == 0) {
             // The uninstaller's second copy, the one its entry names, is
@@ -354,11 +378,10 @@ bool TSetup1frm::copyFiles(std::string& failure) {
             progresar(n + 1, count);
             const std::string kept = sv::install::uninstallerPath();
             e = sv::install::makeFolders(kept.substr(0, kept.find_last_of('/') + 1));
-            if (e == 0) e = sv::install::copyFile(dest, kept, false);
-            if (e != 0 && failure.empty()) failure = kept + ": " + std::strerror(e);
-        } else if (e != 0 && failure.empty()) {
-            failure = source + ": " + std::strerror(e);
+            if (e == 0) e = sv::install::copyFile(dest, kept, false, &failedPath);
+            else failedPath = kept;
         }
+        if (e != 0 && failure.empty()) failure = failedPath + ": " + std::strerror(e);
         CopyOk[size_t(n)] = e == 0;
         if (f.showPath) {
             Label5->setText(QString::fromStdString(dest));

@@ -84,6 +84,9 @@ private:
     void loadViewPictures();
     void completeTarget();
     void finalize();
+    // Creates the folders the copy writes into and makes sure that every
+    // file it writes can be written; false after telling the user why not.
+    bool prepareFolders(const std::string& target);
     bool copyFiles(std::string& failure);
     QString statusText(int step) const;
 

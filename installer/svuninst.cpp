@@ -19,12 +19,14 @@ TUninstallfrm::TUninstallfrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kCaption);
     installation = sv::install::findInstallation();
     auto* top = new QVBoxLayout(this);
-    const QString folder = QString::fromStdString(installation.folder);
-    Label1 = new QLabel(QString("This removes Sonvela from this computer: the program files in %1, its menu "
-                                "entries and icon, and its .wav and CD associations, which go back to the "
-                                "programs that had them before.\n\nYour own sounds and other files in that "
-                                "folder are kept.")
-                            .arg(folder),
+    QString folders;
+    for (const std::string& f : installation.folders) folders += "\n    " + QString::fromStdString(f);
+    const bool several = installation.folders.size() > 1;
+    Label1 = new QLabel(QString("This removes Sonvela from this computer: its program files, its menu entries "
+                                "and icon, and its .wav and CD associations, which go back to the programs that "
+                                "had them before.\n\nThe program files are in:%1\n\nYour own sounds and other "
+                                "files in %2 are kept.")
+                            .arg(folders, several ? "those folders" : "that folder"),
                         this);
     Label1->setWordWrap(true);
     Label1->setMinimumWidth(420);
@@ -67,7 +69,7 @@ void TUninstallfrm::Button1Click() {
     step(Label7);
     sv::install::removeProgramFiles(installation, CheckBox1->isChecked(), report);
     Done = true;
-    sv::prompts().messageBox(kCaption, sv::install::reportText(installation, report), sv::Buttons::Ok,
+    sv::prompts().messageBox(kCaption, sv::install::reportText(report), sv::Buttons::Ok,
                              report.failed.empty() ? sv::Icon::Information : sv::Icon::Warning);
     accept();
 }

@@ -24,11 +24,18 @@ std::string classDefault(const std::string& key) {
     return reg.openKey(key, false) ? reg.readString("") : std::string();
 }
 
-// Removes a verb's command when it starts the editor of this installation;
+// Whether a command starts the editor of one of the installations.
+bool startsOurs(const std::string& command, const Installation& inst) {
+    for (const std::string& folder : inst.folders)
+        if (startsWith(command, folder + kProgramName + " ")) return true;
+    return false;
+}
+
+// Removes a verb's command when it starts the editor of an installation;
 // a command another program wrote since stays.
-void removeOurCommand(const std::string& verbKey, const std::string& program) {
+void removeOurCommand(const std::string& verbKey, const Installation& inst) {
     const std::string command = verbKey + "\\command";
-    if (!startsWith(classDefault(command), program + " ")) return;
+    if (!startsOurs(classDefault(command), inst)) return;
     Registry reg(RegistryRoot::ClassesRoot);
     reg.deleteKey(command);
     pruneEmptyKeys(RegistryRoot::ClassesRoot, verbKey);
@@ -46,10 +53,10 @@ void restoreWavClass() {
     pruneEmptyKeys(RegistryRoot::ClassesRoot, ".wav");
 }
 
-void restoreCdCommand(const std::string& program) {
+void restoreCdCommand(const Installation& inst) {
     const char key[] = "AudioCD\\shell\\play\\command";
     Registry reg(RegistryRoot::ClassesRoot);
-    if (!reg.openKey(key, false) || !startsWith(reg.readString(""), program + " ")) return;
+    if (!reg.openKey(key, false) || !startsOurs(reg.readString(""), inst)) return;
     const std::string old = reg.readString("Old");
     if (old.empty()) reg.deleteValue("");
     else reg.writeString("", old);
@@ -70,9 +77,13 @@ std::vector<std::string> entriesOf(const std::string& folder) {
     return names;
 }
 
-void removeFile(const std::string& path, UninstallReport& report) {
-    if (::unlink(path.c_str()) == 0) report.removed.push_back(path);
-    else if (errno != ENOENT) report.failed.push_back(path + ": " + std::strerror(errno));
+bool removeFile(const std::string& path, UninstallReport& report) {
+    if (::unlink(path.c_str()) == 0) {
+        report.removed.push_back(path);
+        return true;
+    }
+    if (errno != ENOENT) report.failed.push_back(path + ": " + std::strerror(errno));
+    return false;
 }
 
 } // namespace
@@ -82,19 +93,22 @@ Installation findInstallation() {
     Registry reg(RegistryRoot::LocalMachine);
     if (!reg.openKey(kUninstallKey, false)) return inst;
     inst.found = true;
-    inst.folder = reg.readString("InstallLocation");
-    if (!inst.folder.empty() && inst.folder.back() != '/') inst.folder += '/';
+    // An entry of an earlier setup names its one folder in InstallLocation.
+    std::vector<std::string> folders = splitLines(reg.readString("InstallLocations"));
+    folders.push_back(reg.readString("InstallLocation"));
+    for (std::string& f : folders)
+        if (!f.empty() && f.back() != '/') f += '/';
+    addMissing(inst.folders, folders);
     inst.createdFolders = splitLines(reg.readString("CreatedFolders"));
     return inst;
 }
 
 void removeAssociations(const Installation& inst) {
-    const std::string program = inst.folder + kProgramName;
     try {
-        removeOurCommand("wavfile\\shell\\Play audio", program);
-        removeOurCommand("wavfile\\shell\\open", program);
+        removeOurCommand("wavfile\\shell\\Play audio", inst);
+        removeOurCommand("wavfile\\shell\\open", inst);
         restoreWavClass();
-        restoreCdCommand(program);
+        restoreCdCommand(inst);
     } catch (const RegistryError&) {
         // A registry that cannot be written keeps its entries; the files
         // and menus still go.
@@ -112,9 +126,11 @@ void removeMenus(const Installation&) {
 }
 
 void removeProgramFiles(const Installation& inst, bool removeSettings, UninstallReport& report) {
-    if (!inst.folder.empty()) {
-        for (const InstallFile& f : installFiles()) removeFile(inst.folder + f.name, report);
-        if (removeSettings) removeFile(inst.folder + kSettingsName, report);
+    for (const std::string& folder : inst.folders) {
+        bool any = false;
+        for (const InstallFile& f : installFiles()) any = removeFile(folder + f.name, report) || any;
+        if (removeSettings) any = removeFile(folder + kSettingsName, report) || any;
+        if (any) report.removedFrom.push_back(folder);
     }
     removeFile(uninstallerPath(), report);
     try {
@@ -126,24 +142,26 @@ void removeProgramFiles(const Installation& inst, bool removeSettings, Uninstall
         report.failed.push_back(e.what());
     }
     removeRegistryFileIfEmpty();
-    // Deepest first, so that a folder emptied by its subfolders goes too;
-    // a folder that still holds something stays.
-    std::vector<std::string> folders = inst.createdFolders;
-    std::stable_sort(folders.begin(), folders.end(),
-                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    for (const std::string& f : folders) ::rmdir(f.c_str());
-    if (!inst.folder.empty())
-        for (const std::string& n : entriesOf(inst.folder)) report.kept.push_back(n);
+    // A folder that still holds something stays.
+    removeEmptyFolders(inst.createdFolders);
+    for (const std::string& folder : inst.folders) {
+        std::vector<std::string> names = entriesOf(folder);
+        if (!names.empty()) report.kept.emplace_back(folder, std::move(names));
+    }
 }
 
-std::string reportText(const Installation& inst, const UninstallReport& report) {
+std::string reportText(const UninstallReport& report) {
     std::string t = "Sonvela has been removed from this computer: " + std::to_string(report.removed.size()) +
                     " files, its menu, its icon and its associations.";
-    if (!report.kept.empty()) {
-        t += "\n\nYour files in " + inst.folder + " were kept:";
-        const size_t shown = std::min<size_t>(report.kept.size(), 10);
-        for (size_t i = 0; i < shown; ++i) t += "\n    " + report.kept[i];
-        if (report.kept.size() > shown) t += "\n    and " + std::to_string(report.kept.size() - shown) + " more";
+    if (!report.removedFrom.empty()) {
+        t += "\n\nThe program files were removed from:";
+        for (const std::string& folder : report.removedFrom) t += "\n    " + folder;
+    }
+    for (const auto& [folder, names] : report.kept) {
+        t += "\n\nYour files in " + folder + " were kept:";
+        const size_t shown = std::min<size_t>(names.size(), 10);
+        for (size_t i = 0; i < shown; ++i) t += "\n    " + names[i];
+        if (names.size() > shown) t += "\n    and " + std::to_string(names.size() - shown) + " more";
     }
     if (!report.failed.empty()) {
         t += "\n\nThese could not be removed:";

@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <array>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -20,6 +23,7 @@
 #include "installer/setup_widgets.h"
 #include "installer/svuninst.h"
 #include "platform/exedir.h"
+#include "platform/files.h"
 #include "platform/program_groups.h"
 #include "platform/registry.h"
 #include "platform/settings.h"
@@ -43,7 +47,8 @@ void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Every folder and file below root: "dir", or the file's mode and bytes.
+// Every folder and file below root: "dir", or the file's mode, size and a
+// digest of its bytes (short enough to read when two trees differ).
 std::map<std::string, std::string> snapshot(const std::string& root) {
     std::map<std::string, std::string> tree;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
@@ -53,7 +58,9 @@ std::map<std::string, std::string> snapshot(const std::string& root) {
         } else {
             struct stat st {};
             ::stat(e.path().c_str(), &st);
-            tree[rel] = std::to_string(st.st_mode & 07777) + ":" + readAll(e.path().string());
+            const std::string bytes = readAll(e.path().string());
+            tree[rel] = std::to_string(st.st_mode & 07777) + ":" + std::to_string(bytes.size()) + ":" +
+                        std::to_string(std::hash<std::string>{}(bytes));
         }
     }
     return tree;
@@ -114,10 +121,12 @@ protected:
 
     std::string target() const { return home_ + "/.local/opt/Sonvela/"; }
 
-    void install() {
+    // Into the offered folder unless another is typed.
+    void install(const std::string& folder = {}) {
         sv::test::scripted().log.clear();
         TSetup1frm w({});
         EXPECT_EQ(w.edit1->text().toStdString(), target());   // the user's own programs folder
+        if (!folder.empty()) w.edit1->setText(QString::fromStdString(folder));
         w.CheckBox1->setChecked(true);
         w.CheckBox2->setChecked(true);
         w.Button1Click();
@@ -130,7 +139,6 @@ protected:
         sv::test::scripted().log.clear();
         TUninstallfrm u;
         EXPECT_TRUE(u.installation.found);
-        EXPECT_EQ(u.installation.folder, target());
         u.CheckBox1->setChecked(removeSettings);
         u.Button1Click();
         EXPECT_TRUE(u.Done);
@@ -172,6 +180,7 @@ TEST_F(RoundTripTest, InstallingTwiceThenUninstallingLeavesOnlyTheUsersFiles) {
 
     // A second installation keeps what the first found.
     install();
+    EXPECT_EQ(sv::install::findInstallation().folders, std::vector<std::string>{target()});
     {
         Registry reg(RegistryRoot::ClassesRoot);
         ASSERT_TRUE(reg.openKey(".wav", false));
@@ -203,10 +212,75 @@ TEST_F(RoundTripTest, TheSettingsStayUnlessTheUserSaysOtherwiseAndEmptyFoldersGo
 
     // A second run of the uninstaller finds nothing installed.
     EXPECT_FALSE(sv::install::findInstallation().found);
-    fs::remove(target() + "dadoruz.ini");
-    fs::remove(target());
-    fs::remove(home_ + "/.local/opt");
+    // Only the settings file stays, in the folders setup made for it.
+    auto after = snapshot(home_);
+    for (const char* kept : {".local/opt/Sonvela/dadoruz.ini", ".local/opt/Sonvela", ".local/opt"})
+        EXPECT_EQ(after.erase(kept), 1u) << kept;
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(RoundTripTest, TheUninstallerRemovesTheFoldersSetupCreatedForTheInstallation) {
+    const auto before = snapshot(home_);
+    const std::string folder = home_ + "/Programs/Sonvela 2/";
+    install(folder);
+    EXPECT_TRUE(fs::exists(folder + "sonvela"));
+    uninstall(true);
     EXPECT_EQ(snapshot(home_), before);
+}
+
+TEST_F(RoundTripTest, TheUninstallerRemovesEveryInstallationAndNamesTheirFolders) {
+    const auto before = snapshot(home_);
+    const std::string second = home_ + "/Programs/Sonvela 2/";
+    install();
+    install(second);
+    EXPECT_EQ(sv::install::findInstallation().folders, (std::vector<std::string>{target(), second}));
+    const std::string report = uninstall(true);
+    EXPECT_NE(report.find("\n    " + target()), std::string::npos) << report;
+    EXPECT_NE(report.find("\n    " + second), std::string::npos) << report;
+    EXPECT_EQ(snapshot(home_), before);
+}
+
+// The user's desktop, menus, defaults and registry file stay as they were
+// when the installation folder cannot take the files, whatever the reason;
+// the message names the file of that folder that could not be written.
+TEST_F(RoundTripTest, AnInstallationThatCannotBeWrittenChangesNothing) {
+    const std::string locked = home_ + "/Programs/Locked/";
+    writeText(locked + "notes.txt", "mine");
+    // A folder where the help file must go: renaming a file over it fails,
+    // also for the superuser.
+    writeText(locked + "Help in the way/sonvela.hlp/page.txt", "mine");
+    const auto before = snapshot(home_);
+    struct Case {
+        std::string folder, file, reason;
+        bool refused;   // every file made below the folder is refused, as in a folder of another user
+    };
+    const std::string fresh = home_ + "/Programs/New/Sonvela/";   // made, and removed again
+    const Case cases[] = {
+        {locked, locked + "sonvela", std::strerror(EACCES), true},
+        {locked + "Help in the way/", locked + "Help in the way/sonvela.hlp", std::strerror(EISDIR), false},
+        {fresh, fresh + "sonvela", std::strerror(EACCES), true},
+    };
+    for (const Case& c : cases) {
+        sv::test::scripted().log.clear();
+        if (c.refused)
+            sv::setCreateFaultHook([&](const std::string& p) { return p.rfind(c.folder, 0) == 0 ? EACCES : 0; });
+        {
+            TSetup1frm w({});
+            w.CheckBox1->setChecked(true);
+            w.CheckBox2->setChecked(true);
+            w.edit1->setText(QString::fromStdString(c.folder));
+            w.Button1Click();
+            w.Button1Click();
+            sv::setCreateFaultHook(nullptr);
+            // One message and no closing one: the window stays open for
+            // another folder.
+            const auto msgs = sv::test::scripted().messages();
+            ASSERT_EQ(msgs.size(), 1u) << c.folder;
+            EXPECT_NE(msgs[0].find("Unable to write " + c.file + ": " + c.reason), std::string::npos) << msgs[0];
+            EXPECT_TRUE(w.Failed);
+        }
+        EXPECT_EQ(snapshot(home_), before) << c.folder;
+    }
 }
 
 } // namespace
