@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/help_file.h"
 #include "platform/program_groups.h"
 #include "platform/registry.h"
 #include "installer/icon_theme.h"
@@ -214,6 +215,11 @@ std::string addItemMacro(const std::string& commandLine, const std::string& name
     std::string cmd = commandLine;
     if (cmd.find_first_of(",()[]") != std::string::npos) cmd = "\"" + cmd + "\"";
     return "[AddItem(" + cmd + "," + name + ")]\r\n";
+}
+
+std::string menuItemCommand(const std::string& target, const std::string& file) {
+    if (file == kHelpName) return target + kProgramName + " " + kHelpSwitch;
+    return target + file;
 }
 
 } // namespace sv::install

@@ -77,6 +77,10 @@ std::string programFilesDir();
 // The macros of the program group, each ended by "\r\n".
 std::string createGroupMacro(const std::string& group);
 std::string addItemMacro(const std::string& commandLine, const std::string& name);
+// The command line of the menu item for an installed file: the file itself,
+// except the help file, which the editor shows in its own help window (no
+// viewer on the desktop opens it).
+std::string menuItemCommand(const std::string& target, const std::string& file);
 
 } // namespace install
 } // namespace sv

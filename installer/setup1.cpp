@@ -423,7 +423,7 @@ void TSetup1frm::creategrp() {
     };
     for (const auto& [file, name] : items) {
         if (!isInstalled(file)) continue;
-        if (!DdeClient->execute(sv::install::addItemMacro(TargetDir + file, name)))
+        if (!DdeClient->execute(sv::install::addItemMacro(sv::install::menuItemCommand(TargetDir, file), name)))
             info(std::string("Unable to add group item. (") + name + ")");
     }
 }

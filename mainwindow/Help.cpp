@@ -48,8 +48,10 @@ THelpfrm::THelpfrm(QWidget* owner) : QWidget(owner, Qt::Window) {
     connect(Browser, &QTextBrowser::forwardAvailable, ForwardButton, &QPushButton::setEnabled);
     connect(Browser, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { linkClicked(url); });
     connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
+        // The contents page is titled as the window itself: its name once.
         const QString title = Browser->documentTitle();
-        setWindowTitle(title.isEmpty() ? QString("Sonvela Help") : "Sonvela Help - " + title);
+        const QString help = "Sonvela Help";
+        setWindowTitle(title.isEmpty() || title == help ? help : help + " - " + title);
     });
 }
 
@@ -107,4 +109,8 @@ THelpfrm* showHelpContents(QWidget* owner, const std::string& exeDir) {
     window->raise();
     window->activateWindow();
     return window;
+}
+
+bool helpOnlyCommandLine(const std::vector<std::string>& args) {
+    return !args.empty() && args[0] == sv::kHelpSwitch;
 }

@@ -6,6 +6,7 @@
 #include <QTextBrowser>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 #include "platform/help_file.h"
 
@@ -49,3 +50,7 @@ private:
 // on the contents page of ExeDir + "sonvela.hlp". Null when the help file is
 // missing or damaged, which the user is told.
 THelpfrm* showHelpContents(QWidget* owner, const std::string& exeDir);
+
+// The command line "-HELP" (as its first parameter): the program shows only
+// its help window, on the contents page, and ends when it closes.
+bool helpOnlyCommandLine(const std::vector<std::string>& args);

@@ -103,6 +103,13 @@ void readDiscLength(TSVMainfrm& m) {
     }
 }
 
+// Before the player looks for the disc, a tray left open is closed, as a
+// drive pulls its tray in when asked to play; a disc image has no tray to
+// push, so without this an ejected image could never come back.
+void closeOpenTray(TSVMainfrm& m) {
+    if (send(m, "status cdaudio mode") == 0 && m.MciReturnText == "open") sendReported(m, "set cdaudio door closed");
+}
+
 void resetLabels(TSVMainfrm& m) {
     m.Label5->setText("0");
     for (QLabel* l : {m.Label6, m.Label8, m.Label4, m.Label10}) l->setText("0:00:00");
@@ -233,7 +240,9 @@ int panelWidth(const TSVMainfrm& m) {
 void TSVMainfrm::SpeedButton10Click() {
     Panel2->setVisible(Panel2->isHidden());
     timerOn(*this, panelShown(*this));
-    if (panelShown(*this)) mostrar_lista_botones();
+    if (!panelShown(*this)) return;
+    closeOpenTray(*this);
+    mostrar_lista_botones();
 }
 
 void TSVMainfrm::mostrar_lista_botones() {
@@ -322,6 +331,7 @@ void TSVMainfrm::cdmode2Click() {
 }
 
 void TSVMainfrm::SpeedButton38Click() {
+    closeOpenTray(*this);
     sendReported(*this, "status cdaudio type track 1");
     if (noAudio(*this)) {
         ShowMessage("Error: this CD has no audio tracks...");

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/Help.h"
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/Splash.h"
+#include "platform/exedir.h"
 #include "platform/files.h"
 #include "platform/qt/qt_prompts.h"
 #include "platform/qt/wave_notify.h"
@@ -25,6 +27,12 @@ int main(int argc, char** argv) {
     sv::installQtPrompts();
     sv::bindActivityCursor();
     sv::installWaveNotifier();
+
+    if (helpOnlyCommandLine(args)) {
+        // The help window alone, owned by no main window: closing it ends
+        // the program. A missing help file has been reported.
+        return showHelpContents(nullptr, sv::exeDir()) ? app.exec() : 1;
+    }
 
     Splashfrm = new TSplashfrm();
     Splashfrm->exec();

@@ -8,6 +8,7 @@
 namespace sv {
 
 const char kHelpContentsPage[] = "contents.html";
+const char kHelpSwitch[] = "-HELP";
 
 namespace {
 

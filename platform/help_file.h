@@ -27,4 +27,9 @@ HelpLoad parseHelpText(const std::string& text, HelpFile& help, std::string& pro
 
 extern const char kHelpContentsPage[];   // "contents.html"
 
+// The editor's parameter that shows only its help window, on the contents
+// page: the desktop menu's help item starts the editor so, since no viewer
+// on the desktop opens the help file itself.
+extern const char kHelpSwitch[];         // "-HELP"
+
 } // namespace sv

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -417,15 +418,37 @@ bool ProgramManager::createGroup(const std::string& name) {
 }
 
 bool ProgramManager::addItem(const std::string& commandLine, const std::string& name) {
-    if (group_.empty() || trim(commandLine).empty()) return false;
-    std::string path = trim(commandLine);
+    const std::string line = trim(commandLine);
+    if (group_.empty() || line.empty()) return false;
+    auto isFile = [](const std::string& p) {
+        struct stat st;
+        return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    };
+    // A program may be followed by its arguments; a folder name may hold
+    // blanks too, so the longest beginning that names a file is the file.
+    std::string path = line;
+    std::string arguments;
+    if (!isFile(path)) {
+        for (size_t blank = path.rfind(' '); blank != std::string::npos && blank > 0;
+             blank = path.rfind(' ', blank - 1)) {
+            if (!isFile(path.substr(0, blank))) continue;
+            arguments = trim(path.substr(blank + 1));
+            path = path.substr(0, blank);
+            break;
+        }
+    }
+    const bool program = isFile(path) && ::access(path.c_str(), X_OK) == 0;
+    if (!program) {   // only a program takes arguments
+        path = line;
+        arguments.clear();
+    }
     std::string title = trim(name);
     if (title.empty()) title = path.substr(path.find_last_of('/') + 1);
-    struct stat st;
-    bool program = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
     DesktopEntry e;
     e.name = title;
     e.exec = program ? desktopExecArgument(path) : "xdg-open " + desktopExecArgument(path);
+    std::istringstream words(arguments);
+    for (std::string w; words >> w;) e.exec += " " + desktopExecArgument(w);
     e.icon = icon;
     e.categories = program ? programCategories : documentCategories;
     return writeDesktopEntry(group_ + fileNameFor(title) + ".desktop", e) && writeMenu();

@@ -113,8 +113,9 @@ public:
     bool execute(const std::string& macros);
 
     bool createGroup(const std::string& name);
-    // The command line is a program (run as it is) or a document (opened
-    // with the desktop's application for it).
+    // The command line is a program (run as it is, with the arguments that
+    // follow it) or a document (opened with the desktop's application for
+    // it).
     bool addItem(const std::string& commandLine, const std::string& name);
     // Removes the group's entries, folder, directory entry and menu file.
     bool deleteGroup(const std::string& name);

@@ -192,12 +192,18 @@ int CdioDrive::status(CdStatus& s) {
     const int rc = readToc(toc);
     if (rc == kCdNoDrive) return rc;
     if (rc != kCdOk) {
-        s.mode = image_ && doorOpen_ ? CdMode::Open : CdMode::NotReady;
+        s.mode = trayOpen() ? CdMode::Open : CdMode::NotReady;
         return kCdOk;
     }
     s.mode = playback_.mode();
     s.position = playback_.position();
     return kCdOk;
+}
+
+bool CdioDrive::trayOpen() const {
+    if (image_) return doorOpen_;
+    // Only a drive that says so: an unknown answer is a closed tray.
+    return cdio_ && mmc_get_tray_status(cdio_) == 1;
 }
 
 int CdioDrive::play(int32_t from, int32_t to) {

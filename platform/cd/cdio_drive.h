@@ -45,6 +45,8 @@ public:
 private:
     int open();
     void close();
+    // The tray is open: the drive's own report, or an image's "tray".
+    bool trayOpen() const;
 
     std::string source_;
     CdIo_t* cdio_ = nullptr;

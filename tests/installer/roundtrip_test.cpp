@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <array>
 #include <cstdio>
 #include <cerrno>
@@ -17,11 +19,13 @@
 #include <optional>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "installer/install_steps.h"
 #include "installer/setup1.h"
 #include "installer/setup_widgets.h"
 #include "installer/svuninst.h"
+#include "mainwindow/Help.h"
 #include "platform/exedir.h"
 #include "platform/files.h"
 #include "platform/program_groups.h"
@@ -281,6 +285,35 @@ TEST_F(RoundTripTest, AnInstallationThatCannotBeWrittenChangesNothing) {
         }
         EXPECT_EQ(snapshot(home_), before) << c.folder;
     }
+}
+
+// The menu's help item, run as the desktop runs its Exec line: the installed
+// editor with the help switch, which shows its own help window alone.
+TEST_F(RoundTripTest, TheHelpItemStartsTheEditorOnItsHelpContents) {
+    install();
+    const std::string entry = readAll(sv::applicationsFolder() + "sonvela/sonvela-help.desktop");
+    const size_t at = entry.find("\nExec=");
+    ASSERT_NE(at, std::string::npos) << entry;
+    std::istringstream exec(entry.substr(at + 6, entry.find('\n', at + 1) - at - 6));
+    std::vector<std::string> argv;
+    for (std::string w; exec >> w;) argv.push_back(w);
+    ASSERT_EQ(argv.size(), 2u) << entry;
+    EXPECT_EQ(argv[0], target() + "sonvela");
+    EXPECT_EQ(::access(argv[0].c_str(), X_OK), 0);
+    ASSERT_TRUE(helpOnlyCommandLine({argv.begin() + 1, argv.end()}));
+
+    sv::setExeDir(target());
+    sv::test::scripted().log.clear();
+    QPointer<THelpfrm> help = showHelpContents(nullptr, sv::exeDir());
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->parentWidget(), nullptr);
+    EXPECT_EQ(help->currentPage(), sv::kHelpContentsPage);
+    EXPECT_EQ(help->windowTitle(), "Sonvela Help");
+    EXPECT_EQ(sv::test::scripted().messages(), std::vector<std::string>{});
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(help);
 }
 
 } // namespace

@@ -112,4 +112,36 @@ TEST_F(CdDiscTest, CommandLineCdPlaysTheImagesFirstTrackIntoTheSoundCard) {
     EXPECT_TRUE(std::equal(heard.begin(), heard.end(), img.samples.begin()));
 }
 
+// An image has no tray to push: the player's own roads close it, Play and
+// the panel's opening as a drive pulls its tray in, and Eject on an open
+// tray; each puts the disc back.
+TEST_F(CdDiscTest, AnEjectedImageComesBackWhenPlayOrThePanelClosesTheTray) {
+    const CdImage img = writeCdImage(dir.path(), "disc", {3 * F, 2 * F});
+    use(img.cue);
+    start();
+    main->SpeedButton10Click();
+    main->SpeedButton43Click();
+    std::string answer;
+    mciSendString("status cdaudio mode", answer);
+    ASSERT_EQ(answer, "open");
+
+    main->SpeedButton38Click();
+    EXPECT_FALSE(main->Panel2->isHidden());
+    EXPECT_TRUE(playingShown());
+    EXPECT_EQ(main->CdTrackButtons.size(), 2u);
+    main->SpeedButton36Click();
+
+    main->SpeedButton43Click();
+    main->SpeedButton10Click();   // hidden with the tray open
+    main->SpeedButton10Click();   // and shown again
+    EXPECT_FALSE(main->Panel2->isHidden());
+    EXPECT_EQ(main->Label10->text(), "0:0:5");
+
+    main->SpeedButton43Click();
+    main->SpeedButton43Click();   // Eject on an open tray closes it
+    mciSendString("status cdaudio media present", answer);
+    EXPECT_EQ(answer, "true");
+    EXPECT_EQ(scripted().messages(), std::vector<std::string>{});
+}
+
 } // namespace

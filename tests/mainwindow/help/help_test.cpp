@@ -88,6 +88,7 @@ TEST_F(HelpWindowTest, ContentsShowsTheContentsPageWithAPageForEveryMenu) {
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->currentPage(), "contents.html");
+    EXPECT_EQ(help->windowTitle(), "Sonvela Help");   // the name once
     EXPECT_TRUE(scripted().messages().empty());
     const QString text = help->Browser->toPlainText();
     EXPECT_TRUE(text.contains("Sonvela")) << text.toStdString();
@@ -109,6 +110,7 @@ TEST_F(HelpWindowTest, ContentsShowsTheContentsPageWithAPageForEveryMenu) {
         const std::string page = match.captured(1).toStdString();
         ASSERT_TRUE(help->showPage(page)) << page;
         EXPECT_TRUE(help->Browser->toPlainText().contains(QString::fromStdString(title) + " menu")) << page;
+        EXPECT_EQ(help->windowTitle(), "Sonvela Help - " + QString::fromStdString(title) + " menu");
     }
 
     // Back returns along the way; Contents comes home.

@@ -101,13 +101,17 @@ TEST_F(DesktopEntriesTest, MacrosMakeAGroupFolderWithOneEntryAnItem) {
     ASSERT_TRUE(pm.execute("[CreateGroup(Sonvela)]\r\n"));
     EXPECT_EQ(pm.groupFolder(), sv::applicationsFolder() + "sonvela/");
     ASSERT_TRUE(pm.execute("[AddItem(\"" + program + "\",Sonvela)]\r\n"
-                           "[AddItem(\"" + dir_ + "/inst (1)/readme.txt\",readme.txt)]\r\n"));
+                           "[AddItem(\"" + dir_ + "/inst (1)/readme.txt\",readme.txt)]\r\n"
+                           "[AddItem(\"" + program + " -HELP\",Sonvela Help)]\r\n"));
 
     const std::string item = readAll(pm.groupFolder() + "sonvela.desktop");
     EXPECT_NE(item.find("Name=Sonvela\n"), std::string::npos);
     EXPECT_NE(item.find("Exec=\"" + program + "\"\n"), std::string::npos) << item;
     const std::string doc = readAll(pm.groupFolder() + "readme-txt.desktop");
     EXPECT_NE(doc.find("Exec=xdg-open \"" + dir_ + "/inst (1)/readme.txt\"\n"), std::string::npos) << doc;
+    // A program with an argument, in a folder whose name has a blank.
+    const std::string help = readAll(pm.groupFolder() + "sonvela-help.desktop");
+    EXPECT_NE(help.find("Exec=\"" + program + "\" -HELP\n"), std::string::npos) << help;
 
     // The submenu names both entries and shows the group's directory entry.
     const std::string menu = readAll(sv::ProgramManager::menuFileFor("Sonvela"));
