@@ -20,6 +20,7 @@
 #include "sound/engine/sound_buffer.h"
 #include "sound/engine/undo_store.h"
 #include "sound/engine/wave_file.h"
+#include "sound/status_panels.h"
 
 class TSVMainfrm;
 class QFrame;
@@ -38,7 +39,7 @@ public:
 
     // Controls.
     QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusPanels[6] = {};       // the six status panels
+    StatusPanel* StatusPanels[6] = {};  // the six status panels
     QScrollBar* ScrollBar1 = nullptr;
     QFrame* Bevel1 = nullptr;           // divider of a stereo display
     QWidget* Shape1 = nullptr;          // selection rectangle

@@ -59,7 +59,7 @@ namespace sv::test {
 
 bool statusButtonOverPanel(const QWidget* a, const QWidget* b) {
     return qobject_cast<const QToolButton*>(a) && a->objectName().startsWith(QLatin1String("boto_")) &&
-           qobject_cast<const QLabel*>(b) && qobject_cast<const TSoundfrm*>(a->parentWidget()->parentWidget());
+           qobject_cast<const StatusPanelRow*>(b) && qobject_cast<const TSoundfrm*>(a->parentWidget()->parentWidget());
 }
 
 namespace {
