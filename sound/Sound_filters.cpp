@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 
 #include "dialogs/Equalize.h"
 #include "dialogs/Gaussian.h"
@@ -163,20 +162,13 @@ void TSoundfrm::Ecualizar() {
 void TSoundfrm::VoiceCleaner() {
     TVoiceCleanerfrm f(this);
     if (showModal(f) != mrOk) return;
-    // The dialog stays up as the list of steps while they run.
-    f.Button1->hide();
-    f.Button2->hide();
-    f.setModal(false);
-    f.show();
+    f.showAsStepList();
     const auto [low, high] = voiceCleanerBand(f.rg1->ItemIndex());
     const auto step = [&f](QCheckBox* box, QLabel* mark, const std::function<void()>& run) {
         if (!box->isChecked()) return;
-        mark->setText(QStringLiteral("x"));
-        mark->show();
-        f.repaint();
+        f.stepStarted(mark);
         run();
-        mark->setText(QStringLiteral("n"));
-        f.repaint();
+        f.stepFinished(mark);
     };
     step(f.cb2, f.Label2, [this] {
         FftWorkArea& area = FftArea();
