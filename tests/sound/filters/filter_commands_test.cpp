@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QTest>
 
 #include <cmath>
 #include <cstring>
@@ -165,14 +166,25 @@ TEST_F(FilterCommands, CustomizedFilterRefusesShortSelectionsAndRunsAfterOk) {
     expectApplied("customized");
 }
 
-TEST_F(FilterCommands, WaveletKeepsItsStepWhenCancelled) {
+TEST_F(FilterCommands, WaveletLeftWithEscapeOrAZeroThresholdChangesNothing) {
     open(0, 4000);
+    answer([](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
+    trigger("WaveletDenoising1");
+    expectUntouched("escape");
+    EXPECT_EQ(w->StatusPanels[5]->text(), "Saved");
+    answer([](QDialog* d) {
+        auto* f = static_cast<Twaveletfrm*>(d);
+        f->lambda->setValue(0);
+        f->Button1Click();
+    });
+    trigger("WaveletDenoising1");
+    expectUntouched("zero threshold");
+    // A sound modified before stays so.
+    w->Modified = true;
     cancelNext();
     trigger("WaveletDenoising1");
-    EXPECT_FALSE(changed());
     EXPECT_TRUE(w->Modified);
-    EXPECT_TRUE(w->undoAvailable());
-    EXPECT_EQ(w->StatusPanels[5]->text(), "Modified");
+    EXPECT_FALSE(w->undoAvailable());
 
     reopen(0, 4000);
     answer([](QDialog* d) {
