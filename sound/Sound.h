@@ -28,8 +28,6 @@ class QFrame;
 // Why a command that is enabled does nothing to this sound.
 inline constexpr const char* kSelectToFilter = "Please select the part of the sound to filter first.";
 inline constexpr const char* kSelectToDenoise = "Please select the part of the sound to denoise first.";
-inline constexpr const char* kKaraokeNeedsStereo =
-    "Karaoke works only on stereo sounds: it takes out what both channels share.";
 
 class TSoundfrm : public QWidget {
     Q_OBJECT
