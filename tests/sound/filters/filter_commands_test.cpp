@@ -172,12 +172,16 @@ TEST_F(FilterCommands, WaveletLeftWithEscapeOrAZeroThresholdChangesNothing) {
     trigger("WaveletDenoising1");
     expectUntouched("escape");
     EXPECT_EQ(w->StatusPanels[5]->text(), "Saved");
-    answer([](QDialog* d) {
-        auto* f = static_cast<Twaveletfrm*>(d);
-        f->lambda->setValue(0);
-        f->Button1Click();
-    });
-    trigger("WaveletDenoising1");
+    // OK with the threshold slider at a position.
+    const auto denoiseAt = [this](int position) {
+        answer([position](QDialog* d) {
+            auto* f = static_cast<Twaveletfrm*>(d);
+            f->lambda->setValue(position);
+            f->Button1Click();
+        });
+        trigger("WaveletDenoising1");
+    };
+    denoiseAt(0);
     expectUntouched("zero threshold");
     // A sound modified before stays so.
     w->Modified = true;
@@ -187,12 +191,7 @@ TEST_F(FilterCommands, WaveletLeftWithEscapeOrAZeroThresholdChangesNothing) {
     EXPECT_FALSE(w->undoAvailable());
 
     reopen(0, 4000);
-    answer([](QDialog* d) {
-        auto* f = static_cast<Twaveletfrm*>(d);
-        f->lambda->setValue(300);
-        f->Button1Click();
-    });
-    trigger("WaveletDenoising1");
+    denoiseAt(300);
     expectApplied("wavelet");
     ASSERT_TRUE(w->deshacer());
     EXPECT_EQ(bytesNow(), before);
