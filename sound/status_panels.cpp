@@ -1,5 +1,6 @@
 #include "sound/status_panels.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
@@ -13,16 +14,29 @@ const QString kEllipsis = QStringLiteral("\u2026");
 } // namespace
 
 StatusPanel::StatusPanel(const QString& text, const QStringList& longest, int lead, QWidget* parent)
-    : QFrame(parent), text_(text) {
+    : QFrame(parent), text_(text), longest_(longest) {
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
     setContentsMargins(lead, 0, 0, 0);
-    for (const QString& t : longest) longestAdvance_ = std::max(longestAdvance_, fontMetrics().horizontalAdvance(t));
+    measure();
+}
+
+void StatusPanel::measure() {
+    const QFontMetrics fm = fontMetrics();
+    longestAdvance_ = 0;
+    for (const QString& t : longest_) longestAdvance_ = std::max(longestAdvance_, fm.horizontalAdvance(t));
+    textAdvance_ = fm.horizontalAdvance(text_);
+}
+
+void StatusPanel::changeEvent(QEvent* e) {
+    QFrame::changeEvent(e);
+    if (e->type() == QEvent::FontChange) measure();
 }
 
 void StatusPanel::setText(const QString& text) {
     if (text == text_) return;
     text_ = text;
+    textAdvance_ = fontMetrics().horizontalAdvance(text_);
     update();
     if (auto* row = qobject_cast<StatusPanelRow*>(parentWidget())) row->arrange();
 }
@@ -34,9 +48,9 @@ int StatusPanel::chrome() const {
 
 int StatusPanel::textRoom() const { return std::max(0, width() - chrome()); }
 
-int StatusPanel::preferredWidth() const { return chrome() + std::max(longestAdvance_, fontMetrics().horizontalAdvance(text_)); }
+int StatusPanel::preferredWidth() const { return chrome() + std::max(longestAdvance_, textAdvance_); }
 
-int StatusPanel::neededWidth() const { return chrome() + fontMetrics().horizontalAdvance(text_); }
+int StatusPanel::neededWidth() const { return chrome() + textAdvance_; }
 
 int StatusPanel::leastWidth() const {
     if (text_.size() <= kLeastCharacters) return neededWidth();
@@ -44,9 +58,8 @@ int StatusPanel::leastWidth() const {
 }
 
 QString StatusPanel::shownText() const {
-    const QFontMetrics fm = fontMetrics();
-    if (fm.horizontalAdvance(text_) <= textRoom()) return text_;
-    return fm.elidedText(text_, Qt::ElideRight, textRoom());
+    if (textAdvance_ <= textRoom()) return text_;
+    return fontMetrics().elidedText(text_, Qt::ElideRight, textRoom());
 }
 
 QSize StatusPanel::sizeHint() const {

@@ -35,13 +35,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     // Room for text inside the frame, after the lead.
     int textRoom() const;
     int chrome() const;   // everything but the text: frame, lead, padding
+    // The texts' widths in the panel's font, measured once per text: a
+    // playing sound changes two texts every few milliseconds.
+    void measure();
     QString text_;
+    QStringList longest_;
     int longestAdvance_ = 0;
+    int textAdvance_ = 0;
 };
 
 // Lays its panels side by side by the rule above. Put in a status bar with
