@@ -113,7 +113,6 @@ TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(
     // Room for the description of a stereo ADPCM or MPEG format at 44100 Hz.
     const int formatRoom =
         edSourceFormat->fontMetrics().horizontalAdvance("IMA ADPCM: 44100 Hz, 4 Bit, Stereo, 44359 bytes/s") + 12;
-    for (QLineEdit* e : {edSourceFormat, edDestFormat}) e->setMinimumWidth(formatRoom);
     btnselectsource = flatButton(this, "...", "Select Source File Name");
     btnselectdest = flatButton(this, "...", "Select Destination File Name");
     btnselectDestformat = flatButton(this, "...", "Select Destination Format");
@@ -157,7 +156,10 @@ TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(
     grid->addWidget(edSource, 0, 1);
     grid->addWidget(btnselectsource, 0, 2);
     grid->addWidget(Label4, 1, 0);
-    grid->addWidget(edSourceFormat, 1, 1, 1, 2);
+    // The four fields share one column, whose width holds a format's
+    // description, so their edges line up at every width (the source
+    // format has no button beside it).
+    grid->addWidget(edSourceFormat, 1, 1);
     grid->addWidget(Label2, 2, 0);
     grid->addWidget(edDest, 2, 1);
     grid->addWidget(btnselectdest, 2, 2);
@@ -165,6 +167,7 @@ TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(
     grid->addWidget(edDestFormat, 3, 1);
     grid->addWidget(btnselectDestformat, 3, 2);
     grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(1, formatRoom);
     auto* bars = new QVBoxLayout;
     bars->addWidget(pbPeakLeft);
     bars->addWidget(pbPeakRight);

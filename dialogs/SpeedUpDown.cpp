@@ -17,9 +17,13 @@
 TSpeedUpDownfrm* SpeedUpDownfrm = nullptr;
 
 namespace {
-QToolButton* arrow(QWidget* parent, Qt::ArrowType type) {
+// A step button says what it does to the change: a fine step is a tenth
+// of a percent, a coarse one a whole percent. It repeats while held down.
+QToolButton* stepButton(QWidget* parent, const char* caption, const char* hint) {
     auto* b = new QToolButton(parent);
-    b->setArrowType(type);
+    b->setText(QString::fromUtf8(caption));
+    b->setToolTip(QString::fromUtf8(hint));
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     b->setAutoRepeat(true);
     return b;
 }
@@ -36,10 +40,10 @@ TSpeedUpDownfrm::TSpeedUpDownfrm(QWidget* parent) : QDialog(parent) {
     Edit1 = new QLineEdit(this);
     auto* editLabel = new QLabel(QStringLiteral("&New number of samples:"), this);
     editLabel->setBuddy(Edit1);
-    SpinButton2Up = arrow(this, Qt::UpArrow);
-    SpinButton2Down = arrow(this, Qt::DownArrow);
-    SpinButton1Up = arrow(this, Qt::UpArrow);
-    SpinButton1Down = arrow(this, Qt::DownArrow);
+    SpinButton2Up = stepButton(this, "+0.1%", "Fine step: 0.1% more variation");
+    SpinButton2Down = stepButton(this, "-0.1%", "Fine step: 0.1% less variation");
+    SpinButton1Up = stepButton(this, "+1%", "Coarse step: 1% more variation");
+    SpinButton1Down = stepButton(this, "-1%", "Coarse step: 1% less variation");
     Button3 = new QPushButton(QStringLiteral("Half Speed (Num Samples x2)"), this);
     Button4 = new QPushButton(QStringLiteral("Double Speed (Num Samples /2)"), this);
     for (QPushButton* b : {Button3, Button4}) sv::makePlainButton(b);
@@ -57,7 +61,8 @@ TSpeedUpDownfrm::TSpeedUpDownfrm(QWidget* parent) : QDialog(parent) {
     grid->addWidget(editLabel, 1, 0);
     grid->addWidget(Edit1, 1, 1);
     auto* spins = new QHBoxLayout;
-    for (QToolButton* b : {SpinButton2Up, SpinButton2Down, SpinButton1Up, SpinButton1Down}) spins->addWidget(b);
+    // From the largest step down to the largest step up.
+    for (QToolButton* b : {SpinButton1Down, SpinButton2Down, SpinButton2Up, SpinButton1Up}) spins->addWidget(b);
     grid->addLayout(spins, 1, 2);
     top->addLayout(grid);
     auto* speeds = new QHBoxLayout;

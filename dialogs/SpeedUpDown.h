@@ -24,9 +24,9 @@ public:
     QLabel* Label5;            // the change, "12.5 %"
     QLabel* Label3;            // the current number of samples
     QLineEdit* Edit1;          // the new number of samples
-    QToolButton* SpinButton2Up;     // fine, +-1
+    QToolButton* SpinButton2Up;     // fine, +-1 per mille ("+0.1%", "-0.1%")
     QToolButton* SpinButton2Down;
-    QToolButton* SpinButton1Up;     // coarse, +-10
+    QToolButton* SpinButton1Up;     // coarse, +-10 per mille ("+1%", "-1%")
     QToolButton* SpinButton1Down;
     QPushButton* Button3;      // "Half Speed (Num Samples x2)"
     QPushButton* Button4;      // "Double Speed (Num Samples /2)"

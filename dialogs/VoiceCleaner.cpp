@@ -1,11 +1,14 @@
 #include "dialogs/VoiceCleaner.h"
 
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "dialogs/ParamDialog.h"
 
@@ -19,11 +22,11 @@ void setCaptionColour(QWidget* w, bool on) {
     w->setPalette(p);
 }
 
-// The step marker is the square that the letter "n" is in the symbol font
-// the form was designed with; no Linux machine has that font, so the
-// marker is the square itself in the form's own font.
+// The step markers are the crossed box and the filled square of a symbol
+// font that no Linux machine has; they are those squares themselves, in
+// the form's own font.
 QLabel* marker(QWidget* parent) {
-    auto* l = new QLabel(QStringLiteral("\u25A0"), parent);
+    auto* l = new QLabel(TVoiceCleanerfrm::kDoneMark, parent);
     QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
@@ -34,7 +37,35 @@ QLabel* marker(QWidget* parent) {
     return l;
 }
 
+// Runs the events that put a newly shown window on the screen (and so paint
+// it), for at most a second: a window shown just before the program gets
+// busy would otherwise stay an unpainted box until the work is done. The
+// user's input waits meanwhile.
+void waitUntilOnScreen(QWidget* w) {
+    QWindow* window = w->windowHandle();
+    if (!window || window->isExposed()) return;
+    QEventLoop loop;
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    struct ExposeWatch : QObject {
+        QEventLoop* loop;
+        QWindow* window;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Expose)
+                QTimer::singleShot(0, loop, [l = loop, w = window] { if (w->isExposed()) l->quit(); });
+            return false;
+        }
+    } watch;
+    watch.loop = &loop;
+    watch.window = window;
+    window->installEventFilter(&watch);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    window->removeEventFilter(&watch);
+}
+
 } // namespace
+
+const QString TVoiceCleanerfrm::kWorkingMark = QStringLiteral("\u2612");
+const QString TVoiceCleanerfrm::kDoneMark = QStringLiteral("\u25A0");
 
 TVoiceCleanerfrm::TVoiceCleanerfrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Voice Cleaner"));
@@ -81,4 +112,24 @@ TVoiceCleanerfrm::TVoiceCleanerfrm(QWidget* parent) : QDialog(parent) {
 void TVoiceCleanerfrm::cbClick(QCheckBox* box) {
     setCaptionColour(box, box->isChecked());
     if (box == cb1) setCaptionColour(rg1, box->isChecked());
+}
+
+void TVoiceCleanerfrm::showAsStepList() {
+    Button1->hide();
+    Button2->hide();
+    setModal(false);
+    show();
+    waitUntilOnScreen(this);
+    repaint();
+}
+
+void TVoiceCleanerfrm::stepStarted(QLabel* mark) {
+    mark->setText(kWorkingMark);
+    mark->show();
+    repaint();
+}
+
+void TVoiceCleanerfrm::stepFinished(QLabel* mark) {
+    mark->setText(kDoneMark);
+    repaint();
 }

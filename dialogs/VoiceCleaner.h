@@ -34,4 +34,15 @@ public:
     // A ticked box's caption is black, an unticked one grey; the filter
     // box greys the type choice with it.
     void cbClick(QCheckBox* box);
+
+    // After OK: the dialog stays up without its buttons as the list of the
+    // steps, painted on the screen before this returns, since the steps
+    // then hold the program until they are done.
+    void showAsStepList();
+    // A step's marker: a crossed box while it runs, a filled square once it
+    // is done; the list is painted again at once.
+    void stepStarted(QLabel* mark);
+    void stepFinished(QLabel* mark);
+    static const QString kWorkingMark;
+    static const QString kDoneMark;
 };

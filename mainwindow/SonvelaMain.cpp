@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QToolBar>
+#include <cerrno>
 
 #include "mainwindow/commands.h"
 #include "mainwindow/SonvelaMain_view.h"
@@ -410,8 +411,9 @@ void TSVMainfrm::processCommandLine() {
         names = args_;
     }
     for (const std::string& name : names) {
-        if (!fileExists(name)) {
-            ShowMessage("Error: The file " + name + " does not exist.");
+        if (const ReadProblem problem = readProblem(name)) {
+            ShowMessage(problem.error == ENOENT ? "Error: The file " + name + " does not exist."
+                                                : openErrorMessage(name, problem));
             continue;
         }
         const std::string ext = lowerFileExt(name);

@@ -159,6 +159,12 @@ void TSVMainfrm::ObrirFitxer(bool showDialog, const std::string& nameIn) {
     }
     auto open = openerFor(lowerFileExt(name));
     if (!open) return;   // no reader for it: the list stays as it is
+    // A folder, a pipe or a file that cannot be read is named as such at
+    // once, before a window, a reader or the reopen list sees it.
+    if (const ReadProblem problem = readProblem(name)) {
+        ShowMessage(openErrorMessage(name, problem));
+        return;
+    }
     shiftRecent(name);
     writeRecent();
     SpeedButton16->setEnabled(true);

@@ -145,11 +145,14 @@ void installSpectralCommands(TSVMainfrm* main) {
     plain("Filtromejorado1", false, false, &TSoundfrm::filtre_mediana_millorat);
     plain("FiltroCopalta1", false, false, &TSoundfrm::Filtre_Copalta);
     plain("Histogram1", false, false, &TSoundfrm::histograma);
-    plain("Adduniformnoise1", false, false, &TSoundfrm::Soroll);
-    plain("AddNoise1", false, false, &TSoundfrm::Soroll);
-    plain("Addgaussiannoise1", false, false, &TSoundfrm::sorollgaussia);
-    plain("Addpinknoise1", false, false, &TSoundfrm::sorollrosa);
-    plain("Addspecklenoise1", false, false, &TSoundfrm::speckle);
+    // The noise goes into the selection: with a cursor alone these do
+    // nothing, so they stay disabled as their menus and buttons are, and
+    // never show a level dialog that could change nothing.
+    plain("Adduniformnoise1", true, false, &TSoundfrm::Soroll);
+    plain("AddNoise1", true, false, &TSoundfrm::Soroll);
+    plain("Addgaussiannoise1", true, false, &TSoundfrm::sorollgaussia);
+    plain("Addpinknoise1", true, false, &TSoundfrm::sorollrosa);
+    plain("Addspecklenoise1", true, false, &TSoundfrm::speckle);
     plain("WaveletDenoising1", false, false, &TSoundfrm::WaveletDenoising);
     plain("Ecualizar1", false, false, &TSoundfrm::Ecualizar);
     plain("VoiceCleaner1", false, false, &TSoundfrm::VoiceCleaner);

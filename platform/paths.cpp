@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +60,21 @@ std::string forceExtension(const std::string& path, const std::string& ext) {
 bool fileExists(const std::string& path) {
     struct stat st;
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+ReadProblem readProblem(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return {errno, std::strerror(errno)};
+    if (S_ISDIR(st.st_mode)) return {0, "it is a folder, not a file"};
+    if (!S_ISREG(st.st_mode)) return {0, "it is not a regular file"};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {errno, std::strerror(errno)};
+    ::close(fd);
+    return {};
+}
+
+std::string openErrorMessage(const std::string& path, const ReadProblem& problem) {
+    return "Error opening file " + path + ": " + problem.reason + ".";
 }
 
 bool dirExists(const std::string& path) {

@@ -19,6 +19,20 @@ bool sameTextNoCase(const std::string& a, const std::string& b);
 std::string forceExtension(const std::string& path, const std::string& ext);
 
 bool fileExists(const std::string& path);
+
+// Why a file cannot be opened for reading: nothing (error 0, empty reason)
+// when it can. A folder, a pipe, a device or a socket is refused by what it
+// is (error 0) without being opened, so a pipe with no writer never makes
+// the program wait; otherwise error is the system's errno (ENOENT for a
+// missing file) and reason its text ("Permission denied").
+struct ReadProblem {
+    int error = 0;
+    std::string reason;
+    explicit operator bool() const { return !reason.empty(); }
+};
+ReadProblem readProblem(const std::string& path);
+// The message that says so: "Error opening file <path>: <reason>."
+std::string openErrorMessage(const std::string& path, const ReadProblem& problem);
 bool dirExists(const std::string& path);
 int64_t fileSizeOf(const std::string& path);               // -1 when missing
 std::string canonicalPath(const std::string& path);        // best effort

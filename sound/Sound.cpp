@@ -29,19 +29,6 @@ constexpr int kSelectAllMaxWidth = 115;
 int selectAllWidth(const QFontMetrics& fm) {
     return std::min(kSelectAllMaxWidth, fm.horizontalAdvance(QStringLiteral("Select All")) + 16);
 }
-
-// A status panel keeps the width of the longest text it shows while the
-// window has the room, and gives way (its text cut) in a narrower window
-// rather than lying over its neighbours.
-class StatusPanel : public QLabel {
-public:
-    StatusPanel(const QString& text, int width, QWidget* parent) : QLabel(text, parent), width_(width) {}
-    QSize sizeHint() const override { return QSize(width_, QLabel::sizeHint().height()); }
-    QSize minimumSizeHint() const override { return QSize(std::min(width_, 24), QLabel::minimumSizeHint().height()); }
-
-private:
-    int width_;
-};
 } // namespace
 
 TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
@@ -74,30 +61,26 @@ TSoundfrm::TSoundfrm(QWidget* parent) : QWidget(parent) {
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
-    // Each panel is as wide as the longest text it shows, in the font it
-    // shows it in. The "Select All" button lies over the start of panel 0
+    // Each panel is as wide as the longest text it shows while the window
+    // has the room. The "Select All" button lies over the start of panel 0
     // (its text begins after the button), the other buttons over panels 0
     // and 1 while the mouse is on the status bar.
     const char* texts[6] = {"Samples:0", "", "Bits", "Samples/sec", "Mono", "Modified"};
-    const std::initializer_list<const char*> longest[6] = {
+    const QStringList longest[6] = {
         {"Sample played: 99999999", "4294967295 Bytes"},
         {"Playing... 999:59:999 ms", "Samples: 999999999", "999999999 Samples"},
         {"16 Bits"},
         {"192000 Hz", "Samples/sec"},
         {"Stereo"},
         {"Modified"}};
-    const QFontMetrics fm(StatusBar1->font());
+    auto* panels = new StatusPanelRow(StatusBar1);
+    panels->setObjectName("StatusPanels");
+    const int lead = kSelectAllLeft + selectAllWidth(StatusBar1->fontMetrics()) + 2;
     for (int i = 0; i < 6; ++i) {
-        int room = 0;
-        for (const char* t : longest[i]) room = std::max(room, fm.horizontalAdvance(QString::fromLatin1(t)));
-        const int under = i == 0 ? kSelectAllLeft + selectAllWidth(fm) + 2 : 0;
-        StatusPanels[i] = new StatusPanel(texts[i], under + room + 12, StatusBar1);
-        StatusPanels[i]->setAlignment(Qt::AlignCenter);
-        StatusPanels[i]->setFrameShape(QFrame::Panel);
-        StatusPanels[i]->setFrameShadow(QFrame::Sunken);
-        StatusPanels[i]->setContentsMargins(under, 0, 0, 0);
-        StatusBar1->addWidget(StatusPanels[i]);
+        StatusPanels[i] = new StatusPanel(texts[i], longest[i], i == 0 ? lead : 0);
+        panels->addPanel(StatusPanels[i]);
     }
+    StatusBar1->addWidget(panels, 1);
     ProgressBar1 = new QProgressBar(StatusBar1);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);

@@ -20,6 +20,7 @@
 #include "sound/engine/sound_buffer.h"
 #include "sound/engine/undo_store.h"
 #include "sound/engine/wave_file.h"
+#include "sound/status_panels.h"
 
 class TSVMainfrm;
 class QFrame;
@@ -27,8 +28,6 @@ class QFrame;
 // Why a command that is enabled does nothing to this sound.
 inline constexpr const char* kSelectToFilter = "Please select the part of the sound to filter first.";
 inline constexpr const char* kSelectToDenoise = "Please select the part of the sound to denoise first.";
-inline constexpr const char* kKaraokeNeedsStereo =
-    "Karaoke works only on stereo sounds: it takes out what both channels share.";
 
 class TSoundfrm : public QWidget {
     Q_OBJECT
@@ -38,7 +37,7 @@ public:
 
     // Controls.
     QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusPanels[6] = {};       // the six status panels
+    StatusPanel* StatusPanels[6] = {};  // the six status panels
     QScrollBar* ScrollBar1 = nullptr;
     QFrame* Bevel1 = nullptr;           // divider of a stereo display
     QWidget* Shape1 = nullptr;          // selection rectangle

@@ -57,11 +57,6 @@ void TSoundfrm::Bionic() {
 }
 
 void TSoundfrm::karaoke() {
-    // The voice is taken out by what both channels share: a mono sound has
-    // nothing to take it from.
-    if (!IsStereo()) {
-        ShowMessage(kKaraokeNeedsStereo);
-        return;
-    }
+    // Each channel on its own: a mono sound is lowered as a stereo one is.
     runSpectral(this, [&](const OperationContext& ctx) { return sv::karaoke(Sound, FftArea(), ctx); });
 }

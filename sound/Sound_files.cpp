@@ -11,7 +11,6 @@
 using namespace sv;
 
 namespace {
-const char* kOpenError = "Error opening file";
 const char* kCorrupted = "Format seems corrupted. Do you want to continue opening the waveform?";
 
 void tooLong() {
@@ -72,7 +71,7 @@ int TSoundfrm::seleccionar_wav(const std::string& name) {
     WaveProbe pr = probeWave(name);
     if (pr.status == WaveProbe::Status::OpenFailed) {
         closeFailedOpen();
-        ShowMessage(kOpenError);
+        ShowMessage(openFailureText(name));
         return 0;
     }
     switch (pr.format.wFormatTag) {
@@ -101,7 +100,7 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
     WaveProbe pr = probeWave(name);
     if (pr.status == WaveProbe::Status::OpenFailed) {
         closeFailedOpen();
-        ShowMessage(kOpenError);
+        ShowMessage(openFailureText(name));
         return;
     }
     if (pr.readOnly) {

@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 
 #include "dialogs/Equalize.h"
 #include "dialogs/Gaussian.h"
@@ -118,8 +117,18 @@ void TSoundfrm::WaveletDenoising() {
         ShowMessage(kSelectToDenoise);
         return;
     }
-    // The step is taken before the question, so a cancelled dialog still
-    // leaves it (and the sound counted as modified).
+    // The parameters first: a dialog left with Cancel, Escape or a zero
+    // threshold changes nothing, takes no undo step and leaves the sound's
+    // modified state as it was.
+    double threshold = 0;
+    int32_t mode = 0;
+    {
+        Twaveletfrm dialog(this);
+        showModal(dialog);
+        threshold = dialog.threshold;
+        mode = dialog.thresholding;
+    }
+    if (!(threshold > 0)) return;
     bool stepTaken = false;
     const OperationFailure f = attemptOperation([&] {
         stepTaken = Sound.format.isSupportedPcm() && Sound.selection().length > 0 &&
@@ -131,24 +140,14 @@ void TSoundfrm::WaveletDenoising() {
     }
     if (!stepTaken) return;
     Modified = true;
-    double threshold = 0;
-    int32_t mode = 0;
-    {
-        Twaveletfrm dialog(this);
-        showModal(dialog);
-        threshold = dialog.threshold;
-        mode = dialog.thresholding;
+    const FrameSpan sel = Sound.selection();
+    const OperationFailure g = attemptOperation([&] { wavelet(Sound, mode, threshold, editContext()); });
+    if (g.failed) {
+        ProgressBar1->hide();
+        reportFailure(g);
     }
-    if (threshold > 0) {
-        const FrameSpan sel = Sound.selection();
-        const OperationFailure g = attemptOperation([&] { wavelet(Sound, mode, threshold, editContext()); });
-        if (g.failed) {
-            ProgressBar1->hide();
-            reportFailure(g);
-        }
-        samplesChanged(sel.start, sel.length);
-        displayState().changeAnnounced = true;
-    }
+    samplesChanged(sel.start, sel.length);
+    displayState().changeAnnounced = true;
     afterEdit(int64_t(Sound.bytes.size()));
 }
 
@@ -163,20 +162,13 @@ void TSoundfrm::Ecualizar() {
 void TSoundfrm::VoiceCleaner() {
     TVoiceCleanerfrm f(this);
     if (showModal(f) != mrOk) return;
-    // The dialog stays up as the list of steps while they run.
-    f.Button1->hide();
-    f.Button2->hide();
-    f.setModal(false);
-    f.show();
+    f.showAsStepList();
     const auto [low, high] = voiceCleanerBand(f.rg1->ItemIndex());
     const auto step = [&f](QCheckBox* box, QLabel* mark, const std::function<void()>& run) {
         if (!box->isChecked()) return;
-        mark->setText(QStringLiteral("x"));
-        mark->show();
-        f.repaint();
+        f.stepStarted(mark);
         run();
-        mark->setText(QStringLiteral("n"));
-        f.repaint();
+        f.stepFinished(mark);
     };
     step(f.cb2, f.Label2, [this] {
         FftWorkArea& area = FftArea();

@@ -26,7 +26,6 @@ using namespace sv;
 
 namespace {
 
-const char* kOpenError = "Error opening file";
 const char* kSndUnsupported = "Sonvela only supports linear 8/16 bit or mulaw SND files";
 
 void reportCreateError(int err) {
@@ -64,7 +63,7 @@ static bool readProbed(TSoundfrm* w, const std::string& name, const FormatProbe&
     w->CloseHandled = false;
     switch (probe.status) {
     case FormatProbe::Status::OpenFailed:
-        ShowMessage(kOpenError);
+        ShowMessage(openFailureText(name));
         w->closeFailedOpenPublic();
         return false;
     case FormatProbe::Status::Unsupported:

@@ -2,10 +2,16 @@
 
 #include <QProgressBar>
 
+#include "platform/paths.h"
 #include "sound/Sound.h"
 #include "sound/display_state.h"
 
 namespace sv {
+
+std::string openFailureText(const std::string& path) {
+    const ReadProblem problem = readProblem(path);
+    return problem ? openErrorMessage(path, problem) : "Error opening file";
+}
 
 bool runEffect(TSoundfrm* w, EffectShow show, const std::function<bool(const OperationContext&)>& op) {
     const int64_t oldBytes = int64_t(w->Sound.bytes.size());

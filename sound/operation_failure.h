@@ -43,6 +43,11 @@ inline void reportFailure(const OperationFailure& f) {
     prompts().messageBox(applicationTitle(), f.text, Buttons::Ok, Icon::Error);
 }
 
+// What a sound window says when it could not open a file: what is wrong
+// with it (a folder, a pipe, no permission), or the plain "Error opening
+// file" when the file seems readable again by the time it is asked.
+std::string openFailureText(const std::string& path);
+
 // What of a window's display an effect can change.
 enum class EffectShow {
     Selection,          // in place on the selection: only its frames get a new summary

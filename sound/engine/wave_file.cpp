@@ -35,9 +35,11 @@ bool WaveProbe::sizeDamaged() const { return declaredSize > available; }
 
 WaveProbe probeWave(const std::string& path, bool checkWritable) {
     WaveProbe pr;
-    ScopedFd f(checkWritable ? ::open(path.c_str(), O_RDWR | O_CLOEXEC) : -1);
+    // Never blocking: a pipe named like a sound must not make the program
+    // wait for a writer (it is refused below as no regular file).
+    ScopedFd f(checkWritable ? ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC) : -1);
     if (f.fd < 0) {
-        f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        f.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (f.fd < 0) { pr.openErrno = errno; return pr; }
         pr.readOnly = checkWritable;
     }

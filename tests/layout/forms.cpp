@@ -59,7 +59,7 @@ namespace sv::test {
 
 bool statusButtonOverPanel(const QWidget* a, const QWidget* b) {
     return qobject_cast<const QToolButton*>(a) && a->objectName().startsWith(QLatin1String("boto_")) &&
-           qobject_cast<const QLabel*>(b) && qobject_cast<const TSoundfrm*>(a->parentWidget()->parentWidget());
+           qobject_cast<const StatusPanelRow*>(b) && qobject_cast<const TSoundfrm*>(a->parentWidget()->parentWidget());
 }
 
 namespace {
@@ -130,7 +130,11 @@ const std::vector<FormCase>& everyForm() {
         {"VoiceCleaner", [](FormContext& c) { return c.keep<TVoiceCleanerfrm>(); }},
         {"VoiceCleanerWorking", [](FormContext& c) {
              auto* f = c.keep<TVoiceCleanerfrm>();
-             for (QLabel* l : {f->Label0, f->Label1, f->Label2, f->Label3, f->Label4}) l->show();
+             for (QLabel* l : {f->Label0, f->Label1, f->Label2, f->Label3}) {
+                 f->stepStarted(l);
+                 f->stepFinished(l);
+             }
+             f->stepStarted(f->Label4);
              return f; }},
         {"Wavelet", [](FormContext& c) { return c.keep<Twaveletfrm>(); }},
         {"Gaussian", [](FormContext& c) { auto* f = c.keep<TGaussianfrm>(); f->prepare("speckle"); return f; }},

@@ -4,7 +4,10 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "tests/mainwindow/files/file_fixture.h"
 
@@ -123,6 +126,23 @@ TEST_F(FileCommandsTest, FailedCancelledOrThrowingReadersLeaveNoWindow) {
     };
     EXPECT_EQ(main->openWithReader(closesItself, dir.file("a.raw")), nullptr);
     EXPECT_EQ(openWindows(), 0);
+}
+
+TEST_F(FileCommandsTest, FoldersPipesAndUnreadableNamesSayWhatIsWrong) {
+    std::filesystem::create_directories(dir.file("d.wav"));
+    ASSERT_EQ(::mkfifo(dir.file("p.wav").c_str(), 0600), 0);   // no writer: opening it would wait
+    std::filesystem::create_symlink("loop.wav", dir.file("loop.wav"));
+    const std::string said[] = {"Error opening file " + dir.file("d.wav") + ": it is a folder, not a file.",
+                                "Error opening file " + dir.file("p.wav") + ": it is not a regular file.",
+                                "Error opening file " + dir.file("loop.wav") + ": " + std::strerror(ELOOP) + "."};
+    // Named on the command line, chosen in the open dialog or dropped.
+    start({dir.file("d.wav"), dir.file("p.wav"), dir.file("loop.wav")});
+    EXPECT_EQ(scripted().messages(), std::vector<std::string>(std::begin(said), std::end(said)));
+    scripted().log.clear();
+    for (const char* name : {"d.wav", "p.wav", "loop.wav"}) main->ObrirFitxer(false, dir.file(name));
+    EXPECT_EQ(scripted().messages(), std::vector<std::string>(std::begin(said), std::end(said)));
+    EXPECT_EQ(openWindows(), 0);
+    EXPECT_EQ(recent(), (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(FileCommandsTest, ReopenListShiftsKeepsDuplicatesAndSurvivesARestart) {

@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QTest>
 
 #include <cmath>
 #include <cstring>
@@ -165,22 +166,32 @@ TEST_F(FilterCommands, CustomizedFilterRefusesShortSelectionsAndRunsAfterOk) {
     expectApplied("customized");
 }
 
-TEST_F(FilterCommands, WaveletKeepsItsStepWhenCancelled) {
+TEST_F(FilterCommands, WaveletLeftWithEscapeOrAZeroThresholdChangesNothing) {
     open(0, 4000);
+    answer([](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
+    trigger("WaveletDenoising1");
+    expectUntouched("escape");
+    EXPECT_EQ(w->StatusPanels[5]->text(), "Saved");
+    // OK with the threshold slider at a position.
+    const auto denoiseAt = [this](int position) {
+        answer([position](QDialog* d) {
+            auto* f = static_cast<Twaveletfrm*>(d);
+            f->lambda->setValue(position);
+            f->Button1Click();
+        });
+        trigger("WaveletDenoising1");
+    };
+    denoiseAt(0);
+    expectUntouched("zero threshold");
+    // A sound modified before stays so.
+    w->Modified = true;
     cancelNext();
     trigger("WaveletDenoising1");
-    EXPECT_FALSE(changed());
     EXPECT_TRUE(w->Modified);
-    EXPECT_TRUE(w->undoAvailable());
-    EXPECT_EQ(w->StatusPanels[5]->text(), "Modified");
+    EXPECT_FALSE(w->undoAvailable());
 
     reopen(0, 4000);
-    answer([](QDialog* d) {
-        auto* f = static_cast<Twaveletfrm*>(d);
-        f->lambda->setValue(300);
-        f->Button1Click();
-    });
-    trigger("WaveletDenoising1");
+    denoiseAt(300);
     expectApplied("wavelet");
     ASSERT_TRUE(w->deshacer());
     EXPECT_EQ(bytesNow(), before);
@@ -300,10 +311,36 @@ TEST_F(FilterCommands, CommandsThatCannotActOnThisSoundSayWhy) {
         expectUntouched(c.first);
     }
     EXPECT_EQ(expectedDialogs, 0);
+}
 
-    reopen(1000, 2000, 8);   // mono
-    scripted().log.clear();
+TEST_F(FilterCommands, NoiseNeedsASelectionAndAsksNothingWithoutOne) {
+    open(1000, 0);
+    emit main->Filtros1->aboutToShow();
+    emit main->Herramientas1->aboutToShow();
+    for (const char* button : {"Uniform_SB", "Gaussian_SB", "Pink_SB", "Speckle_SB"})
+        EXPECT_FALSE(main->button(button)->isEnabled()) << button;
+    for (const char* item : {"Addnoise1", "Effects1"}) {
+        QMenu* menu = main->findChild<QMenu*>(item);
+        ASSERT_NE(menu, nullptr) << item;
+        EXPECT_FALSE(menu->isEnabled()) << item;
+    }
+    // Reached all the same (a menu that dropped down while there was a
+    // selection): no level dialog, no change.
+    triggerNeedsEnabled = false;
+    for (const char* item : {"Adduniformnoise1", "AddNoise1", "Addgaussiannoise1", "Addpinknoise1", "Addspecklenoise1"})
+        trigger(item);
+    expectUntouched("cursor only");
+    EXPECT_EQ(expectedDialogs, 0);
+    EXPECT_TRUE(scripted().log.empty());
+}
+
+TEST_F(FilterCommands, KaraokeLowersTheVoiceBandOfAMonoSoundWithTwoSteps) {
+    open(1000, 2000, 8);   // mono
     trigger("Karaoke1");
-    EXPECT_EQ(scripted().messages(), std::vector<std::string>{kKaraokeNeedsStereo});
-    expectUntouched("karaoke");
+    expectApplied("mono karaoke");
+    EXPECT_TRUE(scripted().log.empty());
+    ASSERT_TRUE(w->deshacer());
+    ASSERT_TRUE(w->deshacer());   // the second step holds the same sound
+    EXPECT_EQ(bytesNow(), before);
+    EXPECT_FALSE(w->undoAvailable());
 }

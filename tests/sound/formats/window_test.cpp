@@ -2,6 +2,8 @@
 // through the main window's Open and Save As, and their two dialogs.
 #include <QLineEdit>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -79,7 +81,7 @@ TEST_F(FormatWindowTest, UnreadableSunFilesLeaveNoWindow) {
     EXPECT_TRUE(scripted().sawMessage("Format seems corrupted."));
     open(dir.file("gone.au"));
     EXPECT_EQ(openWindows(), 0);
-    EXPECT_TRUE(scripted().sawMessage("Error opening file"));
+    EXPECT_TRUE(scripted().sawMessage("Error opening file " + dir.file("gone.au") + ": " + std::strerror(ENOENT) + "."));
     EXPECT_FALSE(main->SoundLoaded);
 }
 
