@@ -303,14 +303,14 @@ void TSVMainfrm::Cascade1Click() {
     QPoint at(0, 0);
     for (QMdiSubWindow* sub : shown) {
         if (at.x() > area.width() / 2 || at.y() > area.height() / 2) at = QPoint(0, 0);
-        const QSize size(std::min(sub->width(), area.width() - at.x()), std::min(sub->height(), area.height() - at.y()));
+        const QSize size(std::min(sub->width(), area.width() - at.x()),
+                         std::min(sub->height(), area.height() - at.y()));
         sub->setGeometry(QRect(at, size));
         sub->raise();
         // One title bar further: where the window's contents begin.
         const int step = sub->widget() ? std::max(1, sub->widget()->mapTo(sub, QPoint(0, 0)).y()) : 24;
         at += QPoint(step, step);
     }
-    mdi->setActiveSubWindow(shown.back());
 }
 
 // The windows side by side in one row, each as tall as the workspace.

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "mainwindow/SonvelaMain.h"
@@ -71,29 +72,20 @@ TEST_F(MainWindowLayout, WindowsCommandsLeaveUsableWindows) {
     const auto stack = main->mdi->subWindowList(QMdiArea::StackingOrder);
     EXPECT_EQ(stack.back(), main->mdi->activeSubWindow());
 
-    // Tile: stacked, each the full width of the workspace.
-    arrange("Tile1");
-    int top = 0;
-    for (QMdiSubWindow* s : subs) {
-        const QRect g = s->geometry();
-        EXPECT_EQ(g.left(), 0);
-        EXPECT_EQ(g.width(), a.width());
-        EXPECT_EQ(g.top(), top);
-        top = g.bottom() + 1;
+    // Tile: stacked, each the full width of the workspace; Strip: one row,
+    // each the full height.
+    for (const auto& [item, inRow] : {std::pair{"Tile1", false}, std::pair{"MosaicoVertical1", true}}) {
+        arrange(item);
+        int edge = 0;
+        for (QMdiSubWindow* s : subs) {
+            const QRect g = s->geometry();
+            EXPECT_EQ(inRow ? g.top() : g.left(), 0) << item;
+            EXPECT_EQ(inRow ? g.height() : g.width(), inRow ? a.height() : a.width()) << item;
+            EXPECT_EQ(inRow ? g.left() : g.top(), edge) << item;
+            edge = (inRow ? g.right() : g.bottom()) + 1;
+        }
+        EXPECT_EQ(edge, inRow ? a.width() : a.height()) << item;
     }
-    EXPECT_EQ(top, a.height());
-
-    // Strip: one row, each the full height.
-    arrange("MosaicoVertical1");
-    int left = 0;
-    for (QMdiSubWindow* s : subs) {
-        const QRect g = s->geometry();
-        EXPECT_EQ(g.top(), 0);
-        EXPECT_EQ(g.height(), a.height());
-        EXPECT_EQ(g.left(), left);
-        left = g.right() + 1;
-    }
-    EXPECT_EQ(left, a.width());
 }
 
 TEST_F(MainWindowLayout, SelectionBoxesStayInViewOnANarrowWindow) {
