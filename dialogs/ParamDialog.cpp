@@ -81,9 +81,12 @@ QString sliderValueText(const QSlider* slider) {
     return text;
 }
 
-bool typedInteger(const QLineEdit* edit, int& value) {
+namespace {
+
+template <typename T, typename Convert>
+bool typedNumber(const QLineEdit* edit, T& value, Convert convert) {
     bool ok = false;
-    const int v = edit->text().trimmed().toInt(&ok);
+    const T v = convert(edit->text().trimmed(), &ok);
     if (!ok) {
         prompts().messageBox(applicationTitle(), "'" + edit->text().toStdString() + "' is not a valid integer value",
                              Buttons::Ok, Icon::Error);
@@ -91,6 +94,16 @@ bool typedInteger(const QLineEdit* edit, int& value) {
     }
     value = v;
     return true;
+}
+
+} // namespace
+
+bool typedInteger(const QLineEdit* edit, int& value) {
+    return typedNumber(edit, value, [](const QString& t, bool* ok) { return t.toInt(ok); });
+}
+
+bool typedInteger(const QLineEdit* edit, int64_t& value) {
+    return typedNumber(edit, value, [](const QString& t, bool* ok) { return int64_t(t.toLongLong(ok)); });
 }
 
 int gateThreshold(const QSlider* threshold) { return threshold->value() * 127 / 100; }

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QObject>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -59,6 +60,8 @@ QString sliderValueText(const QSlider* slider);
 // Parses a typed integer. Text that is not one is reported with the
 // standard error box and gives false; the caller keeps its value.
 bool typedInteger(const QLineEdit* edit, int& value);
+// The same for 64-bit numbers (frame counts of long sounds).
+bool typedInteger(const QLineEdit* edit, int64_t& value);
 
 // The noise gate of the Noise Gate form and of the Special Effects list.
 // A moved threshold bar (0..100) gives a threshold on the 0..127 scale of

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -10,6 +12,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <cerrno>
+#include <limits>
 
 #include "mainwindow/commands.h"
 #include "mainwindow/SonvelaMain_view.h"
@@ -28,6 +31,11 @@
 using namespace sv;
 
 TSVMainfrm* SVMainfrm = nullptr;
+
+namespace {
+// The digits of the largest frame count a sound can have.
+constexpr int kFrameDigits = std::numeric_limits<int64_t>::digits10 + 1;
+} // namespace
 
 TSVMainfrm::TSVMainfrm(std::vector<std::string> args, QWidget* parent)
     : QMainWindow(parent), args_(std::move(args)) {
@@ -221,27 +229,46 @@ void TSVMainfrm::buildPanels() {
     for (QToolButton* b : {SpeedButton16, SpeedButton14, SpeedButton17, SpeedButton15}) {
         b->setIcon(sv::toolIcon(ss(b->objectName())));
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        // As narrow as the tool bars' buttons: the boxes beside them need
+        // the room on a 640-pixel window.
+        b->setFixedSize(26, 26);
     }
     bar->addSeparator();
 
+    // The zoom, start and length boxes in one row with each time under its
+    // box, so that the row fits the transport bar of a 640-pixel window.
     auto* sel = new QWidget(bar);
-    auto* h = new QHBoxLayout(sel);
-    h->setContentsMargins(4, 0, 4, 0);
-    auto box = [&](QLineEdit*& e, const char* name, const char* label) {
-        h->addWidget(new QLabel(label, sel));
-        e = new QLineEdit("0", sel);
+    sel->setObjectName("SelectionPanel");
+    auto* grid = new QGridLayout(sel);
+    grid->setContentsMargins(4, 0, 4, 0);
+    grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(0);
+    auto box = [&](QLineEdit*& e, const char* name, const char* label, int column) {
+        grid->addWidget(new QLabel(label, sel), 0, column, Qt::AlignRight | Qt::AlignVCenter);
+        // A holder of its own, where the box's spin buttons join it.
+        auto* holder = new QWidget(sel);
+        auto* row = new QHBoxLayout(holder);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        e = new QLineEdit("0", holder);
         e->setObjectName(name);
-        e->setMaxLength(8);
-        e->setFixedWidth(70);
-        h->addWidget(e);
+        // Any frame count a sound can have (64 bits), with ten digits in
+        // view: every count a WAVE file can hold.
+        e->setMaxLength(kFrameDigits);
+        // Ten digits, the frame and the box's inner margins.
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(10, '0')) + 10);
+        row->addWidget(e);
+        grid->addWidget(holder, 0, column + 1, Qt::AlignLeft);
     };
-    box(Edit2, "Edit2", "Zoom");
-    box(Edit4, "Edit4", "Start");
+    box(Edit2, "Edit2", "Zoom", 0);
+    box(Edit4, "Edit4", "Start", 2);
+    box(Edit3, "Edit3", "Length", 4);
     ms1 = new QLabel("0:0:0", sel);
-    h->addWidget(ms1);
-    box(Edit3, "Edit3", "Length");
+    ms1->setObjectName("ms1");
+    grid->addWidget(ms1, 1, 3, Qt::AlignLeft | Qt::AlignTop);
     ms2 = new QLabel("0:0:0", sel);
-    h->addWidget(ms2);
+    ms2->setObjectName("ms2");
+    grid->addWidget(ms2, 1, 5, Qt::AlignLeft | Qt::AlignTop);
     bar->addWidget(sel);
 
     Image1 = new QLabel(bar);
@@ -410,12 +437,15 @@ void TSVMainfrm::processCommandLine() {
     } else {
         names = args_;
     }
-    for (const std::string& name : names) {
-        if (const ReadProblem problem = readProblem(name)) {
-            ShowMessage(problem.error == ENOENT ? "Error: The file " + name + " does not exist."
-                                                : openErrorMessage(name, problem));
+    for (const std::string& typed : names) {
+        if (const ReadProblem problem = readProblem(typed)) {
+            ShowMessage(problem.error == ENOENT ? "Error: The file " + typed + " does not exist."
+                                                : openErrorMessage(typed, problem));
             continue;
         }
+        // The reopen list and the caption need the whole path: the program
+        // may be started again from another folder.
+        const std::string name = ss(QFileInfo(qs(typed)).absoluteFilePath());
         const std::string ext = lowerFileExt(name);
         if (ext == ".wav") {
             shiftRecent(name);

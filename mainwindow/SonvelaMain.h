@@ -208,6 +208,11 @@ public:
     // forced) and returns true when the file was written.
     using SoundWriter = std::function<bool(TSoundfrm*, const std::string&)>;
     std::map<int, SoundWriter> saveAsWriters;
+    // The "Save Waveform" dialog (SaveDialog1) for a sound window, as Save
+    // As and a closing window run it: preset to fileName, the replace
+    // question, then the writer of the chosen type. The name written, or
+    // empty when nothing was (cancelled, declined or failed).
+    std::string runSaveDialog1(TSoundfrm* w, const std::string& fileName);
 
     void Reabrir1Click();
     void reabrir11Click() { reopenEntry(1); }

@@ -41,7 +41,7 @@ void guarded(const std::function<void()>& command) {
 // "Edit3 > 0": a selection length that is not a number is reported, as
 // the conversion error of the box, and the command stops.
 bool selectionGuard(TSVMainfrm* main) {
-    int length = 0;
+    int64_t length = 0;
     return typedInteger(main->Edit3, length) && length > 0;
 }
 

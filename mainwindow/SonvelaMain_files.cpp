@@ -3,6 +3,8 @@
 // dropped on the frame.
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetrics>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPointer>
@@ -70,8 +72,13 @@ int liveSoundCount(const TSVMainfrm& main) {
     return n;
 }
 
-// A menu caption shows '&' literally only when doubled.
-QString menuCaption(const std::string& name) { return qs(name).replace('&', "&&"); }
+// A file name as a menu caption: a long one loses its middle, so the
+// folder's start and the file's name stay in view; '&' is doubled so that
+// it shows as itself.
+QString menuCaption(const QMenu* menu, const std::string& name) {
+    const QFontMetrics fm(menu->font());
+    return fm.elidedText(qs(name), Qt::ElideMiddle, fm.averageCharWidth() * 60).replace('&', "&&");
+}
 
 // The sound window a dragged selection comes from, or null when the drag
 // is something else.
@@ -212,11 +219,13 @@ void TSVMainfrm::writeRecent() {
 void TSVMainfrm::Reabrir1Click() {
     const std::string* files[3] = {&RecentFile1, &RecentFile2, &RecentFile3};
     Reabrir1->setEnabled(!RecentFile1.empty());
+    Reabrir1->setToolTipsVisible(true);
     for (int i = 0; i < 3; ++i) {
         const std::string name = "reabrir1" + std::to_string(i + 1);
         QAction* a = item(name);
         if (!a) continue;
-        a->setText(menuCaption(*files[i]));
+        a->setText(menuCaption(Reabrir1, *files[i]));
+        a->setToolTip(qs(*files[i]));
         a->setVisible(!files[i]->empty());
         enableItem(name, reopenMissing_[i].empty());
     }
@@ -256,9 +265,7 @@ void TSVMainfrm::Save2Click() {
         SaveAs2Click();
 }
 
-void TSVMainfrm::SaveAs2Click() {
-    TSoundfrm* w = activeSound();
-    if (!w) return;
+std::string TSVMainfrm::runSaveDialog1(TSoundfrm* w, const std::string& fileName) {
     std::vector<const SaveRow*> rows;
     std::vector<std::string> entries;
     for (const SaveRow& row : kSaveRows) {
@@ -269,9 +276,9 @@ void TSVMainfrm::SaveAs2Click() {
     FileDialogRequest req;
     req.title = "Save Waveform";
     req.filter = joinFilter(entries);
-    req.fileName = w->FileName;
+    req.fileName = fileName;
     FileDialogResult r = prompts().saveDialog(req);
-    if (!r.accepted || r.fileName.empty()) return;
+    if (!r.accepted || r.fileName.empty()) return {};
     const SaveRow& row = (r.filterIndex >= 1 && r.filterIndex <= int(rows.size()))
                              ? *rows[size_t(r.filterIndex - 1)]
                              : kSaveRows[kAllFilesRow - 1];
@@ -279,7 +286,7 @@ void TSVMainfrm::SaveAs2Click() {
     // own extension in place. The question is about the file that will
     // really be written.
     const std::string target = forceExtension(forceExtension(r.fileName, ".wav"), row.ext);
-    if (fileExists(target) && !askYesNo("Sonvela - Save", kReplaceQuestion)) return;
+    if (fileExists(target) && !askYesNo("Sonvela - Save", kReplaceQuestion)) return {};
     bool written = false;
     if (row.index == 9) {
         written = w->guardar_como(target, false);
@@ -289,9 +296,16 @@ void TSVMainfrm::SaveAs2Click() {
         auto writer = saveAsWriters.find(row.index);
         written = writer != saveAsWriters.end() && writer->second && writer->second(w, target);
     }
+    return written ? target : std::string();
+}
+
+void TSVMainfrm::SaveAs2Click() {
+    TSoundfrm* w = activeSound();
+    if (!w) return;
     // The list names the file that exists now, not one that was not written.
-    if (written) {
-        shiftRecent(target);
+    const std::string written = runSaveDialog1(w, w->FileName);
+    if (!written.empty()) {
+        shiftRecent(written);
         writeRecent();
     }
 }

@@ -206,7 +206,7 @@ void TSVMainfrm::File2Click() {
     enableItem("Save2", child && idle && !SaveDisabled);
     Reabrir1->setEnabled(fileExists(ExeDir + "dadoruz.ini") && idle && !RecentFile1.empty());
     bool ok = false;
-    const int len = Edit3->text().toInt(&ok);
+    const qlonglong len = Edit3->text().toLongLong(&ok);
     enableItem("SaveSelection2", child && idle && ok && len >= 1);
 }
 
@@ -214,7 +214,7 @@ void TSVMainfrm::Edit1Click() {
     const bool idle = activity() == Activity::Idle;
     const bool child = childCount() > 0;
     bool ok = false;
-    const bool sel = Edit3->text().toInt(&ok) > 0 && ok;
+    const bool sel = Edit3->text().toLongLong(&ok) > 0 && ok;
     const bool V = child && sel && idle;
     const bool undoOn = IniFile(ExeDir + "dadoruz.ini").ReadInteger("Options", "DisableUndo", 0) == 0;
     TSoundfrm* w = activeSound();
@@ -255,27 +255,66 @@ void TSVMainfrm::Window1Click() {
 
 // ---- Window arrangement ----
 
-void TSVMainfrm::Tile1Click() { mdi->tileSubWindows(); }
+namespace {
 
-void TSVMainfrm::Cascade1Click() { mdi->cascadeSubWindows(); }
-
-// The windows that are not minimised, side by side in one row, each as tall
-// as the area.
-void TSVMainfrm::MosaicoVertical1Click() {
+// The sound windows a Windows command arranges, in the order asked: shown
+// and not minimised, each back to its normal state.
+std::vector<QMdiSubWindow*> arrangedWindows(QMdiArea* mdi, QMdiArea::WindowOrder order) {
     std::vector<QMdiSubWindow*> shown;
-    for (QMdiSubWindow* sub : mdi->subWindowList())
+    for (QMdiSubWindow* sub : mdi->subWindowList(order))
         if (sub->isVisible() && !sub->isMinimized()) shown.push_back(sub);
+    for (QMdiSubWindow* sub : shown)
+        if (sub->isMaximized()) sub->showNormal();
+    return shown;
+}
+
+// Lays the windows out in the order they were opened, side by side in one
+// row (inRow) or stacked in one column, sharing the workspace.
+void shareWorkspace(QMdiArea* mdi, bool inRow) {
+    const std::vector<QMdiSubWindow*> shown = arrangedWindows(mdi, QMdiArea::CreationOrder);
     if (shown.empty()) return;
     const QRect area = mdi->viewport()->rect();
     const int n = int(shown.size());
     for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* sub = shown[size_t(i)];
-        if (sub->isMaximized()) sub->showNormal();
-        const int left = area.width() * i / n;
-        const int right = area.width() * (i + 1) / n;
-        sub->setGeometry(left, 0, right - left, area.height());
+        if (inRow) {
+            const int left = area.width() * i / n, right = area.width() * (i + 1) / n;
+            shown[size_t(i)]->setGeometry(left, 0, right - left, area.height());
+        } else {
+            const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
+            shown[size_t(i)]->setGeometry(0, top, area.width(), bottom - top);
+        }
     }
 }
+
+} // namespace
+
+// Stacked one above the other, each as wide as the workspace.
+void TSVMainfrm::Tile1Click() { shareWorkspace(mdi, false); }
+
+// Each window moves one title bar down and right of the one before, the
+// active window last and on top. A window keeps its size where the
+// workspace has the room after its offset and is cut to that room where
+// not; once the offsets would leave less than half the workspace, they
+// start again at the top left.
+void TSVMainfrm::Cascade1Click() {
+    const std::vector<QMdiSubWindow*> shown = arrangedWindows(mdi, QMdiArea::ActivationHistoryOrder);
+    if (shown.empty()) return;
+    const QRect area = mdi->viewport()->rect();
+    QPoint at(0, 0);
+    for (QMdiSubWindow* sub : shown) {
+        if (at.x() > area.width() / 2 || at.y() > area.height() / 2) at = QPoint(0, 0);
+        const QSize size(std::min(sub->width(), area.width() - at.x()),
+                         std::min(sub->height(), area.height() - at.y()));
+        sub->setGeometry(QRect(at, size));
+        sub->raise();
+        // One title bar further: where the window's contents begin.
+        const int step = sub->widget() ? std::max(1, sub->widget()->mapTo(sub, QPoint(0, 0)).y()) : 24;
+        at += QPoint(step, step);
+    }
+}
+
+// The windows side by side in one row, each as tall as the workspace.
+void TSVMainfrm::MosaicoVertical1Click() { shareWorkspace(mdi, true); }
 
 // Only the minimised windows move: in rows along the bottom of the area,
 // left to right, a new row above when one is full.
@@ -300,7 +339,7 @@ void TSVMainfrm::Organzariconos1Click() {
 // E for the Tools and Filter menus: a sound window, a selection, idle.
 bool TSVMainfrm::selectionCommandsEnabled() const {
     bool ok = false;
-    const int len = Edit3->text().toInt(&ok);
+    const qlonglong len = Edit3->text().toLongLong(&ok);
     return childCount() > 0 && ok && len >= 1 && activity() == Activity::Idle;
 }
 

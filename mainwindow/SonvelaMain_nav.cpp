@@ -27,7 +27,7 @@ constexpr int kEnter = 13;
 // A typed box value: reported as the conversion error when it is not a
 // number (false); a negative number counts as 0.
 bool boxValue(const QLineEdit* box, int64_t& value) {
-    int v = 0;
+    int64_t v = 0;
     if (!typedInteger(box, v)) return false;
     value = v < 0 ? 0 : v;
     return true;
@@ -55,6 +55,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (watched != box_) return false;
+        if (e->type() == QEvent::ShortcutOverride && menuTakesKey(*static_cast<QKeyEvent*>(e))) {
+            // The box would keep Ctrl+C, Ctrl+Z and the like for its own
+            // text; the menu's command for the sound goes first.
+            e->ignore();
+            return true;
+        }
         if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);
             int ch = 0;
@@ -88,6 +94,21 @@ protected:
     }
 
 private:
+    // Whether an enabled menu item of the main window has this key as its
+    // shortcut (the menus' enabling is brought up to date before the key
+    // reaches the box).
+    bool menuTakesKey(const QKeyEvent& k) const {
+        if (k.key() == 0 || k.key() == Qt::Key_unknown) return false;
+        const QKeySequence pressed(k.keyCombination());
+        for (const auto& entry : main_->items) {
+            const QAction* a = entry.second;
+            if (a && a->isEnabled() && !a->shortcut().isEmpty() &&
+                a->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+                return true;
+        }
+        return false;
+    }
+
     TSVMainfrm* main_;
     QLineEdit* box_;
     int which_;

@@ -91,9 +91,10 @@ void TSVMainfrm::Opcionesimpresora1Click() {
     }
     // The printer set-up: which printer, and that printer's properties
     // (paper and orientation among them); nothing is printed from here.
+    // It offers the printers Print offers, printing to a file among them.
     QPrintDialog dlg(&p, this);
     dlg.setWindowTitle("Print Setup");
-    dlg.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     for (QDialogButtonBox* box : dlg.findChildren<QDialogButtonBox*>())
         for (QAbstractButton* b : box->buttons())
             if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) b->setText("OK");
@@ -101,8 +102,8 @@ void TSVMainfrm::Opcionesimpresora1Click() {
 }
 
 // ---- Selection files ----
-// The stored values are the window's own selection and zoom: the edit boxes
-// hold eight characters, too few for the frame numbers of a long sound.
+// The stored values are the window's own selection and zoom, which the edit
+// boxes show.
 
 void TSVMainfrm::SaveSelection1Click() {
     TSoundfrm* w = activeSound();

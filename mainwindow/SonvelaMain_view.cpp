@@ -130,7 +130,8 @@ constexpr ButtonInfo kButtons[] = {
     {kHelp, "Contents_SB", "Contents", "Shows the Help Contents", "Contents1"},
     {kHelp, "About_SB", "About", "About Box...", "About1"},
     {kHelp, "SendEmail_SB", "E-mail", "Send Email to author", "sendemailtoauthor1"},
-    {kHelp, "SVWebsite_SB", "Website", "Visit Sonvela Website", "VisitSonvelawebsite1"}};
+    {kHelp, "SVWebsite_SB", "Website", "Visit Sonvela Website", "VisitSonvelawebsite1"},
+    {kHelp, "OtherProgram_SB", "Utilities", "Sound Utilities", "OtherProgram1"}};
 
 // Appended to the View bar after the navigation buttons.
 constexpr ButtonInfo kViewButtons[] = {
@@ -143,7 +144,7 @@ constexpr ButtonInfo kViewButtons[] = {
 // Buttons that no enabling rule names: usable whenever their command is.
 constexpr const char* kAlwaysOn[] = {"DeviceInfo_SB", "Exit_SB", "DivideByLength_SB", "Vumeters_SB",
                                      "viewaccessbar_sb", "viewtoolbars_sb", "Contents_SB", "About_SB",
-                                     "SendEmail_SB", "SVWebsite_SB"};
+                                     "SendEmail_SB", "SVWebsite_SB", "OtherProgram_SB"};
 
 constexpr const char* kLayoutName = "sv_ViewLayout";
 

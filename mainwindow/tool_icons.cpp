@@ -1,5 +1,6 @@
 #include "mainwindow/tool_icons.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -843,6 +844,16 @@ void drawEmail(QPainter& p) {
     p.setBrush(Qt::NoBrush);
     p.drawPolyline(QPolygonF({QPointF(1.5, 3.5), QPointF(8, 9), QPointF(14.5, 3.5)}));
 }
+// Other programs of the maker: four program tiles.
+void drawOtherPrograms(QPainter& p) {
+    const QColor fills[4] = {kBlue, kWave, kAmber, kRed};
+    for (int i = 0; i < 4; ++i) {
+        p.setPen(pen(fills[i].darker(130), 1));
+        p.setBrush(fills[i]);
+        p.drawRoundedRect(QRectF(1.5 + (i % 2) * 7, 1.5 + (i / 2) * 7, 6, 6), 1.5, 1.5);
+    }
+    p.setBrush(Qt::NoBrush);
+}
 
 const std::unordered_map<std::string, Draw>& pictures() {
     static const std::unordered_map<std::string, Draw> table = {
@@ -889,13 +900,13 @@ const std::unordered_map<std::string, Draw>& pictures() {
         {"boto_gotocursor", drawGoToCursor},
 
         {"Contents_SB", drawHelp}, {"About_SB", drawAbout}, {"SendEmail_SB", drawEmail},
-        {"SVWebsite_SB", drawGlobe}, {"CloseAccessBar", drawCloseMark},
+        {"SVWebsite_SB", drawGlobe}, {"OtherProgram_SB", drawOtherPrograms},
+        {"CloseAccessBar", drawCloseMark},
     };
     return table;
 }
 
-// Drawn at 1x and 2x so the pictures stay sharp on high density screens;
-// the disabled look is left to the style, which greys the normal picture.
+// Drawn at 1x and 2x so the pictures stay sharp on high density screens.
 // side 0: the tool bars' 22 x 16 space with the 16 x 16 picture centred;
 // otherwise a square picture of that side.
 QSize canvas(int side) { return side ? QSize(side, side) : QSize(22, 16); }
@@ -963,6 +974,28 @@ QIcon fromTheme(const char* name) {
     return QIcon::fromTheme(QString::fromLatin1(name));
 }
 
+// A disabled button's picture: grey and faint. The style's own disabled
+// look only greys a picture, which leaves one that is grey already (the
+// copy's pages, the select-none wave) looking as usable as before.
+QPixmap disabledLook(const QPixmap& pix) {
+    QImage img = pix.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const int g = qGray(line[x]);
+            line[x] = qRgba(g, g, g, qAlpha(line[x]) * 2 / 5);
+        }
+    }
+    QPixmap out = QPixmap::fromImage(img);
+    out.setDevicePixelRatio(pix.devicePixelRatio());
+    return out;
+}
+
+void addPicture(QIcon& icon, const QPixmap& pix) {
+    icon.addPixmap(pix);
+    icon.addPixmap(disabledLook(pix), QIcon::Disabled);
+}
+
 } // namespace
 
 QIcon toolIcon(const std::string& buttonName, int side) {
@@ -972,16 +1005,16 @@ QIcon toolIcon(const std::string& buttonName, int side) {
         // A theme may hold only scalable pictures this machine cannot draw.
         const QIcon theme = fromTheme(t->second);
         if (!theme.isNull() && !theme.pixmap(QSize(16, 16)).isNull()) {
-            icon.addPixmap(centred(theme, 1, side));
-            icon.addPixmap(centred(theme, 2, side));
+            addPicture(icon, centred(theme, 1, side));
+            addPicture(icon, centred(theme, 2, side));
             return icon;
         }
     }
     const auto& table = pictures();
     const auto it = table.find(buttonName);
     if (it == table.end()) return QIcon();
-    icon.addPixmap(render(it->second, 1, side));
-    icon.addPixmap(render(it->second, 2, side));
+    addPicture(icon, render(it->second, 1, side));
+    addPicture(icon, render(it->second, 2, side));
     return icon;
 }
 

@@ -379,26 +379,20 @@ bool TSoundfrm::FormClose() {
 }
 
 bool TSoundfrm::saveWithQuestion() {
-    static const char* kReplace = "The file already exists. Do you want to replace it?";
     if (!IsNew && fileExists(FileName)) {
         // A sound read from another type of file is written as WAVE beside
         // it; a file of that name is someone else's and is not replaced
-        // unasked.
+        // unasked, and the question names it (the user was asked about the
+        // other file a moment ago).
         const std::string target = forceExtension(FileName, ".wav");
-        if (target != FileName && fileExists(target) && !askYesNo("Sonvela - Save", kReplace)) return false;
+        if (target != FileName && fileExists(target) &&
+            !askYesNo("Sonvela - Save",
+                      "The file " + extractFileName(target) + " already exists. Do you want to replace it?"))
+            return false;
         return guardar_como(target, true);
     }
-    FileDialogRequest req;
-    req.title = "Save Waveform";
-    req.filter = "Wave files (*.wav)|*.wav|All files (*.*)|*";
-    req.fileName = FileName;
-    req.defaultExt = "wav";
-    FileDialogResult r = prompts().saveDialog(req);
-    if (!r.accepted) return false;
-    // The replace question is about the name that will really be written.
-    const std::string target = forceExtension(r.fileName, ".wav");
-    if (fileExists(target) && !askYesNo("Sonvela - Save", kReplace)) return false;
-    return guardar_como(target, true);
+    // The main window's "Save Waveform" dialog, as Save As shows it.
+    return SVMainfrm && !SVMainfrm->runSaveDialog1(this, FileName).empty();
 }
 
 void TSoundfrm::deleteUndoFiles() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QMdiSubWindow>
 #include <QTimer>
 
@@ -65,6 +66,20 @@ TEST_F(MainWindowTest, CommandLineOpensWaveFilesAndSkipsOthers) {
     // A second activation opens nothing again.
     main->FormActivate();
     EXPECT_EQ(main->childCount(), 1);
+}
+
+TEST_F(MainWindowTest, CommandLineNamesAreListedAndShownWithTheirWholePath) {
+    const std::string a = wav("a.wav", 8, 1, 100);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
+    start({"a.wav", "./a.wav"});
+    QDir::setCurrent(before);
+    ASSERT_EQ(main->childCount(), 2);
+    // Reopened from any folder, the entries still name the file.
+    EXPECT_EQ(main->RecentFile1, a);
+    EXPECT_EQ(main->RecentFile2, a);
+    EXPECT_EQ(main->soundWindows()[0]->caption(), a);
+    EXPECT_EQ(main->soundWindows()[0]->FileName, a);
 }
 
 TEST_F(MainWindowTest, PlayWithoutAFileReportsTheEmptyName) {
@@ -180,6 +195,13 @@ TEST_F(MainWindowTest, NewSoundSaveDialogCancelledKeepsTheWindow) {
     EXPECT_EQ(main->childCount(), 1);
     EXPECT_EQ(scripted().log.back().kind, "save");
     EXPECT_EQ(scripted().log.back().request.fileName, "New1.wav");
+    // The dialog is Save As's, with every type it offers.
+    const FileDialogRequest onClose = scripted().log.back().request;
+    scripted().answerFile("");
+    main->SaveAs2Click();
+    EXPECT_EQ(scripted().log.back().caption, "Save Waveform");
+    EXPECT_EQ(onClose.title, scripted().log.back().request.title);
+    EXPECT_EQ(onClose.filter, scripted().log.back().request.filter);
 }
 
 TEST_F(MainWindowTest, FailedSaveKeepsSoundModifiedAndOldFile) {

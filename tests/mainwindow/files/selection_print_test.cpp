@@ -1,6 +1,7 @@
 // Selection files, the Selection submenu and printing.
 #include <QApplication>
 #include <QPageSetupDialog>
+#include <QComboBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
@@ -245,15 +246,25 @@ TEST_F(FileCommandsTest, PrinterSetupActsOnThePrinterUsedForPrinting) {
     EXPECT_EQ(seen, QPageLayout::Landscape);
 }
 
+// The printers a print dialog offers, by their names in its list.
+QStringList offeredPrinters(const QPrintDialog* d) {
+    QStringList names;
+    for (const QComboBox* list : d->findChildren<QComboBox*>("printers"))
+        for (int i = 0; i < list->count(); ++i) names << list->itemText(i);
+    return names;
+}
+
 TEST_F(FileCommandsTest, PrinterOptionsOpensThePrinterSetUp) {
     start();
     QString title;
     bool choosesPrinter = false, pageSetUp = false;
+    QStringList setUpPrinters;
     QTimer::singleShot(0, [&] {
         QWidget* w = QApplication::activeModalWidget();
         if (auto* d = qobject_cast<QPrintDialog*>(w)) {
             title = d->windowTitle();
             choosesPrinter = !d->testOption(QAbstractPrintDialog::PrintPageRange);
+            setUpPrinters = offeredPrinters(d);
             d->reject();
         } else if (auto* s = qobject_cast<QPageSetupDialog*>(w)) {
             pageSetUp = true;
@@ -266,4 +277,18 @@ TEST_F(FileCommandsTest, PrinterOptionsOpensThePrinterSetUp) {
     EXPECT_FALSE(pageSetUp);
     EXPECT_EQ(title, "Print Setup");
     EXPECT_TRUE(choosesPrinter);
+
+    // The set-up offers the printers Print offers (printing to a file
+    // among them, also where no printer is installed).
+    open(wav("a.wav"));
+    QStringList printPrinters;
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+            printPrinters = offeredPrinters(d);
+            d->reject();
+        }
+    });
+    main->Imprimir1Click();
+    EXPECT_FALSE(printPrinters.isEmpty());
+    EXPECT_EQ(setUpPrinters, printPrinters);
 }

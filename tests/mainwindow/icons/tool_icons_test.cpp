@@ -50,6 +50,29 @@ TEST(ToolIcons, DifferentCommandsLookDifferent) {
     EXPECT_NE(pictureOf(toolIcon("SpeedButton30")), pictureOf(toolIcon("SpeedButton26")));  // low / high pass
 }
 
+// How much ink a picture puts on the bar: the sum of its darkness over
+// its opacity.
+double ink(const QImage& picture) {
+    const QImage img = picture.convertToFormat(QImage::Format_ARGB32);
+    double sum = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y);
+            sum += qAlpha(c) / 255.0 * (255 - qGray(c)) / 255.0 + qAlpha(c) / 255.0 * 0.25;
+        }
+    return sum;
+}
+
+TEST(ToolIcons, DisabledPicturesLookDisabled) {
+    // Copy and Select None are grey already: greying alone changes nothing.
+    for (const char* name : {"SpeedButton1", "SelectNone_SB", "SpeedButton5", "SpeedButton16"}) {
+        const QIcon icon = toolIcon(name);
+        const QImage on = icon.pixmap(QSize(22, 16), QIcon::Normal).toImage();
+        const QImage off = icon.pixmap(QSize(22, 16), QIcon::Disabled).toImage();
+        EXPECT_LT(ink(off), ink(on) * 0.6) << name;
+    }
+}
+
 TEST(ToolIcons, UnknownButtonHasNoPictureOfItsOwn) { EXPECT_TRUE(toolIcon("NoSuchButton").isNull()); }
 
 TEST(ToolIcons, EveryToolButtonOfTheMainWindowShowsAPicture) {

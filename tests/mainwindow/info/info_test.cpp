@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QToolButton>
 
 #include "dialogs/ParamDialog.h"
 #include "mainwindow/About.h"
@@ -112,6 +113,15 @@ TEST_F(InfoTest, HelpAboutAndLinksGoThroughTheOpener) {
     EXPECT_EQ(other->actions().size(), 3);
     trigger("OtherProgram2");
     EXPECT_EQ(opened[2], otherProgramLinks()[1].url);
+    // The first of them has its button on the Help bar too.
+    QToolButton* button = main->button("OtherProgram_SB");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->parentWidget()->objectName(), "PanelHelp");
+    EXPECT_TRUE(button->isEnabled());
+    button->click();
+    ASSERT_EQ(opened.size(), 4u);
+    EXPECT_EQ(opened[3], otherProgramLinks()[0].url);
+    opened.pop_back();
 
     onModal<TAboutBoxfrm>([](TAboutBoxfrm& f) {
         EXPECT_EQ(f.windowTitle(), "About...");

@@ -294,6 +294,29 @@ TEST_F(NavTest, TimeLabelsGoToAndTheSampleReport) {
     EXPECT_EQ(w->scrollPosition(), 0);
 }
 
+TEST_F(NavTest, BoxesHoldTheFrameCountsOfLongSounds) {
+    TSoundfrm* w = open("m.wav", 16, 1, 1000);
+    // An hour at 44.1 kHz, and the largest count a sound can have.
+    main->SampleRate = 44100;
+    main->Edit3->setText("158760000");
+    EXPECT_EQ(main->Edit3->text(), "158760000");
+    EXPECT_EQ(main->ms2->text(), "60':0'':0ms");
+    for (QLineEdit* box : {main->Edit2, main->Edit4, main->Edit3}) {
+        box->setText("9223372036854775807");
+        EXPECT_EQ(box->text(), "9223372036854775807");
+    }
+    // Typed counts beyond 32 bits are numbers, cut to the sound as ever;
+    // what is no number is still reported.
+    main->Edit4->setText("0");
+    type(main->Edit3, "3000000000");
+    EXPECT_EQ(w->SelectionLength, 1000);
+    EXPECT_EQ(main->Edit3->text(), "1000");
+    const size_t before = scripted().messages().size();
+    type(main->Edit3, "99999999999999999999");
+    ASSERT_EQ(scripted().messages().size(), before + 1);
+    EXPECT_EQ(w->SelectionLength, 1000);
+}
+
 TEST_F(NavTest, HintsGoToTheStatusLine) {
     QStatusTipEvent tip("Zoom|Zoom the selection to the window");
     QApplication::sendEvent(main.get(), &tip);

@@ -81,6 +81,35 @@ TEST_F(EditWindowTest, AShortcutSeesTheEnablingOfTheKeyPressNotOfTheLastDropDown
     EXPECT_FALSE(main->item("Borrar1")->isEnabled());
 }
 
+TEST_F(EditWindowTest, EditShortcutsActOnTheSoundWhileABoxHasTheFocus) {
+    TSoundfrm* a = open("a.wav", 16, 1, 1000);
+    main->show();
+    QApplication::setActiveWindow(main.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    // A selection typed as a user does: the focus stays in the box.
+    main->Edit4->setFocus();
+    main->Edit4->setText("100");
+    main->Edit3->setFocus();
+    main->Edit3->setText("50");
+    QTest::keyClick(main->Edit3, Qt::Key_Return);
+    ASSERT_EQ(a->SelectionLength, 50);
+    ASSERT_TRUE(main->Edit3->hasFocus());
+    const std::string clip = dir.file("wavecopy.tmp");
+
+    QTest::keyClick(main->Edit3, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(fileExists(clip));
+    QTest::keyClick(main->Edit3, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(a->FrameCount(), 950);
+    QTest::keyClick(main->Edit3, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(a->FrameCount(), 1000);
+    a->setSelection(0, 0);   // pasted at the cursor, the sound grows
+    QTest::keyClick(main->Edit3, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(a->FrameCount(), 1050);
+    QTest::keyClick(main->Edit3, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(a->SelectionLength, 1050);
+    EXPECT_EQ(main->Edit3->text(), "1050");
+}
+
 TEST_F(EditWindowTest, WindowsMenuListsTheActiveWindowLastAndArrangesThreeWays) {
     main->resize(900, 700);
     main->show();

@@ -95,11 +95,12 @@ TEST_F(FormatWindowTest, SavingASunSoundAsksBeforeReplacingTheWaveBesideIt) {
     w->Sound.bytes.data()[0] = 9;
     w->Modified = true;
 
-    // Closing: Yes to saving, No to replacing "s.wav": the sound stays.
+    // Closing: Yes to saving, No to replacing "s.wav", which the question
+    // names (the one before was about "s.au"): the sound stays.
     scripted().answer(mrYes);
     scripted().answer(mrNo);
     w->closeWindow();
-    EXPECT_EQ(scripted().log.back().text, "The file already exists. Do you want to replace it?");
+    EXPECT_EQ(scripted().log.back().text, "The file s.wav already exists. Do you want to replace it?");
     EXPECT_EQ(openWindows(), 1);
     EXPECT_TRUE(w->Modified);
     EXPECT_EQ(readBytes(dir.file("s.wav")), other);

@@ -1,0 +1,127 @@
+// The main window as a user arranges it: the sound windows after each
+// command of the Windows menu, and the zoom, start and length boxes on a
+// narrow window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "mainwindow/SonvelaMain.h"
+#include "tests/layout/layout_check.h"
+#include "tests/support/window_fixture.h"
+
+namespace sv::test {
+namespace {
+
+class MainWindowLayout : public WindowTest {
+protected:
+    void SetUp() override { start(); }
+    void showAt(int width, int height) {
+        main->resize(width, height);
+        main->show();
+        settle();
+    }
+    static void settle() {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+    std::vector<QMdiSubWindow*> frames() const {
+        std::vector<QMdiSubWindow*> out;
+        for (TSoundfrm* w : main->soundWindows()) out.push_back(qobject_cast<QMdiSubWindow*>(w->parentWidget()));
+        return out;
+    }
+    QRect area() const { return main->mdi->viewport()->rect(); }
+    void arrange(const char* item) {
+        main->item(item)->trigger();
+        settle();
+    }
+};
+
+// Two sound windows in the main window's default 800 x 600.
+TEST_F(MainWindowLayout, WindowsCommandsLeaveUsableWindows) {
+    showAt(800, 600);
+    open("a.wav", 16, 2, 30000);
+    open("b.wav", 16, 2, 30000);
+    settle();
+    const std::vector<QMdiSubWindow*> subs = frames();
+    ASSERT_EQ(subs.size(), 2u);
+    std::vector<QSize> before;
+    for (QMdiSubWindow* s : subs) before.push_back(s->size());
+
+    // Cascade: each offset by a title bar, as large as it was where the
+    // workspace has the room, cut to the workspace where not.
+    arrange("Cascade1");
+    const QRect a = area();
+    QPoint last(-1, -1);
+    for (size_t i = 0; i < subs.size(); ++i) {
+        const QRect g = subs[i]->geometry();
+        EXPECT_TRUE(a.contains(g)) << i;
+        EXPECT_EQ(g.width(), std::min(before[i].width(), a.width() - g.x())) << i;
+        EXPECT_EQ(g.height(), std::min(before[i].height(), a.height() - g.y())) << i;
+        EXPECT_GE(g.height(), a.height() / 2) << i;
+        EXPECT_NE(g.topLeft(), last);
+        last = g.topLeft();
+    }
+    // The active window lies on top, its title bar below the other's.
+    const auto stack = main->mdi->subWindowList(QMdiArea::StackingOrder);
+    EXPECT_EQ(stack.back(), main->mdi->activeSubWindow());
+
+    // Tile: stacked, each the full width of the workspace; Strip: one row,
+    // each the full height.
+    for (const auto& [item, inRow] : {std::pair{"Tile1", false}, std::pair{"MosaicoVertical1", true}}) {
+        arrange(item);
+        int edge = 0;
+        for (QMdiSubWindow* s : subs) {
+            const QRect g = s->geometry();
+            EXPECT_EQ(inRow ? g.top() : g.left(), 0) << item;
+            EXPECT_EQ(inRow ? g.height() : g.width(), inRow ? a.height() : a.width()) << item;
+            EXPECT_EQ(inRow ? g.left() : g.top(), edge) << item;
+            edge = (inRow ? g.right() : g.bottom()) + 1;
+        }
+        EXPECT_EQ(edge, inRow ? a.width() : a.height()) << item;
+    }
+}
+
+TEST_F(MainWindowLayout, SelectionBoxesStayInViewOnANarrowWindow) {
+    showAt(640, 480);
+    open("a.wav", 16, 2, 30000);
+    settle();
+    auto* bar = main->findChild<QToolBar*>("TransportBar");
+    ASSERT_NE(bar, nullptr);
+    // Nothing of the bar waits behind its overflow button.
+    if (auto* more = bar->findChild<QToolButton*>("qt_toolbar_ext_button")) EXPECT_FALSE(more->isVisible());
+    for (QWidget* w : {static_cast<QWidget*>(main->Edit2), static_cast<QWidget*>(main->Edit4),
+                       static_cast<QWidget*>(main->Edit3), main->SpinButton1, main->SpinButton3, main->SpinButton2,
+                       static_cast<QWidget*>(main->ms1), static_cast<QWidget*>(main->ms2)}) {
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->isVisible()) << describe(w).toStdString();
+        const QRect inBar(w->mapTo(bar, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(bar->rect().contains(inBar)) << describe(w).toStdString();
+        const QRect inMain(w->mapTo(main.get(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(main->rect().contains(inMain)) << describe(w).toStdString();
+    }
+
+    // Every count a WAVE file can hold shows whole, and so do the times of
+    // a long sound.
+    main->SampleRate = 44100;
+    for (QLineEdit* box : {main->Edit2, main->Edit4, main->Edit3}) {
+        box->setText("4294967295");
+        box->setReadOnly(true);   // the layout check measures a box's text when read-only
+    }
+    main->Edit4->setText("158760000");
+    main->Edit3->setText("4294967295");
+    settle();
+    QWidget* panel = main->Edit2->parentWidget()->parentWidget();
+    const QStringList faults = layoutFaults(panel);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    for (QLineEdit* box : {main->Edit2, main->Edit4, main->Edit3}) box->setReadOnly(false);
+}
+
+} // namespace
+} // namespace sv::test
