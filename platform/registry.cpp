@@ -111,7 +111,8 @@ struct Store {
         return nullptr;
     }
 
-    // Creates every missing level of full (the root's name first).
+    // Creates every missing level of full (the root's name first; at least
+    // one level).
     Key& ensure(const std::string& full) {
         std::vector<std::string> parts = splitKey(full);
         Key* k = nullptr;
@@ -139,7 +140,10 @@ struct Store {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty() || line[0] == ';') continue;
             if (line[0] == '[' && line.back() == ']') {
-                cur = &ensure(line.substr(1, line.size() - 2));
+                // A key line naming no level ("[]", "[\]") opens no key: the
+                // values below it are skipped until the next key line.
+                const std::string path = line.substr(1, line.size() - 2);
+                cur = splitKey(path).empty() ? nullptr : &ensure(path);
                 continue;
             }
             if (!cur) continue;

@@ -120,7 +120,7 @@ TEST_F(RegistryTest, LinesItCannotReadAreSkippedAndTheRestKept) {
         std::ofstream out(sv::registryFile());
         out << "garbage before any key\n@=\"lost\"\n"
                "[HKEY_CLASSES_ROOT\\.wav]\r\n@=\"wavfile\"\r\n\"broken=\"unterminated\n; a comment\n"
-               "\"BeforeSonvela\"=\"old\"\n";
+               "\"BeforeSonvela\"=\"old\"\n[]\n@=\"no key\"\n[\\]\n\"BeforeSonvela\"=\"no key\"\n";
     }
     Registry reg(RegistryRoot::ClassesRoot);
     ASSERT_TRUE(reg.openKey(".wav", false));
