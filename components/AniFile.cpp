@@ -124,11 +124,13 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
             Header = TAniHeader{fields[0], fields[1], fields[2], fields[3], fields[4],
                                 fields[5], fields[6], fields[7], fields[8]};
             if (!(Header.Flags & 1) || Header.StepCount == 0) throw EReadError();
-            // A step that keeps no icon is dropped at the end, and every icon
-            // needs a chunk of its own: a count beyond what the file could hold
-            // is damage, not a reason to allocate.
-            if (Header.FrameCount > size / 8) throw EReadError();
-            frames_.assign(Header.FrameCount, TIconFrame());
+            // One frame per step: the steps may show one icon several times
+            // (the "seq " chunk says which), so there can be more steps than
+            // icons. Every icon needs a chunk of its own and a step beyond the
+            // icons a sequence value of its own: a count beyond what the file
+            // could hold is damage, not a reason to allocate.
+            if (Header.FrameCount > size / 8 || Header.StepCount > size / 4) throw EReadError();
+            frames_.assign(Header.StepCount, TIconFrame());
             for (size_t i = 0; i < frames_.size(); ++i) {
                 frames_[i].IconIndex = int(i);
                 frames_[i].JiffRate = Header.DefaultRate;

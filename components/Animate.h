@@ -16,8 +16,8 @@ class TRxImageControl : public QWidget {
 public:
     explicit TRxImageControl(QWidget* parent = nullptr);
 
-    void Lock() { lock_.lock(); }
-    void Unlock() { lock_.unlock(); }
+    void Lock() const { lock_.lock(); }
+    void Unlock() const { lock_.unlock(); }
     // An image paint is under way.
     bool Drawing = false;
 
@@ -46,7 +46,7 @@ protected:
     bool destroying_ = false;
 
 private:
-    std::recursive_mutex lock_;
+    mutable std::recursive_mutex lock_;
     std::atomic<bool> hidden_{false};
 };
 

@@ -10,8 +10,8 @@ namespace {
 
 // A lock held for a scope, released on every path out.
 struct ControlLock {
-    TRxImageControl& c;
-    explicit ControlLock(TRxImageControl& control) : c(control) { c.Lock(); }
+    const TRxImageControl& c;
+    explicit ControlLock(const TRxImageControl& control) : c(control) { c.Lock(); }
     ~ControlLock() { c.Unlock(); }
 };
 
@@ -120,10 +120,16 @@ void TRxGIFAnimator::AdvanceFrame() {
     }
 }
 
+int TRxGIFAnimator::FrameIndex() const {
+    ControlLock lock(*this);
+    return frameIndex_;
+}
+
 void TRxGIFAnimator::setFrameIndex(int value) {
-    if (value == frameIndex_ || value < 0 || value >= image_.Count()) return;
     {
+        // The timer thread advances the index under the lock.
         ControlLock lock(*this);
+        if (value == frameIndex_ || value < 0 || value >= image_.Count()) return;
         frameIndex_ = value;
         Timer->setInterval(FrameDelay(frameIndex_));
     }

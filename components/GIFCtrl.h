@@ -23,7 +23,7 @@ public:
 
     bool Animate() const { return animate_; }
     void SetAnimate(bool value);
-    int FrameIndex() const { return frameIndex_; }
+    int FrameIndex() const;
     void setFrameIndex(int value);
     bool AutoSize() const { return autoSize_; }
     void setAutoSize(bool value);

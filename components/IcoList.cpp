@@ -34,10 +34,16 @@ namespace sv {
 
 QImage largestIconImage(const QIcon& icon) {
     const QList<QSize> sizes = icon.availableSizes();
-    QSize size = sizes.isEmpty() ? QSize(32, 32) : sizes.front();
-    for (const QSize& s : sizes)
-        if (s.width() * s.height() > size.width() * size.height()) size = s;
-    return icon.pixmap(size, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    if (sizes.isEmpty()) return icon.pixmap(QSize(32, 32), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    // Each size asked for in turn: for a size that two pictures of other
+    // shapes share in area, Qt may hand back the other one fitted into it,
+    // which can leave no pixel at all.
+    QImage best;
+    for (const QSize& s : sizes) {
+        const QImage img = icon.pixmap(s, 1.0).toImage();
+        if (!img.isNull() && (best.isNull() || img.width() * img.height() > best.width() * best.height())) best = img;
+    }
+    return best.convertToFormat(QImage::Format_ARGB32);
 }
 
 std::vector<uint8_t> iconToFileBytes(const QIcon& icon) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <numeric>
 
+#include "components/VCLUtils.h"
+
 namespace sv {
 
 ReductionMethod DefaultReductionMethod = ReductionMethod::ColorHistogram;
@@ -339,7 +341,7 @@ Dib BitmapToDIB(const Dib& bitmap, int targetBits, ReductionMethod method, int* 
     case 4: return toFixedPalette(bitmap, targetBits);
     case 8: return reduceTo8Bits(to24Bits(bitmap), method, usedColors);
     case 24: return to24Bits(bitmap);
-    default: throw ENotImplemented();
+    default: RaiseNotImplemented();
     }
 }
 

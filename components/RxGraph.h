@@ -17,16 +17,12 @@ class EInvalidGraphic : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-// "Function not yet implemented".
-class ENotImplemented : public std::runtime_error {
-public:
-    ENotImplemented() : std::runtime_error("Function not yet implemented") {}
-};
 
-// The bitmap as a bitmap of `targetBits` (1, 4, 8 or 24). A bitmap already
-// in that format is returned as it is unless the method is Grayscale. An
-// 8-bit result from true colour is made with `method`; 1- and 4-bit results
-// take the nearest colour of the fixed black-and-white or 16-colour palette.
+// The bitmap as a bitmap of `targetBits` (1, 4, 8 or 24; any other target
+// goes through RaiseNotImplemented). A bitmap already in that format is
+// returned as it is unless the method is Grayscale. An 8-bit result from
+// true colour is made with `method`; 1- and 4-bit results take the nearest
+// colour of the fixed black-and-white or 16-colour palette.
 // usedColors (may be null) receives the used-colour count of the header:
 // the boxes made by MedianCut, 224 for Levels784, 216 for Levels666, else 0.
 Dib BitmapToDIB(const Dib& bitmap, int targetBits, ReductionMethod method, int* usedColors = nullptr);

@@ -2,8 +2,6 @@
 // RIFF chunks, every icon frame through Qt's icon reader, and the strip of
 // all frames with colour reduction. The program writes no animated cursors
 // (saving one is not offered), so the seeds come from the tests' builder.
-#include <QGuiApplication>
-
 #include "components/AniFile.h"
 #include "fuzz/support/fuzz_support.h"
 #include "tests/components/ani_builder.h"
@@ -26,16 +24,7 @@ void sv::fuzz::writeSeeds(const std::string& folder) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Qt's image readers want an application object; the offscreen platform
-    // needs no display.
-    static QGuiApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz_ani";
-        static char* argv[] = {name, nullptr};
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    sv::fuzz::guiApplication();
     try {
         TAnimatedCursorImage image;
         image.ReadAni(data, size);

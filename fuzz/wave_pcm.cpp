@@ -14,11 +14,7 @@ void sv::fuzz::writeSeeds(const std::string& folder) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = fuzz::inputFile(data, size, "input.wav");
     WaveProbe pr = probeWave(path);
-    if (pr.status != WaveProbe::Status::Ok) return 0;
-    if (!pr.format.isSupportedPcm()) {
-        pr.format.nBlockAlign = uint16_t(uint32_t(pr.format.nChannels) * pr.format.wBitsPerSample / 8);
-        if (!pr.format.isSupportedPcm()) return 0;
-    }
+    if (pr.status != WaveProbe::Status::Ok || !pr.fitEditorLayout()) return 0;
     try {
         SoundBuffer sound;
         readWaveSamples(path, pr, pr.dataBytes(true), sound);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,15 +21,18 @@ std::string withSlash(std::string d) {
     return d;
 }
 
+char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : s) c = lowerChar(c);
     return s;
 }
 
 bool sameNoCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
-    return lower(a) == lower(b);
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerChar(a[i]) != lowerChar(b[i])) return false;
+    return true;
 }
 
 std::vector<std::string> splitKey(const std::string& path) {
@@ -95,6 +99,8 @@ bool unquote(const std::string& s, size_t& i, std::string& out) {
     return false;
 }
 
+const size_t kMaxKeyLevels = 32;
+
 struct Key {
     std::string path;   // full, with the root's name, in its stored case
     std::vector<std::pair<std::string, std::string>> values;
@@ -111,13 +117,23 @@ struct Store {
         return nullptr;
     }
 
-    // Creates every missing level of full (the root's name first).
-    Key& ensure(const std::string& full) {
+    // Creates every missing level of full (the root's name first; at least
+    // one level). With `index` (lower-cased path to position in keys, kept up
+    // to date here) a level is looked up there instead of by a search: a
+    // file of many keys then reads in time proportional to its size.
+    Key& ensure(const std::string& full, std::unordered_map<std::string, size_t>* index = nullptr) {
         std::vector<std::string> parts = splitKey(full);
         Key* k = nullptr;
-        for (size_t n = 1; n <= parts.size(); ++n) {
-            std::string p = joinKey(parts, n);
-            k = find(p);
+        std::string p;
+        for (size_t n = 0; n < parts.size(); ++n) {
+            if (n) p += '\\';
+            p += parts[n];
+            if (index) {
+                const auto [at, added] = index->emplace(lower(p), keys.size());
+                k = added ? nullptr : &keys[at->second];
+            } else {
+                k = find(p);
+            }
             if (!k) {
                 keys.push_back({p, {}});
                 k = &keys.back();
@@ -135,11 +151,19 @@ struct Store {
         }
         std::string line;
         Key* cur = nullptr;
+        std::unordered_map<std::string, size_t> index;
         while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty() || line[0] == ';') continue;
             if (line[0] == '[' && line.back() == ']') {
-                cur = &ensure(line.substr(1, line.size() - 2));
+                // A key line naming no level ("[]", "[\]"), or more levels
+                // than any key the program makes, opens no key: the values
+                // below it are skipped until the next key line. (Each level
+                // is a key of its own: the bound keeps a short line from
+                // making a great many long keys.)
+                const std::string path = line.substr(1, line.size() - 2);
+                const size_t levels = splitKey(path).size();
+                cur = levels == 0 || levels > kMaxKeyLevels ? nullptr : &ensure(path, &index);
                 continue;
             }
             if (!cur) continue;

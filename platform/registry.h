@@ -15,6 +15,8 @@
 //   "BeforeSonvela"=""
 // A key line in brackets, then one value a line: @ for the default value,
 // else the quoted name; values are quoted with \\, \" and \n escaped.
+// Lines that cannot be read are skipped, and so are the values below a key
+// line naming no key or a key of more than 32 levels.
 #pragma once
 #include <stdexcept>
 #include <string>

@@ -23,13 +23,17 @@ run_one() {
   if ! SONVELA_FUZZ_SEEDS=$seeds "$t" > "$log" 2>&1; then
     echo "FUZZ $name: writing the seeds failed"; tail -30 "$log"; return 1
   fi
-  if "$t" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=16384 -print_final_stats=1 \
-      -artifact_prefix="$art/" "$corpus" "$seeds" >> "$log" 2>&1; then
-    local runs
-    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+  local ok=1
+  "$t" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=16384 -print_final_stats=1 \
+      -artifact_prefix="$art/" "$corpus" "$seeds" >> "$log" 2>&1 || ok=0
+  # libFuzzer's final statistics: the inputs run, also when it stopped at a fault.
+  local runs
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+  if [ $ok = 1 ]; then
     echo "FUZZ $name: nothing found in ${seconds} s, ${runs:-?} inputs, $(ls "$seeds" | wc -l) seeds"
   else
-    echo "FUZZ $name: FOUND A FAULT (input in $art/)"; grep -A25 -m1 'ERROR\|runtime error\|==ERROR' "$log" | head -40
+    echo "FUZZ $name: FOUND A FAULT after ${runs:-?} inputs (input in $art/)"
+    grep -A25 -m1 'ERROR\|runtime error\|==ERROR' "$log" | head -40
     return 1
   fi
 }

@@ -117,15 +117,10 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
         closeFailedOpen();
         return;
     }
-    if (!pr.format.isSupportedPcm()) {
+    if (!pr.fitEditorLayout()) {
         // Only the four layouts the editor works on are read directly.
-        // In 32 bits: both fields come from the file and their int product
-        // can overflow.
-        pr.format.nBlockAlign = uint16_t(uint32_t(pr.format.nChannels) * pr.format.wBitsPerSample / 8);
-        if (!pr.format.isSupportedPcm()) {
-            askConvert(this, name, pr);
-            return;
-        }
+        askConvert(this, name, pr);
+        return;
     }
     if (pr.sizeDamaged() && pr.declaredSize > 0) {
         if (!askYesNo("Error", kCorrupted, Icon::Error)) {

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <QGuiApplication>
+
 #include "platform/exedir.h"
 
 namespace sv::fuzz {
@@ -37,6 +39,17 @@ void seedFile(const std::string& folder, const std::string& name, const std::vec
 std::vector<uint8_t> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void guiApplication() {
+    static QGuiApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "fuzz";
+        static char* argv[] = {name, nullptr};
+        return new QGuiApplication(argc, argv);
+    }();
+    (void)app;
 }
 
 std::vector<SoundBuffer> seedSounds() {

@@ -30,6 +30,10 @@ void seedFile(const std::string& folder, const std::string& name, const std::vec
 // A file's bytes (empty when it cannot be read).
 std::vector<uint8_t> fileBytes(const std::string& path);
 
+// Makes the application object Qt's image readers and the clipboard need,
+// once, on the offscreen platform (no display).
+void guiApplication();
+
 // A short sound of each layout the editor holds (8/16-bit, mono/stereo),
 // a few hundred frames of a tone, for the writers to make seeds of.
 std::vector<SoundBuffer> seedSounds();

@@ -33,6 +33,14 @@ int64_t WaveProbe::dataBytes(bool acceptDamaged) const {
 
 bool WaveProbe::sizeDamaged() const { return declaredSize > available; }
 
+bool WaveProbe::fitEditorLayout() {
+    if (format.isSupportedPcm()) return true;
+    // In 32 bits: both fields come from the file and their int product
+    // can overflow.
+    format.nBlockAlign = uint16_t(uint32_t(format.nChannels) * format.wBitsPerSample / 8);
+    return format.isSupportedPcm();
+}
+
 WaveProbe probeWave(const std::string& path, bool checkWritable) {
     WaveProbe pr;
     // Never blocking: a pipe named like a sound must not make the program

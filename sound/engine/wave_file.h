@@ -39,6 +39,11 @@ struct WaveProbe {
     int64_t dataBytes(bool acceptDamaged) const;
     // The declared size runs past the end of the file.
     bool sizeDamaged() const;
+    // Whether the samples are of a layout the editor holds (PCM, mono or
+    // stereo, 8 or 16 bits). A block alignment that does not match the
+    // channels and bits, as some writers store it, is replaced by the one
+    // they make.
+    bool fitEditorLayout();
 };
 
 // Reads what the header says. With checkWritable the file is first opened

@@ -58,6 +58,20 @@ TEST(AnimatedCursor, StepsRatesSequenceAndInfo) {
     EXPECT_EQ(ani.Frames(3).JiffRate, 10u);
     EXPECT_EQ(pixel(ani.Frames(3)), 0x00FF00u);
     EXPECT_EQ(ani.Header.StepCount, 4u);
+
+    // More steps than icons: every step of the sequence is kept, with its rate.
+    s.icons.pop_back();
+    s.steps = 4;
+    s.rates = {1, 2, 3, 4};
+    s.seq = {0, 1, 1, 0};
+    ani = read(aniFile(s));
+    ASSERT_EQ(ani.Count(), 4);
+    EXPECT_EQ(ani.Header.StepCount, 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ani.Frames(i).IconIndex, int(s.seq[size_t(i)]));
+        EXPECT_EQ(ani.Frames(i).JiffRate, s.rates[size_t(i)]);
+        EXPECT_EQ(pixel(ani.Frames(i)), s.seq[size_t(i)] ? 0x00FF00u : 0xFF0000u);
+    }
 }
 
 TEST(AnimatedCursor, CursorFramesAndExtraIcons) {
@@ -112,6 +126,9 @@ TEST(AnimatedCursor, DamagedFilesAreRefused) {
     EXPECT_TRUE(refused(zeroSteps));
     s = threeColours();
     s.frames = 0x7FFFFFFF;   // a frame count no file of this size can hold
+    EXPECT_TRUE(refused(aniFile(s)));
+    s.frames = 3;
+    s.steps = 0x7FFFFFFF;   // and a step count
     EXPECT_TRUE(refused(aniFile(s)));
     s.icons.clear();
     s.frames = 2;

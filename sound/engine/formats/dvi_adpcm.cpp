@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "sound/engine/formats/g711.h"
 
 namespace sv {
 
@@ -110,7 +111,7 @@ int writeDviAdpcmWave(const std::string& path, const SoundBuffer& sound) {
         const int count = int(std::min<int64_t>(spb, frames - first));
         const uint8_t* p = sound.frame(first);
         for (int i = 0; i < count * ch; ++i)
-            wide[size_t(i)] = eight ? int16_t(int(p[i]) * 256 - 0x7F00)
+            wide[size_t(i)] = eight ? widenForCoding(p[i])
                                     : int16_t(uint16_t(p[2 * i] | (p[2 * i + 1] << 8)));
         const std::vector<uint8_t> block = CodificaBlock(wide.data(), count, ch, index);
         w.write(block.data(), block.size());

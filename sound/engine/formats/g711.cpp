@@ -48,14 +48,11 @@ constexpr std::array<int16_t, 256> makeExpandTable() {
 constexpr std::array<int16_t, 256> kMuTable = makeExpandTable<muExpandOne>();
 constexpr std::array<int16_t, 256> kATable = makeExpandTable<aExpandOne>();
 
-// The 8-bit range meets the 16-bit one at both ends.
-inline int16_t widen8(uint8_t s) { return s == 255 ? int16_t(32767) : int16_t((int(s) - 127) * 256); }
-
 template <bool MuLaw>
 void compressLoop(const uint8_t* in, int bits, size_t samples, uint8_t* out) {
     if (bits == 8) {
         for (size_t i = 0; i < samples; ++i)
-            out[i] = MuLaw ? muLawCompress(widen8(in[i])) : aLawCompress(widen8(in[i]));
+            out[i] = MuLaw ? muLawCompress(widenForCoding(in[i])) : aLawCompress(widenForCoding(in[i]));
         return;
     }
     for (size_t i = 0; i < samples; ++i) {

@@ -23,4 +23,9 @@ void expandG711(const uint8_t* in, size_t n, uint8_t* out, bool muLaw);
 // 32767, so that both ends of the 8-bit range reach the codes of the ends.
 void compressG711(const uint8_t* in, int bits, size_t samples, uint8_t* out, bool muLaw);
 
+// An 8-bit sample as the coded-format writers widen it: (s - 127) * 256,
+// and 255 as 32767 (256 * 128 does not fit), so that the 8-bit range meets
+// the 16-bit one at both ends.
+inline int16_t widenForCoding(uint8_t s) { return s == 255 ? int16_t(32767) : int16_t((int(s) - 127) * 256); }
+
 } // namespace sv

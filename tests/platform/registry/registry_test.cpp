@@ -120,12 +120,17 @@ TEST_F(RegistryTest, LinesItCannotReadAreSkippedAndTheRestKept) {
         std::ofstream out(sv::registryFile());
         out << "garbage before any key\n@=\"lost\"\n"
                "[HKEY_CLASSES_ROOT\\.wav]\r\n@=\"wavfile\"\r\n\"broken=\"unterminated\n; a comment\n"
-               "\"BeforeSonvela\"=\"old\"\n";
+               "\"BeforeSonvela\"=\"old\"\n[]\n@=\"no key\"\n[\\]\n\"BeforeSonvela\"=\"no key\"\n";
+        // Deeper than any key the program makes: no key at all.
+        out << "[HKEY_CLASSES_ROOT";
+        for (int i = 0; i < 40; ++i) out << "\\deep";
+        out << "]\n\"BeforeSonvela\"=\"too deep\"\n";
     }
     Registry reg(RegistryRoot::ClassesRoot);
     ASSERT_TRUE(reg.openKey(".wav", false));
     EXPECT_EQ(reg.readString(""), "wavfile");
     EXPECT_EQ(reg.readString("BeforeSonvela"), "old");
+    EXPECT_FALSE(reg.keyExists("\\deep"));
     reg.writeString("new", "1");
     Registry again(RegistryRoot::ClassesRoot);
     again.openKey(".WAV", false);

@@ -247,13 +247,10 @@ TEST_F(FormatFiles, DelimitedTextOfEveryFrame) {
 
 namespace {
 
-// The samples of a DVI ADPCM file written from `ref`, decoded by the codec
-// layer's IMA ADPCM decoder.
-std::vector<int16_t> dviRoundTrip(const std::string& path, int channels, const std::vector<int16_t>& ref) {
-    SoundBuffer s;
-    s.format = SampleFormat::pcm(22050, 16, channels);
-    const auto bytes = le16(ref);
-    s.bytes.assign(bytes.data(), bytes.size());
+// The samples of a DVI ADPCM file written from the sound `s` (at 22050 Hz),
+// decoded by the codec layer's IMA ADPCM decoder.
+std::vector<int16_t> dviRoundTrip(const std::string& path, const SoundBuffer& s) {
+    const int channels = s.format.nChannels;
     EXPECT_EQ(writeDviAdpcmWave(path, s), 0);
     const auto file = readBytes(path);
     EXPECT_EQ(std::string(file.begin() + 40, file.begin() + 44), "data");
@@ -270,10 +267,20 @@ TEST_F(FormatFiles, DviAdpcmFilesDecodeBackToTheSound) {
     for (int channels : {1, 2}) {
         SCOPED_TRACE(channels);
         const auto ref = tone(channels, 22050, 5000, 300.0);
-        const auto back = dviRoundTrip(dir.file("d.wav"), channels, ref);
+        const auto back = dviRoundTrip(dir.file("d.wav"), soundOf(16, channels, le16(ref), 22050));
         ASSERT_GE(back.size(), ref.size());
         EXPECT_GT(snrDb(ref, back), 20.0);
     }
     EXPECT_EQ(dviSamplesPerBlock(1), 1017);
     EXPECT_EQ(dviSamplesPerBlock(2), 505);
+
+    // An 8-bit full-scale square wave: 255 is the top of the 16-bit range,
+    // never a negative spike.
+    std::vector<uint8_t> square;
+    for (int i = 0; i < 2000; ++i) square.push_back(i % 200 < 100 ? 255 : 0);
+    const auto back = dviRoundTrip(dir.file("d8.wav"), soundOf(8, 1, square, 22050));
+    ASSERT_GE(back.size(), square.size());
+    for (size_t i = 0; i < square.size(); ++i) {
+        if (i % 100 >= 50) EXPECT_EQ(back[i] > 30000, square[i] == 255) << i << " " << back[i];
+    }
 }
