@@ -339,6 +339,9 @@ void readFrame(Reader& r, TGIFImage& image, TGIFFrame& f) {
     TGIFItem& item = *f.Item;
     const int left = r.u16(), top = r.u16();
     int width = r.u16(), height = r.u16();
+    // A zero width or height takes the screen's: checked as it will be used.
+    if (width == 0) width = image.ScreenWidth;
+    if (height == 0) height = image.ScreenHeight;
     checkPictureSize(width, height);
     const uint8_t flags = r.byte();
     f.Interlaced = (flags & 0x40) != 0;
@@ -368,8 +371,6 @@ void readFrame(Reader& r, TGIFImage& image, TGIFFrame& f) {
     f.Corrupted = corrupted;
     image.Corrupted = image.Corrupted || corrupted;
 
-    if (width == 0) width = image.ScreenWidth;
-    if (height == 0) height = image.ScreenHeight;
     f.OriginX = left;
     f.OriginY = top;
     item.Width = width;

@@ -169,6 +169,10 @@ TEST(GifReading, HugeDeclaredSizesAreRefusedBeforeAnyAllocation) {
     const size_t at = 13 + 6 + 1 + 4;
     bytes[at] = 0xFF; bytes[at + 1] = 0xFF; bytes[at + 2] = 0xFF; bytes[at + 3] = 0xFF;
     EXPECT_EQ(errorOf(bytes), "GIF image is too large");
+    // A frame of width 0 takes the screen's: a tall frame on a wide screen.
+    bytes = GifBuilder().header(65535, 1000, 1).frame(pattern(4, 4, 1)).end();
+    bytes[at] = 0; bytes[at + 1] = 0; bytes[at + 2] = 0xFF; bytes[at + 3] = 0xFF;
+    EXPECT_EQ(errorOf(bytes), "GIF image is too large");
 }
 
 TEST(GifReading, HeaderAndBlockErrors) {
