@@ -642,7 +642,7 @@ void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationCo
     const int64_t s = sound.selectionStart, l = sound.selectionLength;
     const int64_t c = sound.format.nChannels;
     const Lfo lf(double(sound.format.nSamplesPerSec), prm, s);
-    const Mix mx{prm.original / 100.0, prm.processed / 100.0, prm.feedback / 100.0};
+    const Mix mx{prm.original / 100.0, prm.processed / 100.0, fx::stableFeedback(prm)};
     const int voices = lf.voices();
     const bool wideLanes = wide();
     const int64_t total = (l - 1) * c;
@@ -743,6 +743,20 @@ bool run(SoundBuffer& sound, const ModulationParams& prm, const char* words, con
 } // namespace
 
 namespace fx {
+
+double stableFeedback(const ModulationParams& p) {
+    // Each voice adds the feedback times an earlier output to the sum the
+    // processed level scales, so the loop's gain is at most this. At 1 or
+    // more any sound, even silence's rounding, grows until it sits at full
+    // scale; below 1 it dies away.
+    const double fb = p.feedback / 100.0;
+    const double gain = std::fabs(p.processed / 100.0) * double(std::max(p.voices, 0)) * std::fabs(fb);
+    if (!(gain >= 1)) return fb;
+    // Well below 1, so that what a setting keeps of an earlier output fades
+    // within a few delays rather than ringing on at the edge of growth.
+    constexpr double kLoopGain = 0.9;
+    return fb * (kLoopGain / gain);
+}
 
 void modulationDelays(double rate, const ModulationParams& p, int64_t start, int64_t n0, int64_t count,
                       int64_t* out) {

@@ -15,6 +15,10 @@ namespace sv::fx {
 void modulationDelays(double rate, const ModulationParams& p, int64_t start, int64_t n0, int64_t count,
                       int64_t* out);
 
+// The feedback (a fraction) the flanger applies: the setting's, or where
+// the loop it closes would not die away, less, so that it does.
+double stableFeedback(const ModulationParams& p);
+
 // Keeps the vector code to the plain instruction set even where the
 // processor has AVX2, so that tests can hold both against each other.
 void forcePlainModulationLanes(bool plain);

@@ -1,7 +1,9 @@
 // Reverb, flanger and chorus on small sounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "sound/engine/effects/delay_effects.h"
 #include "tests/sound/effects/effect_test_util.h"
@@ -126,4 +128,67 @@ TEST(Flanger, NearTheStartTheDryTermIsSilenceAndOutputIsClamped) {
     EXPECT_EQ(out[80], 254);
     EXPECT_EQ(out[99], 227);   // the last frame is not processed
     EXPECT_EQ(rec.undos[0].words, "Chorus");
+}
+
+// Feedback summed over many voices and a strong processed level must not run
+// away into full scale: after seconds of a quarter-scale tone the output
+// still swings both ways around silence, and clips hardly more often than
+// the same settings without feedback (the chorus) do.
+TEST(Flanger, PresetsAndSliderEndsKeepATone) {
+    struct Case {
+        const char* name;
+        int fixed, mixed, voices, original, processed, frequency, feedback;
+    };
+    const Case cases[] = {
+        {"Devil", 10, 50, 3, 20, 85, 5, 50},
+        {"Vinyl Scratch", 0, 80, 3, 20, 70, 40, 50},
+        {"every slider at its top", 500, 500, 50, 100, 100, 50, 100},
+        {"one voice fed back whole", 0, 500, 1, 100, 100, 50, 100},
+        {"many voices, short delay, no original", 0, 1, 50, 0, 100, 0, 100},
+    };
+    struct Last {
+        double mean = 0, clipped = 0;
+        int low = 0, high = 0;
+    };
+    for (const Case& k : cases) {
+        for (int bits : {16, 8}) {
+            const int channels = bits == 16 ? 1 : 2, rate = bits == 16 ? 44100 : 22050;
+            const int top = bits == 16 ? 32767 : 127, seconds = 5;
+            std::vector<int> tone;
+            for (int i = 0; i < rate * seconds; ++i)
+                for (int c = 0; c < channels; ++c) tone.push_back(int(top / 4 * std::sin(2 * M_PI * 440 * i / rate)));
+            ModulationParams p;
+            p.fixedDelay = k.fixed;
+            p.mixedDelay = k.mixed;
+            p.voices = k.voices;
+            p.original = k.original;
+            p.processed = k.processed;
+            p.frequency = k.frequency;
+            p.feedback = k.feedback;
+            // The last whole second before the last frame, which is not processed.
+            auto lastSecond = [&](bool fed) {
+                SoundBuffer s = makeSound(bits, channels, tone, uint32_t(rate));
+                Recorder rec;
+                EXPECT_TRUE(fed ? flanger(s, p, rec.context()) : chorus(s, p, rec.context()));
+                const std::vector<int> out = values(s);
+                Last l;
+                const auto from = out.end() - channels * (rate + 1), to = out.end() - channels;
+                for (auto i = from; i < to; ++i) {
+                    l.mean += *i;
+                    l.clipped += std::abs(*i) >= top;
+                }
+                l.mean /= double(to - from);
+                l.clipped /= double(to - from);
+                l.low = *std::min_element(from, to);
+                l.high = *std::max_element(from, to);
+                return l;
+            };
+            const Last got = lastSecond(true), unfed = lastSecond(false);
+            const std::string what = std::string(k.name) + ", " + std::to_string(bits) + " bits";
+            EXPECT_LT(std::fabs(got.mean), top / 4) << what;
+            EXPECT_LT(got.low, -top / 8) << what;
+            EXPECT_GT(got.high, top / 8) << what;
+            EXPECT_LT(got.clipped, unfed.clipped + 0.05) << what;
+        }
+    }
 }
