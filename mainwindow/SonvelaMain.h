@@ -213,6 +213,8 @@ public:
     // question, then the writer of the chosen type. The name written, or
     // empty when nothing was (cancelled, declined or failed).
     std::string runSaveDialog1(TSoundfrm* w, const std::string& fileName);
+    // The question before a save replaces an existing file; true for Yes.
+    static bool askReplace(const std::string& target);
 
     void Reabrir1Click();
     void reabrir11Click() { reopenEntry(1); }

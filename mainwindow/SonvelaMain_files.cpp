@@ -22,8 +22,6 @@ using namespace sv;
 
 namespace {
 
-const char* kReplaceQuestion = "The file already exists. Do you want to replace it?";
-
 // The WAVE reader: the format tag decides between the PCM reader, the
 // A-law/mu-law reader and the converter. Any of them may close the window,
 // so only a window still holding its sound counts as opened.
@@ -250,6 +248,13 @@ void TSVMainfrm::reopenEntry(int index) {
 
 // ---- Saving ----
 
+// Whether to replace an existing file, named so that the user knows which
+// one (a writer's extension may have changed the name typed).
+bool TSVMainfrm::askReplace(const std::string& target) {
+    return askYesNo("Sonvela - Save",
+                    "The file " + extractFileName(target) + " already exists. Do you want to replace it?");
+}
+
 void TSVMainfrm::Save2Click() {
     TSoundfrm* w = activeSound();
     if (!w) return;
@@ -259,7 +264,7 @@ void TSVMainfrm::Save2Click() {
         SaveAs2Click();
         return;
     }
-    if (askYesNo("Sonvela - Save", kReplaceQuestion) && lowerFileExt(w->FileName) == ".wav")
+    if (askReplace(w->FileName) && lowerFileExt(w->FileName) == ".wav")
         w->guardar_como(w->FileName, true);
     else
         SaveAs2Click();
@@ -286,7 +291,7 @@ std::string TSVMainfrm::runSaveDialog1(TSoundfrm* w, const std::string& fileName
     // own extension in place. The question is about the file that will
     // really be written.
     const std::string target = forceExtension(forceExtension(r.fileName, ".wav"), row.ext);
-    if (fileExists(target) && !askYesNo("Sonvela - Save", kReplaceQuestion)) return {};
+    if (fileExists(target) && !askReplace(target)) return {};
     bool written = false;
     if (row.index == 9) {
         written = w->guardar_como(target, false);
