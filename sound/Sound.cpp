@@ -388,8 +388,10 @@ bool TSoundfrm::saveWithQuestion() {
         if (target != FileName && fileExists(target) && !TSVMainfrm::askReplace(target)) return false;
         return guardar_como(target, true);
     }
-    // The main window's "Save Waveform" dialog, as Save As shows it.
-    return SVMainfrm && !SVMainfrm->runSaveDialog1(this, FileName).empty();
+    // The main window's "Save Waveform" dialog, as Save As shows it. A text
+    // export leaves the sound unsaved, and so keeps the window.
+    bool exported = false;
+    return SVMainfrm && !SVMainfrm->runSaveDialog1(this, FileName, &exported).empty() && !exported;
 }
 
 void TSoundfrm::deleteUndoFiles() {
