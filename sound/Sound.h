@@ -130,6 +130,9 @@ public:
     void closeWindow();
     // Closes the window after a read that failed or was refused.
     void closeFailedOpenPublic() { closeFailedOpen(); }
+    // Whether to open a file whose stated data size runs past its end with
+    // the samples it has; every reader asks it alike.
+    static bool askOpenDamaged();
 
     // Readers of other formats plug in here: the A-law/mu-law WAVE reader,
     // and the converter that turns a WAVE file of another format into PCM

@@ -77,6 +77,10 @@ static bool readProbed(TSoundfrm* w, const std::string& name, const FormatProbe&
     case FormatProbe::Status::Ok:
         break;
     }
+    if (probe.sizeDamaged && !TSoundfrm::askOpenDamaged()) {
+        w->closeFailedOpenPublic();
+        return false;
+    }
     SoundBuffer sound;
     const OperationFailure f = attemptOperation([&] { readFormatSamples(name, probe, sound); });
     if (f.failed) {

@@ -190,6 +190,49 @@ TEST_F(FormatWindowTest, LawWaveFilesComeThroughTheWaveDispatch) {
     EXPECT_TRUE(scripted().sawMessage("The file has 4 channels: only mono and stereo sounds can be opened."));
 }
 
+TEST_F(FormatWindowTest, CodedFilesThatOverstateTheirSizeAskAsPcmOnes) {
+    // Data sizes past the end: a canonical header, and the fixed layout
+    // with its samples from byte 58.
+    auto f = canonicalWave(8000, 8, 1, {0xD5, 0x55, 0x2A});
+    f[20] = 6;
+    putU32(f.data() + 40, 1000);
+    writeBytes(dir.file("a.wav"), f);
+    std::vector<uint8_t> g(58, 0);
+    g[20] = 7;
+    g[22] = 1;
+    putU32(g.data() + 24, 8000);
+    putU32(g.data() + 54, 1000);
+    g.push_back(0xFF);
+    writeBytes(dir.file("u.wav"), g);
+    writeBytes(dir.file("wide.au"), sunFile(3, 8000, 0xFFFFFFFFu, {0, 0}));
+    startWithFormats();
+    const char* question = "Format seems corrupted. Do you want to continue opening the waveform?";
+    for (const char* file : {"a.wav", "u.wav"}) {
+        scripted().answer(mrNo);
+        open(dir.file(file));
+        ASSERT_EQ(scripted().log.size(), 1u) << file;
+        EXPECT_EQ(scripted().log.back().text, question) << file;
+        EXPECT_EQ(scripted().log.back().caption, "Error") << file;
+        EXPECT_EQ(openWindows(), 0) << file;
+        EXPECT_FALSE(main->SoundLoaded) << file;
+
+        scripted().answer(mrYes);
+        TSoundfrm* w = open(dir.file(file));
+        ASSERT_EQ(scripted().log.size(), 2u) << file;
+        EXPECT_EQ(scripted().log.back().text, question) << file;
+        ASSERT_TRUE(w) << file;
+        // Every byte after the header, as the PCM reader takes them.
+        EXPECT_EQ(w->FrameCount(), file[0] == 'a' ? int64_t(f.size()) - 44 : 1) << file;
+        w->closeWindow();
+        scripted().log.clear();
+    }
+    // The channel count as the file holds it, not its low 16 bits.
+    open(dir.file("wide.au"));
+    EXPECT_EQ(openWindows(), 0);
+    EXPECT_EQ(scripted().log.back().text,
+              "The file has 4294967295 channels: only mono and stereo sounds can be opened.");
+}
+
 TEST_F(FormatWindowTest, SaveAsOffersEveryRowAndWritesEachFormat) {
     const std::string a = wav("a.wav", 3, 16, 2);
     startWithFormats();
