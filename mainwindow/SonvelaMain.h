@@ -211,8 +211,12 @@ public:
     // The "Save Waveform" dialog (SaveDialog1) for a sound window, as Save
     // As and a closing window run it: preset to fileName, the replace
     // question, then the writer of the chosen type. The name written, or
-    // empty when nothing was (cancelled, declined or failed).
-    std::string runSaveDialog1(TSoundfrm* w, const std::string& fileName);
+    // empty when nothing was (cancelled, declined or failed); `exported`
+    // tells whether it was a type the program cannot open (text), which
+    // leaves the sound unsaved.
+    std::string runSaveDialog1(TSoundfrm* w, const std::string& fileName, bool* exported = nullptr);
+    // The question before a save replaces an existing file; true for Yes.
+    static bool askReplace(const std::string& target);
 
     void Reabrir1Click();
     void reabrir11Click() { reopenEntry(1); }

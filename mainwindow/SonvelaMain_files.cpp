@@ -22,8 +22,6 @@ using namespace sv;
 
 namespace {
 
-const char* kReplaceQuestion = "The file already exists. Do you want to replace it?";
-
 // The WAVE reader: the format tag decides between the PCM reader, the
 // A-law/mu-law reader and the converter. Any of them may close the window,
 // so only a window still holding its sound counts as opened.
@@ -40,18 +38,21 @@ struct SaveRow {
     int index;
     const char* filter;
     const char* ext;   // the extension the written file ends up with
+    // The program cannot open the written type again (text): the file is an
+    // export, not the sound's file, and does not join the reopen list.
+    bool exportOnly;
 };
 const SaveRow kSaveRows[] = {
-    {1, "PCM Waveforms (*.wav)|*.wav", ".wav"},
-    {2, "u-LAW Waveforms (*.wav)|*.wav", ".wav"},
-    {3, "a-LAW Waveforms(*.wav)|*.wav", ".wav"},
-    {4, "Semicolon Delimited Value (*.csv)|*.csv", ".csv"},
-    {5, "Comma Delimited Value (*.csv)|*.csv", ".csv"},
-    {6, "Text (Space Delimited) (*.prn)|*.prn", ".prn"},
-    {7, "Text (Tab Delimited) (*.txt)|*.txt", ".txt"},
-    {8, "Personalized Text File (*.txt)|*.txt", ".txt"},
-    {9, "Raw Data (*.raw)|*.raw", ".raw"},
-    {10, "All files (*.*)|*.*", ".wav"},
+    {1, "PCM Waveforms (*.wav)|*.wav", ".wav", false},
+    {2, "u-LAW Waveforms (*.wav)|*.wav", ".wav", false},
+    {3, "a-LAW Waveforms(*.wav)|*.wav", ".wav", false},
+    {4, "Semicolon Delimited Value (*.csv)|*.csv", ".csv", true},
+    {5, "Comma Delimited Value (*.csv)|*.csv", ".csv", true},
+    {6, "Text (Space Delimited) (*.prn)|*.prn", ".prn", true},
+    {7, "Text (Tab Delimited) (*.txt)|*.txt", ".txt", true},
+    {8, "Personalized Text File (*.txt)|*.txt", ".txt", true},
+    {9, "Raw Data (*.raw)|*.raw", ".raw", false},
+    {10, "All files (*.*)|*.*", ".wav", false},
 };
 constexpr int kAllFilesRow = 10;
 
@@ -250,6 +251,13 @@ void TSVMainfrm::reopenEntry(int index) {
 
 // ---- Saving ----
 
+// Whether to replace an existing file, named so that the user knows which
+// one (a writer's extension may have changed the name typed).
+bool TSVMainfrm::askReplace(const std::string& target) {
+    return askYesNo("Sonvela - Save",
+                    "The file " + extractFileName(target) + " already exists. Do you want to replace it?");
+}
+
 void TSVMainfrm::Save2Click() {
     TSoundfrm* w = activeSound();
     if (!w) return;
@@ -259,13 +267,14 @@ void TSVMainfrm::Save2Click() {
         SaveAs2Click();
         return;
     }
-    if (askYesNo("Sonvela - Save", kReplaceQuestion) && lowerFileExt(w->FileName) == ".wav")
+    if (askReplace(w->FileName) && lowerFileExt(w->FileName) == ".wav")
         w->guardar_como(w->FileName, true);
     else
         SaveAs2Click();
 }
 
-std::string TSVMainfrm::runSaveDialog1(TSoundfrm* w, const std::string& fileName) {
+std::string TSVMainfrm::runSaveDialog1(TSoundfrm* w, const std::string& fileName, bool* exported) {
+    if (exported) *exported = false;
     std::vector<const SaveRow*> rows;
     std::vector<std::string> entries;
     for (const SaveRow& row : kSaveRows) {
@@ -286,7 +295,7 @@ std::string TSVMainfrm::runSaveDialog1(TSoundfrm* w, const std::string& fileName
     // own extension in place. The question is about the file that will
     // really be written.
     const std::string target = forceExtension(forceExtension(r.fileName, ".wav"), row.ext);
-    if (fileExists(target) && !askYesNo("Sonvela - Save", kReplaceQuestion)) return {};
+    if (fileExists(target) && !askReplace(target)) return {};
     bool written = false;
     if (row.index == 9) {
         written = w->guardar_como(target, false);
@@ -296,15 +305,18 @@ std::string TSVMainfrm::runSaveDialog1(TSoundfrm* w, const std::string& fileName
         auto writer = saveAsWriters.find(row.index);
         written = writer != saveAsWriters.end() && writer->second && writer->second(w, target);
     }
+    if (written && exported) *exported = row.exportOnly;
     return written ? target : std::string();
 }
 
 void TSVMainfrm::SaveAs2Click() {
     TSoundfrm* w = activeSound();
     if (!w) return;
-    // The list names the file that exists now, not one that was not written.
-    const std::string written = runSaveDialog1(w, w->FileName);
-    if (!written.empty()) {
+    // The list names the file that exists now, not one that was not written,
+    // and only a file that reopening can open.
+    bool exported = false;
+    const std::string written = runSaveDialog1(w, w->FileName, &exported);
+    if (!written.empty() && !exported) {
         shiftRecent(written);
         writeRecent();
     }

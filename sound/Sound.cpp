@@ -385,14 +385,13 @@ bool TSoundfrm::saveWithQuestion() {
         // unasked, and the question names it (the user was asked about the
         // other file a moment ago).
         const std::string target = forceExtension(FileName, ".wav");
-        if (target != FileName && fileExists(target) &&
-            !askYesNo("Sonvela - Save",
-                      "The file " + extractFileName(target) + " already exists. Do you want to replace it?"))
-            return false;
+        if (target != FileName && fileExists(target) && !TSVMainfrm::askReplace(target)) return false;
         return guardar_como(target, true);
     }
-    // The main window's "Save Waveform" dialog, as Save As shows it.
-    return SVMainfrm && !SVMainfrm->runSaveDialog1(this, FileName).empty();
+    // The main window's "Save Waveform" dialog, as Save As shows it. A text
+    // export leaves the sound unsaved, and so keeps the window.
+    bool exported = false;
+    return SVMainfrm && !SVMainfrm->runSaveDialog1(this, FileName, &exported).empty() && !exported;
 }
 
 void TSoundfrm::deleteUndoFiles() {

@@ -130,6 +130,9 @@ public:
     void closeWindow();
     // Closes the window after a read that failed or was refused.
     void closeFailedOpenPublic() { closeFailedOpen(); }
+    // Whether to open a file whose stated data size runs past its end with
+    // the samples it has; every reader asks it alike.
+    static bool askOpenDamaged();
 
     // Readers of other formats plug in here: the A-law/mu-law WAVE reader,
     // and the converter that turns a WAVE file of another format into PCM
@@ -362,7 +365,9 @@ public:
     // Headerless samples: asks the format with Tformatselectionfrm.
     bool abrir_raw(const std::string& name);
     // Writers; true when the whole file was written. The name's extension
-    // is forced (".wav" for salvar_law, `extension` for salvar_csv).
+    // is forced (".wav" for salvar_law, `extension` for salvar_csv). The
+    // text writers only export: the program cannot open text again, so the
+    // window keeps its own file, name, modified state and panels.
     bool salvar_law(const std::string& name, bool muLaw);
     bool salvar_csv(const std::string& name, char separator, const std::string& extension, char lineEnd);
     // Kept although no command reaches them: an IMA/DVI ADPCM WAVE writer,
@@ -376,7 +381,7 @@ private:
     // The end of every reader: file name, numbering, fitting zoom, panels,
     // redraw.
     void finishFormatOpen(const std::string& name, int64_t fileSize);
-    // A written export names the window's file; the undo steps stay.
+    // A written coded WAVE names the window's file; the undo steps stay.
     void afterFormatSave(const std::string& name);
 public:
     // ---- other file formats (end) ----

@@ -11,7 +11,6 @@
 using namespace sv;
 
 namespace {
-const char* kCorrupted = "Format seems corrupted. Do you want to continue opening the waveform?";
 
 void tooLong() {
     prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
@@ -35,6 +34,10 @@ bool writeSamples(const std::string& name, const SampleFormat& format, const uin
     return true;
 }
 } // namespace
+
+bool TSoundfrm::askOpenDamaged() {
+    return askYesNo("Error", "Format seems corrupted. Do you want to continue opening the waveform?", Icon::Error);
+}
 
 // A read that fails leaves no half-made window behind.
 void TSoundfrm::closeFailedOpen() {
@@ -123,7 +126,7 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
         return;
     }
     if (pr.sizeDamaged() && pr.declaredSize > 0) {
-        if (!askYesNo("Error", kCorrupted, Icon::Error)) {
+        if (!askOpenDamaged()) {
             closeFailedOpen();
             return;
         }

@@ -77,6 +77,10 @@ static bool readProbed(TSoundfrm* w, const std::string& name, const FormatProbe&
     case FormatProbe::Status::Ok:
         break;
     }
+    if (probe.sizeDamaged && !TSoundfrm::askOpenDamaged()) {
+        w->closeFailedOpenPublic();
+        return false;
+    }
     SoundBuffer sound;
     const OperationFailure f = attemptOperation([&] { readFormatSamples(name, probe, sound); });
     if (f.failed) {
@@ -158,9 +162,7 @@ bool TSoundfrm::salvar_law(const std::string& nameIn, bool muLaw) {
 
 bool TSoundfrm::salvar_csv(const std::string& nameIn, char separator, const std::string& extension, char lineEnd) {
     const std::string name = forceExtension(nameIn, extension);
-    if (!runWriter([&] { return writeDelimitedText(name, Sound, separator, lineEnd); })) return false;
-    afterFormatSave(name);
-    return true;
+    return runWriter([&] { return writeDelimitedText(name, Sound, separator, lineEnd); });
 }
 
 // ---- Kept in the window's interface; no command reaches them ----
@@ -179,28 +181,25 @@ bool TSoundfrm::salvar_ascii(const std::string& nameIn) {
     const bool eight = Sound.format.wBitsPerSample == 8;
     const int64_t samples = FrameCount() * Sound.format.nChannels - 1;
     const double step = Sound.format.nSamplesPerSec ? 1000000.0 / Sound.format.nSamplesPerSec : 0.0;
-    if (!runWriter([&] {
-            SafeFileWriter w;
-            if (int e = w.open(name)) return e;
-            std::string line;
-            double elapsed = 0;
-            const uint8_t* p = Sound.bytes.data();
-            for (int64_t i = 0; i < samples; ++i) {
-                elapsed += step;
-                const int v = eight ? int(p[i]) : int(int16_t(uint16_t(p[2 * i] | (p[2 * i + 1] << 8))));
-                line += std::to_string(int64_t(elapsed)) + " " + std::to_string(v) + " ";
-                if (line.size() > (1 << 16)) {
-                    w.write(line.data(), line.size());
-                    line.clear();
-                }
+    return runWriter([&] {
+        SafeFileWriter w;
+        if (int e = w.open(name)) return e;
+        std::string line;
+        double elapsed = 0;
+        const uint8_t* p = Sound.bytes.data();
+        for (int64_t i = 0; i < samples; ++i) {
+            elapsed += step;
+            const int v = eight ? int(p[i]) : int(int16_t(uint16_t(p[2 * i] | (p[2 * i + 1] << 8))));
+            line += std::to_string(int64_t(elapsed)) + " " + std::to_string(v) + " ";
+            if (line.size() > (1 << 16)) {
+                w.write(line.data(), line.size());
+                line.clear();
             }
-            w.write(line.data(), line.size());
-            w.commit();
-            return 0;
-        }))
-        return false;
-    afterFormatSave(name);
-    return true;
+        }
+        w.write(line.data(), line.size());
+        w.commit();
+        return 0;
+    });
 }
 
 // Names the window after the file and makes the empty work file, reads the

@@ -339,7 +339,7 @@ TEST_F(MainWindowTest, SavingANewSoundOnCloseAsksBeforeReplacingAFile) {
     w->closeWindow();
     flushDeletes();
     EXPECT_EQ(main->childCount(), 1);
-    EXPECT_EQ(scripted().log.back().text, "The file already exists. Do you want to replace it?");
+    EXPECT_EQ(scripted().log.back().text, "The file taken.wav already exists. Do you want to replace it?");
     EXPECT_EQ(readBytes(existing), before);
 }
 

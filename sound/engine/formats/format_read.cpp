@@ -59,10 +59,10 @@ FormatProbe damaged(FormatProbe p, std::string problem) {
     return p;
 }
 
-bool checkChannelsAndRate(FormatProbe& p) {
+bool checkChannelsAndRate(FormatProbe& p, uint32_t storedChannels) {
     const unsigned channels = p.format.nChannels;
     if (channels != 1 && channels != 2) {
-        p = damaged(p, "The file has " + std::to_string(channels) +
+        p = damaged(p, "The file has " + std::to_string(storedChannels) +
                            " channels: only mono and stereo sounds can be opened.");
         return false;
     }

@@ -33,6 +33,9 @@ struct FormatProbe {
     int64_t fileSize = 0;
     int64_t dataOffset = 0;
     int64_t dataBytes = 0;        // stored bytes to read: whole frames only
+    // The data size the file states runs past its end; dataBytes is what
+    // there is, to be read only when the user accepts it.
+    bool sizeDamaged = false;
 
     bool ok() const { return status == Status::Ok; }
     // Bytes the samples take in memory.
@@ -48,8 +51,11 @@ bool openForProbe(const std::string& path, ScopedFd& f, FormatProbe& p);
 FormatProbe damaged(FormatProbe p, std::string problem);
 
 // Checks what every reader needs of a format before frames can be counted:
-// one or two channels and a rate. Sets the probe damaged when it fails.
-bool checkChannelsAndRate(FormatProbe& p);
+// one or two channels and a rate. Sets the probe damaged when it fails,
+// naming the channel count the file stores (which may be wider than the
+// format's field).
+bool checkChannelsAndRate(FormatProbe& p, uint32_t storedChannels);
+inline bool checkChannelsAndRate(FormatProbe& p) { return checkChannelsAndRate(p, p.format.nChannels); }
 
 // Reads and decodes the probe's samples into `out` (format, bytes; the
 // selection is cleared). Throws FileIOError on a read error and

@@ -86,8 +86,10 @@ uint8_t aLawCompress(int16_t x) {
         v = -v - 8;
         if (v < 0) v = 0;
     }
+    // A segment's end value is its own last value, not the next segment's
+    // first: coded one segment up it would come back nearly doubled.
     int segment = 0;
-    while (segment < 8 && v >= kSegmentEnd[segment]) ++segment;
+    while (segment < 8 && v > kSegmentEnd[segment]) ++segment;
     if (segment == 8) return uint8_t(0x7F ^ mask);
     const int quant = (segment < 2 ? v >> 4 : v >> (segment + 3)) & 15;
     return uint8_t(((segment << 4) | quant) ^ mask);

@@ -1,6 +1,7 @@
 #include "sound/engine/formats/law_wave.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <vector>
 
 #include "platform/files.h"
@@ -24,10 +25,17 @@ FormatProbe probeLawWave(const std::string& path, bool muLaw) {
     if (w.chunked) {
         p.dataOffset = w.dataOffset;
         p.dataBytes = w.dataBytes(true);
+        p.sizeDamaged = w.sizeDamaged();
     } else {
         if (w.fileSize < kLawWaveDataOffset) return damaged(p, "Format seems corrupted.");
         p.dataOffset = kLawWaveDataOffset;
         p.dataBytes = w.fileSize - kLawWaveDataOffset;
+        // The fixed layout states the data size just before the samples.
+        ScopedFd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        uint8_t size[4];
+        if (f.fd < 0 || !readFullyAt(f.fd, kLawWaveDataOffset - 4, size, 4))
+            return damaged(p, "Format seems corrupted.");
+        p.sizeDamaged = getU32(size) > p.dataBytes;
     }
     p.format = SampleFormat::pcm(w.format.nSamplesPerSec, 16, w.format.nChannels);
     if (!checkChannelsAndRate(p)) return p;

@@ -33,9 +33,10 @@ FormatProbe probeSnd(const std::string& path) {
         return p;
     }
     const uint32_t rate = getBigU32(h + 16);
-    const uint16_t channels = uint16_t(getBigU32(h + 20) & 0xFFFF);
+    const uint32_t storedChannels = getBigU32(h + 20);
+    const uint16_t channels = uint16_t(storedChannels & 0xFFFF);
     p.format = SampleFormat::pcm(rate, bits, channels);
-    if (!checkChannelsAndRate(p)) return p;
+    if (!checkChannelsAndRate(p, storedChannels)) return p;
 
     // The samples start where the header says (after its annotation text);
     // an offset that cannot be right is taken as the plain 28-byte header.

@@ -2,6 +2,7 @@
 // formats, on files written by the test.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "sound/engine/formats/dvi_adpcm.h"
@@ -93,6 +94,35 @@ TEST(G711, EveryCodeSurvivesExpandAndCompress) {
         ASSERT_GE(v, last) << x;
         last = v;
     }
+}
+
+TEST(G711, EveryALawSampleComesBackWithinItsStep) {
+    // The A-law segments of the linear range, scaled to 16 bits: where each
+    // begins and the width of its coding steps. A segment's last value
+    // belongs to it; every step is given back as its middle.
+    struct Segment {
+        int first, step;
+    };
+    const Segment kSegments[8] = {{0, 16},      {256, 16},   {512, 32},    {1024, 64},
+                                  {2048, 128}, {4096, 256}, {8192, 512}, {16384, 1024}};
+    auto segmentOf = [&](int magnitude) {
+        int s = 7;
+        while (s > 0 && magnitude < kSegments[s].first) --s;
+        return kSegments[s];
+    };
+    int wrong = 0;
+    for (int x = -32768; x <= 32767; ++x) {
+        const int back = aLawExpand(aLawCompress(int16_t(x)));
+        const Segment seg = segmentOf(x < 0 ? -x : x);
+        const Segment out = segmentOf(back < 0 ? -back : back);
+        // The value given back is the middle of a step of the table.
+        EXPECT_EQ(((back < 0 ? -back : back) - out.first) % out.step, out.step / 2) << x;
+        EXPECT_EQ(back < 0, x < 0) << x;
+        if (std::abs(back - x) >= seg.step && ++wrong <= 20) {
+            ADD_FAILURE() << x << " comes back as " << back << " (step " << seg.step << ")";
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(G711, EightBitSamplesAreWidenedToBothEnds) {

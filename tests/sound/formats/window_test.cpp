@@ -190,6 +190,49 @@ TEST_F(FormatWindowTest, LawWaveFilesComeThroughTheWaveDispatch) {
     EXPECT_TRUE(scripted().sawMessage("The file has 4 channels: only mono and stereo sounds can be opened."));
 }
 
+TEST_F(FormatWindowTest, CodedFilesThatOverstateTheirSizeAskAsPcmOnes) {
+    // Data sizes past the end: a canonical header, and the fixed layout
+    // with its samples from byte 58.
+    auto f = canonicalWave(8000, 8, 1, {0xD5, 0x55, 0x2A});
+    f[20] = 6;
+    putU32(f.data() + 40, 1000);
+    writeBytes(dir.file("a.wav"), f);
+    std::vector<uint8_t> g(58, 0);
+    g[20] = 7;
+    g[22] = 1;
+    putU32(g.data() + 24, 8000);
+    putU32(g.data() + 54, 1000);
+    g.push_back(0xFF);
+    writeBytes(dir.file("u.wav"), g);
+    writeBytes(dir.file("wide.au"), sunFile(3, 8000, 0xFFFFFFFFu, {0, 0}));
+    startWithFormats();
+    const char* question = "Format seems corrupted. Do you want to continue opening the waveform?";
+    for (const char* file : {"a.wav", "u.wav"}) {
+        scripted().answer(mrNo);
+        open(dir.file(file));
+        ASSERT_EQ(scripted().log.size(), 1u) << file;
+        EXPECT_EQ(scripted().log.back().text, question) << file;
+        EXPECT_EQ(scripted().log.back().caption, "Error") << file;
+        EXPECT_EQ(openWindows(), 0) << file;
+        EXPECT_FALSE(main->SoundLoaded) << file;
+
+        scripted().answer(mrYes);
+        TSoundfrm* w = open(dir.file(file));
+        ASSERT_EQ(scripted().log.size(), 2u) << file;
+        EXPECT_EQ(scripted().log.back().text, question) << file;
+        ASSERT_TRUE(w) << file;
+        // Every byte after the header, as the PCM reader takes them.
+        EXPECT_EQ(w->FrameCount(), file[0] == 'a' ? int64_t(f.size()) - 44 : 1) << file;
+        w->closeWindow();
+        scripted().log.clear();
+    }
+    // The channel count as the file holds it, not its low 16 bits.
+    open(dir.file("wide.au"));
+    EXPECT_EQ(openWindows(), 0);
+    EXPECT_EQ(scripted().log.back().text,
+              "The file has 4294967295 channels: only mono and stereo sounds can be opened.");
+}
+
 TEST_F(FormatWindowTest, SaveAsOffersEveryRowAndWritesEachFormat) {
     const std::string a = wav("a.wav", 3, 16, 2);
     startWithFormats();
@@ -228,7 +271,7 @@ TEST_F(FormatWindowTest, SaveAsOffersEveryRowAndWritesEachFormat) {
     EXPECT_EQ(tab.substr(0, 18 + first.size() + 1 + std::to_string(s1).size() + 1),
               "channel1\tchannel2\n" + first + "\t" + std::to_string(s1) + "\n");
     EXPECT_EQ(std::count(tab.begin(), tab.end(), '\n'), 4);   // header and all three frames
-    EXPECT_EQ(w->FileName, dir.file("tab.txt"));
+    EXPECT_EQ(w->FileName, dir.file("al.wav"));   // the text files were exports
 }
 
 TEST_F(FormatWindowTest, PersonalisedTextTakesTheDialogsDelimiters) {
@@ -248,15 +291,61 @@ TEST_F(FormatWindowTest, PersonalisedTextTakesTheDialogsDelimiters) {
     const std::string t = text(dir.file("mine.txt"));
     EXPECT_EQ(t.substr(0, 18), "channel1|channel2\r");
     EXPECT_EQ(std::count(t.begin(), t.end(), '\r'), 3);
-    EXPECT_EQ(main->RecentFile1, dir.file("mine.txt"));
 
-    // Cancel writes nothing and leaves the list alone.
+    // Cancel writes nothing.
     w->Modified = true;
     onModal<TTxtfrm>([](TTxtfrm& d) { d.Button2->click(); });
     saveAs(dir.file("not"), 8);
     EXPECT_FALSE(fileExists(dir.file("not.txt")));
     EXPECT_TRUE(w->Modified);
-    EXPECT_EQ(main->RecentFile1, dir.file("mine.txt"));
+}
+
+TEST_F(FormatWindowTest, TextExportsLeaveTheSoundAsItWas) {
+    const std::string a = wav("a.wav", 3, 16, 1);
+    startWithFormats();
+    TSoundfrm* w = open(a);
+    ASSERT_TRUE(w);
+    w->Modified = true;
+    w->mostrar_sonido(w->Zoom);
+    const std::string caption = w->caption();
+    const QString bytes = w->StatusPanels[0]->text();
+    const int64_t fileSize = w->FileSize;
+    ASSERT_EQ(w->StatusPanels[5]->text(), "Modified");
+
+    // Each text type the program cannot open again: the file is written,
+    // and the window is still the sound of a.wav, unsaved.
+    const std::pair<int, const char*> rows[] = {{4, "s.csv"}, {5, "c.csv"}, {6, "p.prn"}, {7, "t.txt"}, {8, "o.txt"}};
+    for (const auto& [row, file] : rows) {
+        if (row == 8) onModal<TTxtfrm>([](TTxtfrm& d) { d.Button1->click(); });
+        saveAs(dir.file(file), row);
+        EXPECT_TRUE(fileExists(dir.file(file))) << file;
+        EXPECT_EQ(w->FileName, a) << file;
+        EXPECT_EQ(w->caption(), caption) << file;
+        EXPECT_TRUE(w->Modified) << file;
+        EXPECT_EQ(w->StatusPanels[5]->text(), "Modified") << file;
+        EXPECT_EQ(w->StatusPanels[0]->text(), bytes) << file;
+        EXPECT_EQ(w->FileSize, fileSize) << file;
+        EXPECT_EQ(recent(), (std::vector<std::string>{a, "", ""})) << file;
+    }
+
+    // Closing still offers to save the sound.
+    scripted().answer(mrNo);
+    w->closeWindow();
+    EXPECT_EQ(scripted().log.back().text, "Do you wish to save the file a.wav ?");
+    EXPECT_EQ(openWindows(), 0);
+
+    // A new sound exported from its closing question is still unsaved: the
+    // window stays.
+    main->New2Click();
+    TSoundfrm* n = main->soundWindows().back();
+    n->Modified = true;
+    scripted().answer(mrYes);
+    chooseFilters().filters.push_back(4);
+    scripted().answerFile(dir.file("x"));
+    n->closeWindow();
+    EXPECT_TRUE(fileExists(dir.file("x.csv")));
+    EXPECT_EQ(openWindows(), 1);
+    EXPECT_TRUE(n->Modified);
 }
 
 TEST_F(FormatWindowTest, FailedExportKeepsTheSoundUnsaved) {
