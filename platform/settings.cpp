@@ -1,6 +1,7 @@
 #include "platform/settings.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -127,17 +128,22 @@ namespace {
 // Settings are written at every change: one failing disk must not bring a
 // message at each of them.
 bool g_writeFailureTold = false;
+bool g_unattended = false;
 
 void tellWriteFailure(const std::string& path, int error) {
     if (g_writeFailureTold) return;
     g_writeFailureTold = true;
-    prompts().messageBox(applicationTitle(),
-                         "The settings could not be saved in " + path + ": " + std::strerror(error) +
-                             ". The file keeps the settings it had.",
-                         Buttons::Ok, Icon::Warning);
+    const std::string text = "The settings could not be saved in " + path + ": " + std::strerror(error) +
+                             ". The file keeps the settings it had.";
+    if (g_unattended)
+        std::fprintf(stderr, "%s: %s\n", applicationTitle().c_str(), text.c_str());
+    else
+        prompts().messageBox(applicationTitle(), text, Buttons::Ok, Icon::Warning);
 }
 
 } // namespace
+
+void setSettingsUnattended() { g_unattended = true; }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     if (madeReadOnly(path_)) return;

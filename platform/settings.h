@@ -36,4 +36,8 @@ private:
 // The program's own settings file, "dadoruz.ini" in the program's folder.
 IniFile Settings();
 
+// The run ends with nobody to answer (a log-out): from now on a failed
+// write is told on the standard error, not in a message box.
+void setSettingsUnattended();
+
 } // namespace sv
