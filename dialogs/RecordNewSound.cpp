@@ -315,7 +315,7 @@ void TRecordNewSoundfrm::gravarClick() {
     TestOnly = 0;
     if (!startCapture()) return;
 
-    OutputFile = RecordWriter(dataLimit_);
+    OutputFile.setLimit(dataLimit_);
     std::string failure;
     try {
         if (int e = OutputFile.create(name, SampleFormat::pcm(CaptureFormat.nSamplesPerSec,

@@ -1,6 +1,11 @@
 #include "dialogs/record_writer.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +17,48 @@
 
 namespace sv {
 
+// Flushes a take's file to the disk about once a second on a thread of its
+// own: a flush can take long on a slow disk, and the window thread must go
+// on handing buffers back to the device meanwhile.
+class DiskSync {
+public:
+    explicit DiskSync(int fd) : fd_(fd) {
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            // No thread: the take is flushed when it ends.
+        }
+    }
+    ~DiskSync() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!wake_.wait_for(lock, std::chrono::seconds(1), [this] { return stop_; })) {
+            lock.unlock();
+            (void)::fdatasync(fd_);   // a failure shows again in the final flush
+            lock.lock();
+        }
+    }
+
+    int fd_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+RecordWriter::RecordWriter(uint64_t limit) : limit_(limit) {}
+
+RecordWriter::~RecordWriter() { abandon(); }
+
 int RecordWriter::create(const std::string& path, const SampleFormat& format) {
     abandon();
     out_ = std::make_unique<SafeFileWriter>();
@@ -22,14 +69,21 @@ int RecordWriter::create(const std::string& path, const SampleFormat& format) {
     format_ = format;
     align_ = std::max<uint32_t>(1, format.nBlockAlign);
     dataBytes_ = 0;
+    try {
+        writeHeader();
+        out_->publish();
+    } catch (const FileIOError&) {
+        out_.reset();   // before it was in place: the earlier file stays
+        throw;
+    }
     open_ = true;
-    writeHeader();
+    sync_ = std::make_unique<DiskSync>(::fileno(out_->file()));
     return 0;
 }
 
 // The take is written straight to the file, past the stdio buffer, so that
-// a byte counted is a byte in the file: after a failed write the header
-// states exactly what the file holds.
+// a byte counted is a byte in the file: the header states exactly what the
+// file holds.
 void RecordWriter::writeHeader() {
     uint8_t header[kWaveHeaderBytes];
     // dataBytes_ never passes the limit, which fits the 32-bit size field.
@@ -53,15 +107,22 @@ uint32_t RecordWriter::append(const uint8_t* data, uint32_t bytes) {
         const uint64_t inFile = dataBytes_ + reached;
         dataBytes_ = inFile - inFile % align_;
         if (dataBytes_ != inFile) (void)::ftruncate(fd, off_t(kWaveHeaderBytes + dataBytes_));
+        try {
+            writeHeader();
+        } catch (const FileIOError&) {
+            // The write error below is the one to report.
+        }
         throw FileIOError(std::string("I/O error writing the recording: ") + std::strerror(e), e);
     }
     dataBytes_ += take;
+    if (take) writeHeader();
     return static_cast<uint32_t>(take);
 }
 
 void RecordWriter::finish() {
-    if (!open_) return;
+    if (!out_) return;
     open_ = false;
+    sync_.reset();
     writeHeader();
     auto out = std::move(out_);
     out->commit();
@@ -69,7 +130,14 @@ void RecordWriter::finish() {
 
 void RecordWriter::abandon() {
     open_ = false;
-    out_.reset();  // an uncommitted writer removes its partial file
+    sync_.reset();
+    if (!out_) return;
+    try {
+        writeHeader();
+    } catch (const FileIOError&) {
+        // The header states the frames of the last append that it could.
+    }
+    out_.reset();   // in place already: the file stays
 }
 
 namespace {

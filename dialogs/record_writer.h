@@ -15,41 +15,56 @@ namespace sv {
 // The most data bytes a take can hold.
 constexpr uint64_t kMaxWaveDataBytes = WaveFileHeader::kMaxDataBytes;
 
-// The WAVE file of one take. It is written beside its target and renamed
-// over it when the take is finished, so a take that fails never destroys a
-// file of the same name. Until finish() the header states a provisional
-// size of 0.
+class DiskSync;
+
+// The WAVE file of one take, written under its final name from the start:
+// a take cut short by a crash, a kill or a power cut stays a WAVE file that
+// opens with what was recorded. Its header states the data written so far
+// after every append, and the file is flushed to the disk about once a
+// second. The new file is first made beside its target and put in its place
+// once its header is written, so a take that cannot start leaves an earlier
+// file of that name as it was.
 class RecordWriter {
 public:
     // `limit`: the most data bytes the file takes (whole frames only);
     // tests lower it to reach the end of a take quickly.
-    explicit RecordWriter(uint64_t limit = kMaxWaveDataBytes) : limit_(limit) {}
+    explicit RecordWriter(uint64_t limit = kMaxWaveDataBytes);
+    // A take that was not finished keeps what it holds (see abandon).
+    ~RecordWriter();
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
 
-    // Creates the file and writes the provisional header. 0, or the errno
-    // of the failure to create it; throws FileIOError when the header
-    // cannot be written.
+    // For the next take.
+    void setLimit(uint64_t limit) { limit_ = limit; }
+
+    // Creates the file with a header stating no data and puts it in place.
+    // 0, or the errno of the failure to create it; throws FileIOError when
+    // the header cannot be written or the file put in place.
     int create(const std::string& path, const SampleFormat& format);
     bool isOpen() const { return open_; }
 
-    // Appends whole frames up to the size limit; returns the bytes taken.
-    // Throws FileIOError on a write error, after which dataBytes() counts
-    // the whole frames that reached the file (the file ends there).
+    // Appends whole frames up to the size limit and states them in the
+    // header; returns the bytes taken. Throws FileIOError on a write
+    // error, after which dataBytes() counts the whole frames that reached
+    // the file (the file ends there, and its header says so).
     uint32_t append(const uint8_t* data, uint32_t bytes);
     // No further frame fits.
     bool full() const { return open_ && limit_ - dataBytes_ < align_; }
     uint64_t dataBytes() const { return dataBytes_; }
 
-    // Writes the header again with the size of the frames written and
-    // puts the file in place. Throws FileIOError; the partial file is then
-    // removed and an earlier file of that name is left as it was.
+    // Writes the header with the size of the frames written, flushes the
+    // file to the disk and closes it. Throws FileIOError.
     void finish();
-    // Drops the file being written.
+    // Stops writing without the final flush; the file keeps every frame
+    // written, under a header that states them. A recording is never
+    // removed by the program.
     void abandon();
 
 private:
     void writeHeader();
 
     std::unique_ptr<SafeFileWriter> out_;
+    std::unique_ptr<DiskSync> sync_;
     SampleFormat format_;
     uint64_t limit_;
     uint64_t dataBytes_ = 0;

@@ -550,6 +550,7 @@ void TSVMainfrm::endSession() {
 
 void TSVMainfrm::closeWithoutQuestions() {
     // Nobody is there to answer: the session does not wait.
+    setSettingsUnattended();
     for (TSoundfrm* w : soundWindows()) {
         w->AppExiting = true;
         w->CloseHandled = true;

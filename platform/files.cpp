@@ -7,6 +7,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -120,17 +123,128 @@ bool allDigits(const std::string& s) {
 
 bool processGone(long pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
 
+// The file a name stands for once symbolic links are followed: saving
+// through a link writes the file it points to and leaves the link alone.
+std::string followLinks(const std::string& path, int& err) {
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::vector<char> buf(size_t(st.st_size > 0 ? st.st_size : 4096) + 1);
+        const ssize_t n = ::readlink(p.c_str(), buf.data(), buf.size());
+        if (n <= 0 || size_t(n) >= buf.size()) {
+            err = n < 0 ? errno : ENOENT;
+            return p;
+        }
+        std::string to(buf.data(), size_t(n));
+        if (to[0] != '/') {
+            const size_t slash = p.find_last_of('/');
+            if (slash != std::string::npos) to = p.substr(0, slash + 1) + to;
+        }
+        p = to;
+    }
+    err = ELOOP;
+    return p;
+}
+
+int openExclusive(const std::string& path, mode_t mode) {
+    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode);
+}
+
+// Each undo step keeps its file open (and locked); many windows with deep
+// histories can pass the usual soft limit of 1024 descriptors.
+bool raiseOpenFileLimit() {
+    rlimit r{};
+    if (::getrlimit(RLIMIT_NOFILE, &r) != 0 || r.rlim_cur >= r.rlim_max) return false;
+    r.rlim_cur = r.rlim_max == RLIM_INFINITY ? rlim_t(1) << 16 : std::min<rlim_t>(r.rlim_max, rlim_t(1) << 16);
+    return ::setrlimit(RLIMIT_NOFILE, &r) == 0;
+}
+
+// Opens an existing entry to judge it: a plain file of this user, opened
+// without following a link, whose lock nobody holds (a running program,
+// here or on another machine, keeps its files locked). The descriptor
+// then holds the lock; -1 for anything else.
+int openUnusedOwnFile(const std::string& path, struct stat& st) {
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) return -1;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat now;
+    if (::fstat(fd, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino ||
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    st = now;
+    return fd;
+}
+
+// Removes the name only while it still names the file judged.
+bool unlinkIfSame(const std::string& path, const struct stat& st) {
+    struct stat now;
+    if (::lstat(path.c_str(), &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino) return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+int createOwnFileUnhooked(const std::string& path, mode_t mode) {
+    int fd = openExclusive(path, mode);
+    if (fd < 0 && errno == EMFILE && raiseOpenFileLimit()) fd = openExclusive(path, mode);
+    if (fd < 0 && errno == EEXIST) {
+        // A run that had this process id before us left the name behind.
+        struct stat st;
+        const int old = openUnusedOwnFile(path, st);
+        bool removed = false;
+        if (old >= 0) {
+            removed = !isCutShortTake(old, st.st_size) && unlinkIfSame(path, st);
+            ::close(old);
+        }
+        if (!removed) {
+            errno = EEXIST;
+            return -1;
+        }
+        fd = openExclusive(path, mode);
+    }
+    if (fd < 0) return -1;
+    // Where the file system keeps no locks the file still serves; it is then
+    // known as in use by its process id alone.
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
+}
+
 } // namespace
 
+int createOwnFile(const std::string& path, mode_t mode) {
+    if (g_createFault) {
+        if (int e = g_createFault(path)) {
+            errno = e;
+            return -1;
+        }
+    }
+    return createOwnFileUnhooked(path, mode);
+}
+
+bool isCutShortTake(int fd, int64_t size) {
+    uint8_t h[44];
+    if (size <= int64_t(sizeof h) || !readFullyAt(fd, 0, h, sizeof h)) return false;
+    return std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVE", 4) == 0 &&
+           std::memcmp(h + 36, "data", 4) == 0 && h[40] == 0 && h[41] == 0 && h[42] == 0 && h[43] == 0;
+}
+
 void removeLeftoversOfEndedProcesses(const std::string& folder,
-                                     const std::function<long(const std::string& name)>& pidOf) {
+                                     const std::function<long(const std::string& name)>& pidOf,
+                                     const std::function<bool(int fd, int64_t size)>& recognise) {
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     DIR* d = ::opendir(prefix.empty() ? "." : prefix.c_str());
     if (!d) return;
     while (dirent* e = ::readdir(d)) {
-        // Only the leftover of a process that has ended: the files of
-        // another running editor are still in use.
-        if (processGone(pidOf(e->d_name))) ::unlink((prefix + e->d_name).c_str());
+        // A process id alive here may be a running editor's; one gone from
+        // here may still be running on another machine: the lock tells.
+        if (!processGone(pidOf(e->d_name))) continue;
+        const std::string path = prefix + e->d_name;
+        struct stat st;
+        const int fd = openUnusedOwnFile(path, st);
+        if (fd < 0) continue;
+        if (recognise(fd, st.st_size)) unlinkIfSame(path, st);
+        ::close(fd);
     }
     ::closedir(d);
 }
@@ -139,17 +253,22 @@ void removeStalePartFiles(const std::string& target) {
     std::string folder, name;
     splitPath(target, folder, name);
     const std::string prefix = name + ".part";
-    removeLeftoversOfEndedProcesses(folder, [&](const std::string& entry) -> long {
-        if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) return 0;
-        const std::string digits = entry.substr(prefix.size());
-        return digits.size() <= 9 && allDigits(digits) ? std::stol(digits) : 0;
-    });
+    removeLeftoversOfEndedProcesses(
+        folder,
+        [&](const std::string& entry) -> long {
+            if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) return 0;
+            const std::string digits = entry.substr(prefix.size());
+            // Process ids are written without leading zeros; "x.part01" is
+            // a piece of a user's split file.
+            return digits.size() <= 9 && digits[0] != '0' && allDigits(digits) ? std::stol(digits) : 0;
+        },
+        [](int fd, int64_t size) { return !isCutShortTake(fd, size); });
 }
 
 SafeFileWriter::~SafeFileWriter() {
     if (f_) {
+        if (!published_) ::unlink(temp_.c_str());
         std::fclose(f_);
-        ::unlink(temp_.c_str());
     }
 }
 
@@ -159,10 +278,29 @@ int SafeFileWriter::open(const std::string& target) {
     if (g_createFault) {
         if (int e = g_createFault(target)) return e;
     }
-    removeStalePartFiles(target);
-    temp_ = target + ".part" + std::to_string(::getpid());
-    f_ = std::fopen(temp_.c_str(), "wb");
-    if (!f_) return errno ? errno : EIO;
+    int e = 0;
+    real_ = followLinks(target, e);
+    if (e) return e;
+    removeStalePartFiles(real_);
+    temp_ = real_ + ".part" + std::to_string(::getpid());
+    struct stat st;
+    const bool replacing = ::stat(real_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    // A replaced file's readers stay its readers: the new file is made
+    // private and then given the old one's owner, group and mode.
+    const int fd = createOwnFileUnhooked(temp_, replacing ? 0600 : 0666);
+    if (fd < 0) return errno ? errno : EIO;
+    if (replacing) {
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd, uid_t(-1), st.st_gid);
+        (void)::fchmod(fd, st.st_mode & 07777);
+    }
+    f_ = ::fdopen(fd, "wb");
+    if (!f_) {
+        e = errno;
+        ::unlink(temp_.c_str());
+        ::close(fd);
+        return e ? e : EIO;
+    }
+    published_ = false;
     written_ = flushStart_ = 0;
     return 0;
 }
@@ -190,33 +328,40 @@ void SafeFileWriter::write(const void* data, size_t size) {
     }
 }
 
-void SafeFileWriter::commit() {
+void SafeFileWriter::fail(int e) {
+    if (f_) {
+        if (!published_) ::unlink(temp_.c_str());
+        std::fclose(f_);
+        f_ = nullptr;
+    }
+    throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);
+}
+
+void SafeFileWriter::publish() {
     if (!f_) throw FileIOError("I/O error: file not open", EBADF);
+    if (published_) return;
     // Flushed to the disk before the rename: a power cut right after it must
     // find either the old file or the whole new one, never an empty name.
-    int rc = std::fflush(f_);
-    int e = errno;
-    if (rc == 0 && ::fsync(::fileno(f_)) != 0) {
-        rc = -1;
-        e = errno;
-    }
-    if (std::fclose(f_) != 0 && rc == 0) {
-        rc = -1;
-        e = errno;
-    }
-    f_ = nullptr;
-    if (rc != 0) {
-        ::unlink(temp_.c_str());
-        throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);
-    }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-        e = errno;
-        ::unlink(temp_.c_str());
-        throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);
-    }
+    // The file stays open (and locked) across the rename.
+    if (std::fflush(f_) != 0 || ::fsync(::fileno(f_)) != 0 || ::rename(temp_.c_str(), real_.c_str()) != 0)
+        fail(errno ? errno : EIO);
+    published_ = true;
     std::string folder, name;
-    splitPath(target_, folder, name);
-    if ((e = syncFolder(folder)) != 0) throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);
+    splitPath(real_, folder, name);
+    if (int e = syncFolder(folder)) throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);
+}
+
+void SafeFileWriter::commit() {
+    if (!f_) throw FileIOError("I/O error: file not open", EBADF);
+    const bool wasPublished = published_;
+    if (wasPublished) {
+        if (std::fflush(f_) != 0 || ::fsync(::fileno(f_)) != 0) fail(errno ? errno : EIO);
+    } else {
+        publish();
+    }
+    // Every byte is on the disk already; closing can no longer lose any.
+    std::fclose(f_);
+    f_ = nullptr;
 }
 
 } // namespace sv

@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <sys/types.h>
 
 namespace sv {
 
@@ -50,27 +51,47 @@ void setCreateFaultHook(std::function<int(const std::string& path)> hook);
 // Creates (truncates) a file for writing; nullptr with errno set on failure.
 std::FILE* createFile(const std::string& path);
 
+// Creates a file of the program's own for reading and writing: exclusively
+// and never through a link (a name that exists, a link planted under it
+// included, is not opened), with `mode` less the umask, and locked for as
+// long as the descriptor stays open, so that the cleanup of ended runs, on
+// this machine or on another one sharing the folder, leaves it alone. A
+// leftover under this very name of a run that has ended (ours, unlocked) is
+// replaced. The descriptor, or -1 with errno set.
+int createOwnFile(const std::string& path, mode_t mode);
+
+// A file that starts as a WAVE header stating no data while data follows:
+// a recording cut short before its header was patched. Never removed.
+bool isCutShortTake(int fd, int64_t size);
+
 // A write past the process's file-size limit must fail with EFBIG and
 // reach the user as a message; by default the signal kills the process.
 // Called once at start-up by each program.
 void ignoreFileSizeSignal();
 
-// Removes the files in `folder` that a process which has ended left
-// behind. `pidOf` tells, from a file's name, the process that made it (0
-// for a name that is not such a file); files of running processes and of
-// other names stay.
+// Removes the files in `folder` that a run which has ended left behind.
+// `pidOf` tells, from a file's name, the process that made it (0 for a name
+// that is not such a file). A file goes only when that process is gone from
+// this machine, the file is a plain file of this user, no running program
+// (here or on another machine) holds its lock, and `recognise` (given the
+// file open and its size) knows it as one of the program's own.
 void removeLeftoversOfEndedProcesses(const std::string& folder,
-                                     const std::function<long(const std::string& name)>& pidOf);
+                                     const std::function<long(const std::string& name)>& pidOf,
+                                     const std::function<bool(int fd, int64_t size)>& recognise);
 
-// Removes "name.part<pid>" files beside the target left by processes that
-// have ended (a save killed halfway); files of running processes stay.
+// Removes "name.part<pid>" files beside the target left by runs that have
+// ended (a save killed halfway), as above; a recording is never removed.
 void removeStalePartFiles(const std::string& target);
 
 // Writes a new file "name.part<pid>" beside the target and, on commit(),
 // flushes it to the disk, renames it over the target and flushes the
 // folder, so a crash or power cut at any point leaves the old file or the
-// new one whole. Destroying it without commit() removes the partial file;
-// open() first removes leftovers of ended processes for the same target.
+// new one whole. The partial file is created as createOwnFile does; a
+// replaced file keeps its permission bits (and its owner and group where
+// the user may set them), a new one gets 0666 less the umask; a target that
+// is a symbolic link is written through: the file it points to is replaced
+// and the link stays. Destroying it without commit() removes the partial
+// file; open() first removes leftovers of ended runs for the same target.
 class SafeFileWriter {
 public:
     SafeFileWriter() = default;
@@ -81,12 +102,21 @@ public:
     // 0 on success, else the errno of the failure.
     int open(const std::string& target);
     void write(const void* data, size_t size);   // throws FileIOError
+    // Puts what has been written in place under the target's name at once
+    // (flushed, renamed, folder flushed) and keeps the file open: writing
+    // goes on under the final name, and from here on the file stays even
+    // if the writer is destroyed without commit() (a recording). Throws
+    // FileIOError; the target is then as it was.
+    void publish();
     void commit();                               // throws FileIOError
     std::FILE* file() { return f_; }
 
 private:
-    std::string target_, temp_;
+    [[noreturn]] void fail(int e);
+
+    std::string target_, real_, temp_;
     std::FILE* f_ = nullptr;
+    bool published_ = false;
     int64_t written_ = 0;      // bytes handed to the file so far
     int64_t flushStart_ = 0;   // first byte whose writing to disk has not been started
 };

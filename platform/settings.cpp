@@ -1,14 +1,18 @@
 #include "platform/settings.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/exedir.h"
+#include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/prompts.h"
 
 namespace sv {
 
@@ -39,7 +43,7 @@ static bool keyOf(const std::string& line, std::string& key, std::string& value)
     return true;
 }
 
-std::vector<std::string> IniFile::readLines() const {
+std::vector<std::string> IniFile::readLines(bool* complete) const {
     std::vector<std::string> lines;
     std::ifstream in(path_, std::ios::binary);
     std::string line;
@@ -47,6 +51,7 @@ std::vector<std::string> IniFile::readLines() const {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
+    if (complete) *complete = !in.bad();
     return lines;
 }
 
@@ -118,9 +123,37 @@ static bool madeReadOnly(const std::string& path) {
     return (st.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+namespace {
+
+// Settings are written at every change: one failing disk must not bring a
+// message at each of them.
+bool g_writeFailureTold = false;
+bool g_unattended = false;
+
+void tellWriteFailure(const std::string& path, int error) {
+    if (g_writeFailureTold) return;
+    g_writeFailureTold = true;
+    const std::string text = "The settings could not be saved in " + path + ": " + std::strerror(error) +
+                             ". The file keeps the settings it had.";
+    if (g_unattended)
+        std::fprintf(stderr, "%s: %s\n", applicationTitle().c_str(), text.c_str());
+    else
+        prompts().messageBox(applicationTitle(), text, Buttons::Ok, Icon::Warning);
+}
+
+} // namespace
+
+void setSettingsUnattended() { g_unattended = true; }
+
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     if (madeReadOnly(path_)) return;
-    std::vector<std::string> lines = readLines();
+    bool complete = true;
+    std::vector<std::string> lines = readLines(&complete);
+    // A file that could not be read whole is not written from what was read.
+    if (!complete) {
+        tellWriteFailure(path_, EIO);
+        return;
+    }
     const std::string newLine = key + "=" + value;
     bool inSection = false, done = false;
     long lastOfSection = -1;  // index after which a new key goes
@@ -148,15 +181,22 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
             lines.push_back(newLine);
         }
     }
-    // Write beside and rename, so that a crash never leaves half a file.
-    std::string tmp = path_ + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return;  // a read-only folder: writes fail silently
-        for (const auto& l : lines) out << l << "\r\n";
-        if (!out) { out.close(); ::unlink(tmp.c_str()); return; }
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    // Through the program's one safe writer: a full disk or any other
+    // failure leaves the previous file whole.
+    SafeFileWriter out;
+    int error = out.open(path_);
+    if (error == 0) {
+        try {
+            out.write(text.data(), text.size());
+            out.commit();
+            return;
+        } catch (const FileIOError& e) {
+            error = e.code() ? e.code() : EIO;
+        }
     }
-    if (::rename(tmp.c_str(), path_.c_str()) != 0) ::unlink(tmp.c_str());
+    tellWriteFailure(path_, error);
 }
 
 IniFile Settings() { return IniFile(settingsPath()); }

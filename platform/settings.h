@@ -1,7 +1,9 @@
 // A profile file of sections and "key=value" lines. Section and key names
 // match without regard to case; every read takes the caller's default for a
 // missing file, section or key, or an integer that is not one; every write
-// goes to the file at once and keeps every other line as it was.
+// goes to the file at once and keeps every other line as it was. A write
+// that fails (a full disk) leaves the file as it was and is told to the
+// user once per run.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -26,11 +28,16 @@ public:
 
 private:
     bool lookup(const std::string& section, const std::string& key, std::string& value) const;
-    std::vector<std::string> readLines() const;
+    // `complete` (when given) is false when reading the file failed partway.
+    std::vector<std::string> readLines(bool* complete = nullptr) const;
     std::string path_;
 };
 
 // The program's own settings file, "dadoruz.ini" in the program's folder.
 IniFile Settings();
+
+// The run ends with nobody to answer (a log-out): from now on a failed
+// write is told on the standard error, not in a message box.
+void setSettingsUnattended();
 
 } // namespace sv

@@ -46,23 +46,17 @@ long undoFileProcess(const std::string& name) {
 void putI32(uint8_t* p, int32_t v) { putU32(p, static_cast<uint32_t>(v)); }
 int32_t getI32(const uint8_t* p) { return static_cast<int32_t>(getU32(p)); }
 
-// Closes on every path out, so that a thrown read error leaks nothing.
-struct File {
-    std::FILE* f = nullptr;
-    ~File() { if (f) std::fclose(f); }
-};
-
 FileIOError ioError(const std::string& what, const std::string& path) {
     const int e = errno ? errno : EIO;
     return FileIOError("I/O error " + what + " " + path + ": " + std::strerror(e), e);
 }
 
-void readExactly(std::FILE* f, uint8_t* dst, size_t n, const std::string& path) {
-    if (n && std::fread(dst, 1, n, f) != n) {
-        // A file that merely ended leaves errno as some earlier call set it.
-        if (!std::ferror(f)) errno = EIO;
-        throw ioError("reading", path);
-    }
+// The step's file is still the one under its name: a file removed or
+// replaced behind the program's back is no step any more.
+bool stillNamed(const std::string& path, int fd, struct stat& st) {
+    struct stat named;
+    return ::fstat(fd, &st) == 0 && ::lstat(path.c_str(), &named) == 0 && named.st_dev == st.st_dev &&
+           named.st_ino == st.st_ino;
 }
 
 } // namespace
@@ -88,6 +82,16 @@ UndoFileHeader UndoFileHeader::fromBytes(const uint8_t in[kBytes]) {
     h.format = SampleFormat::fromBytes(in + 72);
     h.whole = in[90] != 0;
     return h;
+}
+
+bool UndoFileHeader::recognise(int fd, int64_t size) {
+    uint8_t in[kBytes];
+    if (size < kBytes || !readFullyAt(fd, 0, in, kBytes)) return false;
+    if (!std::memchr(in + 12, 0, kDescriptionBytes) || in[90] > 1) return false;
+    const UndoFileHeader h = fromBytes(in);
+    if (h.start < 0 || h.oldLength < 0 || h.newLength < 0 || (h.whole && h.start != 0)) return false;
+    if (!h.format.hasFrameLayout() || h.format.nSamplesPerSec == 0) return false;
+    return size <= kBytes + int64_t(h.oldLength) * h.format.nBlockAlign;
 }
 
 UndoStore::UndoStore(std::string folder, std::string baseName)
@@ -119,7 +123,7 @@ void UndoStore::relocate(std::string folder, std::string baseName) {
 }
 
 void UndoStore::removeStaleFiles(const std::string& folder) {
-    removeLeftoversOfEndedProcesses(folder, undoFileProcess);
+    removeLeftoversOfEndedProcesses(folder, undoFileProcess, UndoFileHeader::recognise);
 }
 
 int UndoStore::levelsFromSettings(const IniFile& ini) {
@@ -133,7 +137,7 @@ std::string UndoStore::pathFor(int32_t n) const { return folder_ + stem_ + std::
 
 const std::string& UndoStore::newestPath() const {
     static const std::string none;
-    return paths_.empty() ? none : paths_.back();
+    return steps_.empty() ? none : steps_.back().path;
 }
 
 bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames, bool wholeSound,
@@ -162,36 +166,31 @@ bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames,
     // The file is complete before the history changes: a failed write
     // leaves counter, list, words and caption as they were.
     const int32_t number = counter_ + 1;
-    const std::string path = pathFor(number);
-    {
-        File f;
-        f.f = createFile(path);
-        if (!f.f) throw ioError("creating", path);
-        uint8_t head[UndoFileHeader::kBytes];
-        h.toBytes(head);
-        const size_t bytes = static_cast<size_t>(length) * sound.format.nBlockAlign;
-        bool ok = std::fwrite(head, 1, sizeof head, f.f) == sizeof head;
-        if (ok && bytes) ok = std::fwrite(sound.frame(start), 1, bytes, f.f) == bytes;
-        if (ok) ok = std::fflush(f.f) == 0;
+    Step step;
+    step.path = pathFor(number);
+    step.fd = createOwnFile(step.path, 0600);
+    if (step.fd < 0) throw ioError("creating", step.path);
+    uint8_t head[UndoFileHeader::kBytes];
+    h.toBytes(head);
+    const size_t bytes = static_cast<size_t>(length) * sound.format.nBlockAlign;
+    bool ok = writeFullyAt(step.fd, 0, head, sizeof head);
+    if (ok && bytes) ok = writeFullyAt(step.fd, sizeof head, sound.frame(start), bytes);
+    if (!ok) {
         const int e = errno;
-        ok = (std::fclose(f.f) == 0) && ok;
-        f.f = nullptr;
-        if (!ok) {
-            ::unlink(path.c_str());
-            errno = e ? e : EIO;
-            throw ioError("writing", path);
-        }
+        drop(step);
+        errno = e ? e : EIO;
+        throw ioError("writing", step.path);
     }
 
     captionBefore_ = caption_;
     descriptionBefore_ = description_;
     counter_ = number;
-    paths_.push_back(path);
+    steps_.push_back(std::move(step));
     description_ = description.substr(0, UndoFileHeader::kDescriptionBytes - 1);
     caption_ = std::string(kUndoCaption) + " " + description;
-    while (static_cast<int64_t>(paths_.size()) > levels_) {
-        ::unlink(paths_.front().c_str());
-        paths_.pop_front();
+    while (static_cast<int64_t>(steps_.size()) > levels_) {
+        drop(steps_.front());
+        steps_.pop_front();
     }
     lastSaveWrote_ = true;
     lastSavedLength_ = length;
@@ -200,30 +199,26 @@ bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames,
 
 void UndoStore::completar_guardar_deshacer(int64_t newLength) {
     // The file already says so: nothing to write, nothing that can fail.
-    if (!lastSaveWrote_ || paths_.empty() || newLength == lastSavedLength_) return;
-    const std::string path = paths_.back();
+    if (!lastSaveWrote_ || steps_.empty() || newLength == lastSavedLength_) return;
+    Step& step = steps_.back();
     bool ok = false;
     errno = EFBIG;
     // The file keeps 32-bit frame counts; a wrapped one would splice frames.
     if (newLength >= 0 && newLength <= INT32_MAX) {
         uint8_t v[4];
         putI32(v, static_cast<int32_t>(newLength));
-        File f;
-        f.f = std::fopen(path.c_str(), "r+b");
-        ok = f.f && std::fseek(f.f, UndoFileHeader::kNewLengthOffset, SEEK_SET) == 0 &&
-             std::fwrite(v, 1, 4, f.f) == 4;
-        if (f.f) {
-            ok = (std::fclose(f.f) == 0) && ok;
-            f.f = nullptr;
-        }
+        struct stat st;
+        errno = ENOENT;
+        ok = stillNamed(step.path, step.fd, st) && writeFullyAt(step.fd, UndoFileHeader::kNewLengthOffset, v, 4);
     }
     if (!ok) {
         // Its stored length no longer matches the sound: undoing it would
         // splice the wrong frames.
         const int e = errno;
-        ::unlink(path.c_str());
-        paths_.pop_back();
-        counter_ = paths_.empty() ? 0 : counter_ - 1;
+        const std::string path = step.path;
+        drop(step);
+        steps_.pop_back();
+        counter_ = steps_.empty() ? 0 : counter_ - 1;
         caption_ = captionBefore_;
         description_ = descriptionBefore_;
         lastSaveWrote_ = false;
@@ -235,20 +230,19 @@ void UndoStore::completar_guardar_deshacer(int64_t newLength) {
 UndoOutcome UndoStore::deshacer(SoundBuffer& sound) {
     UndoOutcome out;
     lastSaveWrote_ = false;
-    if (paths_.empty()) {
+    if (steps_.empty()) {
         counter_ = 0;
         return out;
     }
-    const std::string path = paths_.back();
+    const Step& step = steps_.back();
+    const std::string& path = step.path;
 
     // Anything that does not describe a stretch of this sound is treated as
     // a missing step: the history is dropped, the sound is left alone.
-    File f;
-    f.f = std::fopen(path.c_str(), "rb");
     struct stat st;
     uint8_t head[UndoFileHeader::kBytes];
-    if (!f.f || ::fstat(::fileno(f.f), &st) != 0 || st.st_size < UndoFileHeader::kBytes ||
-        std::fread(head, 1, sizeof head, f.f) != sizeof head) {
+    if (!stillNamed(path, step.fd, st) || st.st_size < UndoFileHeader::kBytes ||
+        !readFullyAt(step.fd, 0, head, sizeof head)) {
         dropAll();
         caption_ = kUndoCaption;
         return out;
@@ -275,7 +269,7 @@ UndoOutcome UndoStore::deshacer(SoundBuffer& sound) {
     const int64_t s = h.start, o = h.oldLength, n = h.newLength;
     if (h.whole) {
         ByteBlock block(static_cast<size_t>(o * storedAlign));
-        readExactly(f.f, block.data(), block.size(), path);
+        if (!readLongAt(step.fd, UndoFileHeader::kBytes, block.data(), block.size())) throw ioError("reading", path);
         sound.bytes = std::move(block);
         sound.format = h.format;
         out.whole = true;
@@ -290,18 +284,18 @@ UndoOutcome UndoStore::deshacer(SoundBuffer& sound) {
         sound.bytes.resize(oldSize + static_cast<size_t>(o * align));
         uint8_t* at = sound.frame(s);
         std::memmove(at + o * align, at, tail);
-        try {
-            readExactly(f.f, at, static_cast<size_t>(o * align), path);
-        } catch (...) {
+        if (!readLongAt(step.fd, UndoFileHeader::kBytes, at, static_cast<size_t>(o * align))) {
+            const int e = errno;
             std::memmove(at, at + o * align, tail);
             sound.bytes.resize(oldSize);
-            throw;
+            errno = e;
+            throw ioError("reading", path);
         }
         out.lengthChanged = o != 0;
     } else {
         // The current stretch is only overwritten once every saved byte is in.
         ByteBlock saved(static_cast<size_t>(o * align));
-        readExactly(f.f, saved.data(), saved.size(), path);
+        if (!readLongAt(step.fd, UndoFileHeader::kBytes, saved.data(), saved.size())) throw ioError("reading", path);
         const size_t tail = static_cast<size_t>((frames - s - n) * align);
         if (o > n) {
             sound.bytes.resize(sound.bytes.size() + static_cast<size_t>((o - n) * align));
@@ -313,13 +307,10 @@ UndoOutcome UndoStore::deshacer(SoundBuffer& sound) {
         if (o) std::memcpy(sound.frame(s), saved.data(), saved.size());
         out.lengthChanged = o != n;
     }
-    std::fclose(f.f);
-    f.f = nullptr;
-
     sound.setSelection(s, o);
-    ::unlink(path.c_str());
-    paths_.pop_back();
-    counter_ = paths_.empty() ? 0 : counter_ - 1;
+    drop(steps_.back());
+    steps_.pop_back();
+    counter_ = steps_.empty() ? 0 : counter_ - 1;
     caption_ = std::string(kUndoCaption) + " " + h.previousDescription;
     out.restored = true;
     return out;
@@ -329,9 +320,16 @@ void UndoStore::Borrar_Deshacer() {
     dropAll();
 }
 
+void UndoStore::drop(Step& step) {
+    // Removed while still locked, so no cleanup ever sees it unheld.
+    ::unlink(step.path.c_str());
+    if (step.fd >= 0) ::close(step.fd);
+    step.fd = -1;
+}
+
 void UndoStore::dropAll() {
-    for (const std::string& p : paths_) ::unlink(p.c_str());
-    paths_.clear();
+    for (Step& step : steps_) drop(step);
+    steps_.clear();
     counter_ = 0;
     lastSaveWrote_ = false;
 }

@@ -5,10 +5,11 @@
 // process id and a serial taken when the store is made), and remembers the
 // paths it wrote. Two windows on one file, two new sounds, "a.wav" beside
 // "a.au" or two running copies of the program therefore never read or delete
-// each other's steps.
+// each other's steps. Each step's file stays open and locked while the step
+// exists, so a run on another machine that shares the folder sees it in use.
 //
 // The layout of an undo file is fixed (see UndoFileHeader); files left
-// behind by a crash stay readable by the same layout.
+// behind by a crash stay readable by the same layout, and are known by it.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -42,6 +43,10 @@ struct UndoFileHeader {
 
     void toBytes(uint8_t out[kBytes]) const;
     static UndoFileHeader fromBytes(const uint8_t in[kBytes]);
+    // The file open as `fd`, `size` bytes long, is an undo file: a header
+    // that describes a stretch of a sound, and at most the frames it
+    // announces (fewer when its run ended while writing it).
+    static bool recognise(int fd, int64_t size);
 };
 
 // The texts of the main window's undo menu item.
@@ -77,8 +82,9 @@ public:
     void relocate(std::string folder, std::string baseName);
 
     // Removes the undo files that runs which have ended (killed, crashed)
-    // left in a folder; the steps of running editors and files of any
-    // other name stay.
+    // left in a folder. Only a file with an undo file's name and header
+    // goes, and only when no running editor, here or on another machine,
+    // holds it; everything else stays.
     static void removeStaleFiles(const std::string& folder);
 
     // [Options] UndoLevels (default 10); a value below 1 counts as 1.
@@ -113,7 +119,7 @@ public:
     UndoOutcome deshacer(SoundBuffer& sound);
 
     // True while a step exists.
-    bool habilitomenuundo() const { return !paths_.empty(); }
+    bool habilitomenuundo() const { return !steps_.empty(); }
     // Deletes every step of this store (after a save and on close).
     void Borrar_Deshacer();
 
@@ -124,7 +130,7 @@ public:
     // previous description. An undo does not change them.
     const std::string& description() const { return description_; }
     int32_t counter() const { return counter_; }
-    size_t stepCount() const { return paths_.size(); }
+    size_t stepCount() const { return steps_.size(); }
     const std::string& newestPath() const;
     const std::string& folder() const { return folder_; }
     // The path step number n would have.
@@ -134,13 +140,18 @@ public:
     OperationContext context(const SoundBuffer& sound);
 
 private:
+    struct Step {
+        std::string path;
+        int fd = -1;   // open and locked while the step exists
+    };
     void dropAll();
+    static void drop(Step& step);
 
     std::string folder_;
     std::string stem_;          // "~" + base name + "-" + pid + "-" + serial + "-"
     std::string baseName_;
     uint32_t serial_;
-    std::deque<std::string> paths_;   // oldest first
+    std::deque<Step> steps_;          // oldest first
     int32_t counter_ = 0;             // number of the newest step
     int levels_ = 10;
     bool disabled_ = false;

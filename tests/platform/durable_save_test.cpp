@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "sound/engine/sample_format.h"
+#include "sound/engine/wave_file.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/wave_fixtures.h"
 
@@ -74,6 +77,60 @@ TEST(DurableSave, AKilledSaveLeavesTheOldFileAndTheNextSaveClearsItsLeftover) {
     writeBytes(dir.file("other.wav.part999999999"), {9});
     save(target, old);
     EXPECT_EQ(fileSizeOf(dir.file("other.wav.part999999999")), 1);
+    // So do a piece of a user's split file, and a recording cut short
+    // before its header was patched (the data size field says 0).
+    const std::string piece = target + ".part0" + std::to_string(child), take = target + ".part" + std::to_string(child);
+    writeBytes(piece, {9});
+    std::vector<uint8_t> cutShort(44 + 100, 7);
+    WaveFileHeader::build(cutShort.data(), SampleFormat::pcm(11025, 8, 1), 0);
+    writeBytes(take, cutShort);
+    save(target, fresh);
+    EXPECT_EQ(fileSizeOf(piece), 1);
+    EXPECT_EQ(readBytes(take), cutShort);
+}
+
+// Replacing a file keeps who may read it; a link planted under the name of
+// the file written beside the target is never followed; saving to a link
+// writes the file it points to and leaves the link.
+TEST(DurableSave, AReplacedFileKeepsItsAccessAndLinksAreNeitherFollowedNorReplaced) {
+    TempExeDir dir;
+    struct stat st;
+    const std::string privateFile = dir.file("private.wav");
+    save(privateFile, {1});
+    ASSERT_EQ(::chmod(privateFile.c_str(), 0600), 0);
+    const bool canChown = ::chown(privateFile.c_str(), uid_t(-1), 12345) == 0;
+    save(privateFile, {2});
+    ASSERT_EQ(::stat(privateFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    if (canChown) EXPECT_EQ(st.st_gid, 12345u);
+    const mode_t mask = ::umask(027);
+    save(dir.file("new.wav"), {3});
+    ::umask(mask);
+    ASSERT_EQ(::stat(dir.file("new.wav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    const std::string victim = dir.file("victim.txt"), target = dir.file("song.wav");
+    writeBytes(victim, {7});
+    const std::string planted = target + ".part" + std::to_string(::getpid());
+    ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+    {
+        SafeFileWriter w;
+        if (w.open(target) == 0) {
+            w.write("new", 3);
+            w.commit();
+        }
+    }
+    EXPECT_EQ(readBytes(victim), std::vector<uint8_t>{7});
+    EXPECT_EQ(::lstat(planted.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    const std::string real = dir.file("real.wav"), alias = dir.file("alias.wav");
+    save(real, {1});
+    ASSERT_EQ(::symlink("real.wav", alias.c_str()), 0);
+    save(alias, {4, 5});
+    ASSERT_EQ(::lstat(alias.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readBytes(real), (std::vector<uint8_t>{4, 5}));
 }
 
 TEST(DurableSave, AnUncommittedSaveRemovesItsPartAndKeepsTheTarget) {

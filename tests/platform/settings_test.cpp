@@ -1,5 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -73,4 +81,59 @@ TEST(Settings, OtherLinesAndSectionsSurviveAWrite) {
     EXPECT_NE(text.find("; a comment"), std::string::npos);
     // The new key went into its own section, before [Fade].
     EXPECT_LT(text.find("B=2"), text.find("[Fade]"));
+}
+
+namespace {
+
+// In a child process: fills the disk under the program's folder (a small
+// tmpfs of the child's own, or where that cannot be mounted, a file-size
+// limit just above the settings file) and changes two settings. Returns
+// what went wrong, "" for nothing.
+std::string changeSettingsOnAFullDisk(const std::string& folder) {
+    const bool mounted = ::unshare(CLONE_NEWNS) == 0 &&
+                         ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                         ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
+    IniFile ini = Settings();
+    ini.WriteInteger("Options", "UndoLevels", 5);
+    ini.WriteString("Configuration", "abrir1", "/music/a.wav");
+    const std::string before = slurp(ini.path());
+    if (mounted) {
+        const int fd = ::open((folder + "filler").c_str(), O_WRONLY | O_CREAT, 0600);
+        const std::string page(4096, 'f');
+        while (::write(fd, page.data(), page.size()) > 0) {
+        }
+        ::close(fd);
+    } else {
+        const rlimit limit{before.size(), before.size()};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ini.WriteInteger("Options", "UndoLevels", 70);
+    ini.WriteString("Configuration", "abrir2", "/music/b.wav");
+    if (slurp(ini.path()) != before) return "the settings file changed: [" + slurp(ini.path()) + "]";
+    if (test::scripted().messages().size() != 1) return std::to_string(test::scripted().messages().size()) + " messages";
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename() != "dadoruz.ini" && e.path().filename() != "filler") return "left " + e.path().string();
+    return std::string();
+}
+
+} // namespace
+
+TEST(Settings, AFullDiskKeepsTheFileAndIsToldOnce) {
+    test::TempExeDir dir;
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string r = changeSettingsOnAFullDisk(dir.path()) + ".";
+        (void)!::write(out[1], r.data(), r.size());
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string result;
+    char buf[256];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) result.append(buf, size_t(n));
+    ::close(out[0]);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(result, ".");
 }

@@ -12,6 +12,7 @@
 #include "dialogs/record_writer.h"
 #include "platform/paths.h"
 #include "sound/engine/sample_format.h"
+#include "sound/engine/undo_store.h"
 #include "sound/engine/wave_file.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/wave_fixtures.h"
@@ -25,15 +26,16 @@ std::vector<uint8_t> ramp(size_t n) {
     return v;
 }
 
-TEST(RecordWriter, HeaderIsProvisionalUntilFinishedThenStatesTheData) {
+TEST(RecordWriter, TheHeaderStatesTheDataAsTheTakeGrows) {
     TempExeDir dir;
     const std::string path = dir.file("take.wav");
     const SampleFormat f = SampleFormat::pcm(22050, 16, 2);
     RecordWriter w;
     ASSERT_EQ(w.create(path, f), 0);
-    EXPECT_FALSE(fileExists(path)) << "written beside the target until finished";
+    EXPECT_EQ(probeWave(path).declaredSize, 0) << "under its own name from the start";
     const auto a = ramp(4000), b = ramp(1000);
     EXPECT_EQ(w.append(a.data(), 4000), 4000u);
+    EXPECT_EQ(probeWave(path).declaredSize, 4000);
     EXPECT_EQ(w.append(b.data(), 1000), 1000u);
     w.finish();
     ASSERT_TRUE(fileExists(path));
@@ -133,18 +135,63 @@ TEST(RecordWriter, AFileThatCannotBeCreatedLeavesNothing) {
     EXPECT_FALSE(fileExists(dir.file("no.wav")));
 }
 
-TEST(RecordWriter, AnAbandonedTakeKeepsTheEarlierFile) {
+TEST(RecordWriter, ATakeThatCannotStartKeepsTheEarlierFileAndADroppedOneKeepsItsFrames) {
     TempExeDir dir;
     const std::string path = dir.file("keep.wav");
     writeBytes(path, {1, 2, 3});
+    {
+        RecordWriter w;
+        setCreateFaultHook([](const std::string&) { return ENOSPC; });
+        EXPECT_EQ(w.create(path, SampleFormat::pcm(8000, 8, 1)), ENOSPC);
+        setCreateFaultHook(nullptr);
+    }
+    EXPECT_EQ(readBytes(path), (std::vector<uint8_t>{1, 2, 3}));
     {
         RecordWriter w;
         ASSERT_EQ(w.create(path, SampleFormat::pcm(8000, 8, 1)), 0);
         const auto a = ramp(100);
         w.append(a.data(), 100);
     }
-    EXPECT_EQ(readBytes(path), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(probeWave(path).declaredSize, 100);
+    EXPECT_EQ(fileSizeOf(path), 144);
     EXPECT_EQ(fileSizeOf(path + ".part" + std::to_string(::getpid())), -1);
+}
+
+// A take killed halfway is a WAVE file under its own name that opens with
+// every frame written, and nothing the program does later removes it.
+TEST(RecordWriter, AKilledTakeIsAWholeWaveFileThatStays) {
+    TempExeDir dir;
+    const std::string path = dir.file("newsound1.wav");
+    const auto buffer = ramp(2205);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RecordWriter w;
+        if (w.create(path, SampleFormat::pcm(11025, 8, 1)) != 0) ::_exit(1);
+        for (int i = 0; i < 15; ++i) w.append(buffer.data(), 2205);   // 3 s
+        (void)!::write(ready[1], "x", 1);
+        for (;;) ::pause();
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    const WaveProbe p = probeWave(path);
+    ASSERT_EQ(p.status, WaveProbe::Status::Ok);
+    EXPECT_EQ(p.declaredSize, 15 * 2205);
+    EXPECT_EQ(fileSizeOf(path), 44 + 15 * 2205);
+    const auto bytes = readBytes(path);
+    for (size_t i = 0; i < 15 * 2205u; ++i) ASSERT_EQ(bytes[44 + i], buffer[i % 2205]) << i;
+
+    // The cleanup of ended runs, at start-up and before every save.
+    removeStalePartFiles(path);
+    UndoStore::removeStaleFiles(dir.path());
+    EXPECT_EQ(readBytes(path), bytes);
 }
 
 // ---- levels ----

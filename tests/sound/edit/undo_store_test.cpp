@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -346,25 +350,76 @@ TEST(UndoStoreLifecycle, ClearingAndDestroyingDeleteOnlyOwnFiles) {
     EXPECT_FALSE(keep.habilitomenuundo());
 }
 
+// Only what is recognisably an undo file of a run that has ended goes: a
+// user's file named like one stays, and so do the steps of a run that still
+// holds them (on another machine sharing the folder its process id means
+// nothing here; its lock does).
 TEST(UndoStoreLifecycle, StepsLeftByEndedRunsAreClearedWhereASoundGoes) {
     test::TempExeDir dir;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    const std::string ended = std::to_string(child), running = std::to_string(::getpid());
-    const std::vector<std::string> stale = {"~song-" + ended + "-3-7.tmp", "~my-take-" + ended + "-1-10001.tmp",
-                                            "~-" + ended + "-2-1.tmp"};
-    const std::vector<std::string> kept = {"~song-" + running + "-3-7.tmp", "~song-" + ended + ".tmp",
-                                           "song-" + ended + "-3-7.tmp", "~song-" + ended + "-3-7.tmp.bak",
-                                           "~song-x" + ended + "-3-7.tmp"};
-    for (const auto& n : stale) spitFile(dir.file(n), {1});
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    std::string steps[3];
+    const pid_t run = ::fork();
+    ASSERT_GE(run, 0);
+    if (run == 0) {
+        // A run killed with three steps of "song.wav" and one of a new sound.
+        UndoStore song(dir.path(), "song"), fresh(dir.path(), "");
+        SoundBuffer s = makeSound(16, 2, 50);
+        s.setSelection(3, 20);
+        for (int i = 0; i < 3; ++i) song.guardar_deshacer("Cut", 20, false, s);
+        fresh.guardar_deshacer("Trim", 0, true, s);
+        ::_exit(0);
+    }
+    ::waitpid(run, nullptr, 0);
+    const std::string ended = std::to_string(run);
+    std::vector<std::string> songSteps;
+    std::string freshStep;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        const std::string n = e.path().filename();
+        if (n.rfind("~song-" + ended + "-", 0) == 0) songSteps.push_back(e.path());
+        if (n.rfind("~-" + ended + "-", 0) == 0) freshStep = e.path();
+    }
+    std::sort(songSteps.begin(), songSteps.end());
+    ASSERT_EQ(songSteps.size(), 3u);
+    ASSERT_FALSE(freshStep.empty());
+    std::copy(songSteps.begin(), songSteps.end(), steps);
+    // One step was cut short by the kill: still an undo file.
+    ASSERT_EQ(::truncate(steps[1].c_str(), UndoFileHeader::kBytes + 7), 0);
+
+    // The same kind of run on another machine, still working on its step.
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        const int fd = ::open(steps[2].c_str(), O_RDWR);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
+        (void)!::write(ready[1], "x", 1);
+        for (;;) ::pause();
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+
+    // A user's notes whose name reads as process, serial and step numbers,
+    // and files of other names.
+    const std::vector<std::string> kept = {"~notes-" + ended + "-12-25.tmp", "song-" + ended + "-3-7.tmp",
+                                           "~song-" + ended + "-3-7.tmp.bak", "~song-x" + ended + "-3-7.tmp",
+                                           "~song-" + std::to_string(::getpid()) + "-3-7.tmp"};
     for (const auto& n : kept) spitFile(dir.file(n), {1});
+    spitFile(dir.file("~big-" + ended + "-1-1.tmp"), std::vector<uint8_t>(200, 'x'));
+
     ASSERT_EQ(::mkdir(dir.file("new").c_str(), 0755), 0);
     UndoStore store(dir.file("new/"), "");
     store.relocate(dir.path(), "song");   // a sound opened or saved there
-    for (const auto& n : stale) EXPECT_FALSE(fileExists(dir.file(n))) << n;
-    for (const auto& n : kept) EXPECT_TRUE(fileExists(dir.file(n))) << n;
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    EXPECT_FALSE(fileExists(steps[0]));
+    EXPECT_FALSE(fileExists(steps[1]));
+    EXPECT_FALSE(fileExists(freshStep));
+    EXPECT_TRUE(fileExists(steps[2])) << "held by a running program";
+    for (const auto& n : kept) EXPECT_EQ(slurpFile(dir.file(n)), std::vector<uint8_t>{1}) << n;
+    EXPECT_TRUE(fileExists(dir.file("~big-" + ended + "-1-1.tmp"))) << "no undo header";
 }
 
 TEST(UndoStoreFailure, FailedCompletionDropsTheUntrustworthyStep) {
