@@ -191,7 +191,11 @@ void TkaWaveFormat::AssignRecord(const uint8_t* record) {
 std::string TkaWaveFormat::FormatText() const {
     std::string prefix;
     codec::FormatTagDetails tag;
-    if (codec::formatTagDetails(FormatTag(), tag) == codec::kOk) prefix = tag.name.substr(0, 48) + ": ";
+    // An extensible record goes by the name of its sub-format, so a 24-bit
+    // file reads "PCM: ..." whichever record it was written with.
+    uint16_t named = FormatTag();
+    if (named == codec::kTagExtensible && ExtraSize() >= 22) named = get16(buf_ + 24);
+    if (codec::formatTagDetails(named, tag) == codec::kOk) prefix = tag.name.substr(0, 48) + ": ";
     std::string description;
     if (codec::formatDetails(buf_, sizeof buf_, description) != codec::kOk) return std::string();
     return prefix + description.substr(0, 128);

@@ -423,12 +423,12 @@ std::vector<uint8_t> linearFmt(uint16_t tag, uint16_t ch, uint32_t rate, uint16_
 
 } // namespace
 
-TEST_F(ConverterWindowTest, WideIntegerAndFloatWavesOpenAsSixteenBitThroughTheConverter) {
+TEST_F(ConverterWindowTest, WideIntegerAndFloatWavesShowTheirFormatAndOpenAsSixteenBitThroughTheConverter) {
     const std::vector<uint8_t> ext24 = {24, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     std::vector<uint8_t> extFloat = ext24;
     extFloat[0] = 32;
     extFloat[6] = 3;
-    std::vector<uint8_t> d24, d32, dF;
+    std::vector<uint8_t> d24, d32, dF, dD;
     for (int i = 0; i < 800; ++i) {
         const int16_t v = int16_t((i % 40) * 1000 - 20000);
         d24.insert(d24.end(), {0, uint8_t(v), uint8_t(uint16_t(v) >> 8)});
@@ -437,25 +437,34 @@ TEST_F(ConverterWindowTest, WideIntegerAndFloatWavesOpenAsSixteenBitThroughTheCo
         uint8_t b[4];
         std::memcpy(b, &f, 4);
         dF.insert(dF.end(), b, b + 4);
+        const double x = v / 32768.0;
+        uint8_t e[8];
+        std::memcpy(e, &x, 8);
+        dD.insert(dD.end(), e, e + 8);
     }
     struct Case {
         const char* name;
         std::vector<uint8_t> file;
         int channels;
+        const char* shown;   // in Source Format
     };
     const Case cases[] = {
-        {"i24.wav", riffWave(linearFmt(1, 1, 8000, 24), d24), 1},
-        {"i32.wav", riffWave(linearFmt(1, 2, 8000, 32), d32), 2},
-        {"f32.wav", riffWave(linearFmt(3, 1, 8000, 32), dF), 1},
-        {"e24.wav", riffWave(linearFmt(0xFFFE, 2, 8000, 24, ext24), d24), 2},
-        {"ef.wav", riffWave(linearFmt(0xFFFE, 1, 8000, 32, extFloat), dF), 1},
+        {"i24.wav", riffWave(linearFmt(1, 1, 8000, 24), d24), 1, "PCM: 8000 Hz, 24 Bit, Mono"},
+        {"i32.wav", riffWave(linearFmt(1, 2, 8000, 32), d32), 2, "PCM: 8000 Hz, 32 Bit, Stereo"},
+        {"f32.wav", riffWave(linearFmt(3, 1, 8000, 32), dF), 1, "IEEE Float: 8000 Hz, 32 Bit, Mono"},
+        {"f64.wav", riffWave(linearFmt(3, 2, 8000, 64), dD), 2, "IEEE Float: 8000 Hz, 64 Bit, Stereo"},
+        {"e24.wav", riffWave(linearFmt(0xFFFE, 2, 8000, 24, ext24), d24), 2, "PCM: 8000 Hz, 24 Bit, Stereo"},
+        {"ef.wav", riffWave(linearFmt(0xFFFE, 1, 8000, 32, extFloat), dF), 1, "IEEE Float: 8000 Hz, 32 Bit, Mono"},
     };
+    const Case* now = nullptr;
     setConverterDriver([&](TRIFFWaveFileconverterfrm& d) {
+        EXPECT_EQ(d.edSourceFormat->text().toStdString(), now->shown);
         d.btnStartClick();
         return d.ModalResult();
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        now = &c;
         writeBytes(dir.file(c.name), c.file);
         scripted().answer(mrYes);
         const size_t before = main->soundWindows().size();
