@@ -3,6 +3,8 @@
 // main window's and sound window's ways in.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstring>
 
 #include <QApplication>
@@ -504,4 +506,52 @@ TEST_F(ConverterWindowTest, FilesTheConverterCannotReadAreRefusedWithoutTheQuest
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(main->childCount(), 0);
+}
+
+TEST_F(ConverterTest, AConversionThatMakesNothingOrCannotBeWrittenSaysSoAndLeavesNoFile) {
+    auto leftovers = [&] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            n += e.path().string().find("_PCM") != std::string::npos || e.path().string().find(".part") != std::string::npos;
+        return n;
+    };
+    // MPEG layer 3 whose frames are garbage: nothing decodes.
+    std::vector<uint8_t> mp3(30, 0);
+    codec::writeFields(mp3.data(), codec::FormatFields{codec::kTagMpegLayer3, 1, 44100, 16000, 1, 0, 12});
+    putU16(mp3.data() + 18, 1);
+    putU16(mp3.data() + 24, 417);
+    putU16(mp3.data() + 26, 1);
+    std::vector<uint8_t> garbage(20000);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t((i * 37) % 127);
+    const std::string bad = dir.file("bad.wav");
+    writeBytes(bad, riffWave(mp3, garbage));
+    {
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, bad, pcmCopyName(bad));
+        d.btnStartClick();
+        EXPECT_EQ(d.ModalResult(), mrCancel);
+        EXPECT_EQ(scripted().log.back().text, "\"" + dir.file("bad_PCM.wav") +
+                                                  "\" was not written: no sound could be decoded from the audio data "
+                                                  "of \"" + bad + "\" (it may be damaged).");
+    }
+    EXPECT_EQ(leftovers(), 0);
+
+    // A write that fails (the file-size limit, as a full disk would): the
+    // file's name and the system's reason, and no file.
+    const std::string src = pcmWav("w.wav", 1, 8000, 16, 2.0);
+    {
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, src, pcmCopyName(src));
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 8 * 1024;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        d.btnStartClick();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(d.ModalResult(), mrCancel);
+        EXPECT_EQ(scripted().log.back().text, "Cannot write \"" + dir.file("w_PCM.wav") + "\": File too large.");
+    }
+    EXPECT_FALSE(scripted().sawMessage("Complete"));
+    EXPECT_EQ(leftovers(), 0);
 }
