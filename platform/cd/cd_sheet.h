@@ -7,7 +7,7 @@
 //   cue: one FILE "music.bin" BINARY before the first TRACK, the music in
 //        the file named like the sheet (the one libcdio reads); TRACK 01,
 //        02, ... each once and in order, each with its INDEX 01; every time
-//        mm:ss:ff, later than the one before and within the music file;
+//        m:s:f, later than the one before and within the music file;
 //        REM, CATALOG, FLAGS, ISRC, PREGAP and the CD-TEXT words (TITLE,
 //        PERFORMER, ...) where a cue sheet has them.
 //   toc: CD_DA / CD_ROM / CD_ROM_XA and CATALOG before the first TRACK; at
