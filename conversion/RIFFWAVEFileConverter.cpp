@@ -61,6 +61,17 @@ std::unique_ptr<FileByteStream> openSource(const std::string& name) {
     return s;
 }
 
+// A format as the dialog shows it: the codecs' description, or, for one no
+// codec here reads, its tag and shape, so the field is never blank.
+std::string formatName(const TkaWaveFormat& f) {
+    std::string text = f.FormatText();
+    if (!text.empty()) return text;
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "Unknown format (tag 0x%04X): %u Hz, %u Bit, %u channel%s", f.FormatTag(),
+                  f.SamplesPerSec(), f.BitsPerSample(), f.Channels(), f.Channels() == 1 ? "" : "s");
+    return buf;
+}
+
 QToolButton* flatButton(QWidget* parent, const char* text, const char* hint) {
     auto* b = new QToolButton(parent);
     b->setText(text);
@@ -267,7 +278,7 @@ void TRIFFWaveFileconverterfrm::ActualitzaFormatsIBotons() {
     auto file = openSource(ss(edSource->text()));
     TkaRIFFAudioReader reader(file.get());
     const TkaWaveFormat& src = reader.GetFormat();
-    edSourceFormat->setText(qs(src.FormatText()));
+    edSourceFormat->setText(qs(formatName(src)));
     const uint16_t channels = src.Channels();
     const uint32_t rate = src.SamplesPerSec();
     uint8_t record[18];
@@ -290,18 +301,32 @@ void TRIFFWaveFileconverterfrm::ActualitzaFormatsIBotons() {
     out.AssignRecord(record);
     edDestFormat->setText(qs(out.FormatText()));
     UpdateControls();
+    const std::string why = cannotConvert(src);
+    if (!why.empty()) throw EACMConversionError(why);
+}
+
+std::string TRIFFWaveFileconverterfrm::cannotConvert(const TkaWaveFormat& source) const {
+    const TkaWaveFormat& out = kaAudioConvertor1.FormatOut();
+    if (kaAudioConvertor1.CanConvert(source, out)) return std::string();
+    return "\"" + ss(edSource->text()) + "\" (" + formatName(source) + ") cannot be converted to " + formatName(out) +
+           (codec::canRead(source.FormatRecord()) ? "." : ": no codec here reads its format.");
 }
 
 void TRIFFWaveFileconverterfrm::btnSelectSourceClick() {
     FileDialogResult r = prompts().openDialog(odSelectSource);
     if (!r.accepted) return;
+    std::string why;
     reported([&] {
         auto file = openSource(r.fileName);
         TkaRIFFAudioReader reader(file.get());
-        edSourceFormat->setText(qs(reader.GetFormat().FormatText()));
+        edSourceFormat->setText(qs(formatName(reader.GetFormat())));
         edSource->setText(qs(r.fileName));
+        why = cannotConvert(reader.GetFormat());
     });
     UpdateControls();
+    // Said now, not first at Convert; the source stays, so its format is
+    // there to read.
+    if (!why.empty()) reportError(why);
 }
 
 void TRIFFWaveFileconverterfrm::btnSelectDestClick() {
@@ -320,9 +345,27 @@ void TRIFFWaveFileconverterfrm::btnSelectDestFormatClick() {
         out.SetFormatTag(1);
         edDestFormat->setText(qs(out.FormatText()));
     }
+    bool chosen = false;
     reported([&] {
-        if (out.Choose("Select output format")) edDestFormat->setText(qs(out.FormatText()));
+        chosen = out.Choose("Select output format");
+        if (chosen) edDestFormat->setText(qs(out.FormatText()));
     });
+    if (chosen) {
+        const std::string why = sourceCannotConvert();
+        if (!why.empty()) reportError(why);
+    }
+}
+
+std::string TRIFFWaveFileconverterfrm::sourceCannotConvert() const {
+    if (edSource->text().isEmpty()) return std::string();
+    // A source that cannot be read is the conversion's to report.
+    try {
+        auto file = openSource(ss(edSource->text()));
+        TkaRIFFAudioReader reader(file.get());
+        return cannotConvert(reader.GetFormat());
+    } catch (const std::exception&) {
+        return std::string();
+    }
 }
 
 void TRIFFWaveFileconverterfrm::btnStartClick() {
@@ -341,11 +384,19 @@ void TRIFFWaveFileconverterfrm::btnStartClick() {
     const std::string dst = ss(edDest->text());
     if (dst != replaceAgreed_ && fileExists(dst) && !askYesNo(sdSelectDest.title, kReplace, Icon::Warning)) return;
     replaceAgreed_ = dst;   // a file this dialog writes is not asked about again
+    // A pair no chain converts is refused before anything is written, and
+    // the dialog stays for another choice.
+    const std::string why = sourceCannotConvert();
+    if (!why.empty()) {
+        modalResult_ = mrCancel;
+        reportError(why);
+        return;
+    }
 
     converting_ = true;
     Running = true;
     UpdateControls();
-    uncaughtAtStart_ = std::uncaught_exceptions();
+    outputBytes_ = 0;
     bool ok = false;
     std::string failure;
     try {
@@ -359,6 +410,15 @@ void TRIFFWaveFileconverterfrm::btnStartClick() {
     const bool stopped = !Running;
     Running = false;
     UpdateControls();
+    // Data that decodes to nothing (damaged frames, an empty data chunk)
+    // makes no file at all: a header without sound is no conversion.
+    if (ok && outputBytes_ == 0) {
+        failure = "\"" + dst + "\" was not written: " +
+                  (sourceDataBytes_ > 0 ? "no sound could be decoded from the audio data of \"" + ss(edSource->text()) +
+                                              "\" (it may be damaged)."
+                                        : "\"" + ss(edSource->text()) + "\" holds no audio data.");
+        ok = false;
+    }
     // A stopped conversion keeps what it wrote, as a file with its sizes
     // fixed; a failed one leaves any earlier file of that name untouched.
     try {
@@ -369,6 +429,8 @@ void TRIFFWaveFileconverterfrm::btnStartClick() {
     }
     converting_ = false;
     if (!failure.empty()) reportError(failure);
+    // Said only once the file is whole and in place.
+    if (ok) ShowMessage("Complete");
     // Only a conversion that ran to its end closes with OK: the sound window
     // opens the destination on OK.
     if (!ok || stopped) modalResult_ = mrCancel;
@@ -384,9 +446,10 @@ void TRIFFWaveFileconverterfrm::runConversion() {
         destFile_.reset();
         throw FileIOError("Cannot create file \"" + dst + "\". " + std::strerror(err), err);
     }
-    dest_ = std::make_unique<FileByteStream>(destFile_->file(), false);
-    rawBytes_ = 0;
+    // Named for the user's file, not the temporary one beside it.
+    dest_ = std::make_unique<FileByteStream>(destFile_->file(), false, dst);
     reader_ = std::make_unique<TkaRIFFAudioReader>(source_.get());
+    sourceDataBytes_ = reader_->DataSize();
     writer_ = std::make_unique<TkaRIFFAudioWriter>(dest_.get());
     writer_->SetFormat(kaAudioConvertor1.FormatOut());
     kaAudioConvertor1.SetFormatIn(reader_->GetFormat());
@@ -462,12 +525,9 @@ void TRIFFWaveFileconverterfrm::closeEvent(QCloseEvent* e) {
 
 void TRIFFWaveFileconverterfrm::kaAudioConvertor1AudioConverted(const void* audioData, int32_t audioDataSize,
                                                                 bool& abort) {
-    if (RawOutput) {
-        dest_->WriteBuffer(audioData, audioDataSize);
-        rawBytes_ += audioDataSize;
-    } else {
-        writer_->WriteAudio(audioData, audioDataSize);
-    }
+    if (RawOutput) dest_->WriteBuffer(audioData, audioDataSize);
+    else writer_->WriteAudio(audioData, audioDataSize);
+    outputBytes_ += audioDataSize;
     if (data_) {
         const int64_t size = data_->Size();
         const int64_t percent = size > 0 ? data_->Position() * 100 / size : 100;
@@ -479,13 +539,10 @@ void TRIFFWaveFileconverterfrm::kaAudioConvertor1AudioConverted(const void* audi
     abort = !Running;
 }
 
-void TRIFFWaveFileconverterfrm::kaAudioConvertor1AudioStreamConverted() {
-    UpdateControls();
-    // The converter signals the end of the stream also when a block failed;
-    // that failure is reported on its own, not as "Complete".
-    if (std::uncaught_exceptions() > uncaughtAtStart_) return;
-    ShowMessage("Complete");
-}
+// The converter signals the end of the stream also when a block failed or
+// nothing came out, and before the file is finished: "Complete" waits for
+// the file (btnStartClick).
+void TRIFFWaveFileconverterfrm::kaAudioConvertor1AudioStreamConverted() { UpdateControls(); }
 
 void TRIFFWaveFileconverterfrm::kaAudioControlSource1DataChanged() {
     pbPeakLeft->setValue(kaAudioControlSource1.LeftPeak());

@@ -93,6 +93,12 @@ private:
     void kaAudioControlSource1DataChanged();
     void runConversion();
     void releaseConversion(bool keepOutput);
+    // Why the source (of this format) cannot become the destination format,
+    // naming both; empty when a chain converts it.
+    std::string cannotConvert(const sv::TkaWaveFormat& source) const;
+    // The same for the named source file as it is now; empty also when it
+    // cannot be read (the conversion reports that).
+    std::string sourceCannotConvert() const;
 
     // What a conversion holds until it ends, freed in this order: data
     // stream, reader, writer, destination, source.
@@ -102,8 +108,8 @@ private:
     std::unique_ptr<sv::TkaRIFFAudioReader> reader_;
     std::unique_ptr<sv::TkaRIFFAudioWriter> writer_;
     sv::TkaSubStream* data_ = nullptr;   // owned by reader_ until deleted
-    int64_t rawBytes_ = 0;
-    int uncaughtAtStart_ = 0;
+    int64_t outputBytes_ = 0;       // converted bytes handed to the destination
+    int64_t sourceDataBytes_ = 0;   // the source's audio data
     // The destination whose replacement the user already agreed to in the
     // save dialog; any other existing destination is asked about at Convert.
     std::string replaceAgreed_;

@@ -179,27 +179,43 @@ void TkaAudioConvertor::SuggestPcm(const TkaWaveFormat& source, const TkaWaveFor
         codec::formatSuggest(source.FormatRecord(), out.FormatRecord(), TkaWaveFormat::kBufferSize, codec::kSuggestTag));
 }
 
-void TkaAudioConvertor::PlanChain() {
-    stages_.clear();
-    formats_.clear();
-    auto in = std::make_unique<TkaWaveFormat>(formatIn_);
-    auto out = std::make_unique<TkaWaveFormat>(formatOut_);
-    formats_.push_back(std::move(in));
-    const TkaWaveFormat& In = *formats_.front();
+std::vector<std::unique_ptr<TkaWaveFormat>> TkaAudioConvertor::Plan(const TkaWaveFormat& from,
+                                                                     const TkaWaveFormat& to) const {
+    std::vector<std::unique_ptr<TkaWaveFormat>> formats;
+    auto in = std::make_unique<TkaWaveFormat>(from);
+    auto out = std::make_unique<TkaWaveFormat>(to);
+    formats.push_back(std::move(in));
+    const TkaWaveFormat& In = *formats.front();
     if (!Converts(In, *out)) {
         auto a = std::make_unique<TkaWaveFormat>();
         SuggestPcm(In, In, *a);
         if (!Converts(In, *a)) throw EACMConversionError(kNotPossible);
         const TkaWaveFormat* A = a.get();
-        if (!a->IsEqual(In) && !a->IsEqual(*out)) formats_.push_back(std::move(a));
+        if (!a->IsEqual(In) && !a->IsEqual(*out)) formats.push_back(std::move(a));
         if (!Converts(*A, *out)) {
             auto b = std::make_unique<TkaWaveFormat>();
             SuggestPcm(*out, *A, *b);
             if (!Converts(*A, *b) || !Converts(*b, *out)) throw EACMConversionError(kNotPossible);
-            if (!b->IsEqual(*A) && !b->IsEqual(*out)) formats_.push_back(std::move(b));
+            if (!b->IsEqual(*A) && !b->IsEqual(*out)) formats.push_back(std::move(b));
         }
     }
-    formats_.push_back(std::move(out));
+    formats.push_back(std::move(out));
+    return formats;
+}
+
+bool TkaAudioConvertor::CanConvert(const TkaWaveFormat& from, const TkaWaveFormat& to) const {
+    try {
+        Plan(from, to);
+        return true;
+    } catch (const EACMError&) {
+        return false;
+    }
+}
+
+void TkaAudioConvertor::PlanChain() {
+    stages_.clear();
+    formats_.clear();
+    formats_ = Plan(formatIn_, formatOut_);
     for (size_t i = 0; i + 1 < formats_.size(); ++i)
         stages_.push_back(std::make_unique<TMiniConvertor>(*formats_[i], *formats_[i + 1]));
 }

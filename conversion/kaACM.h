@@ -66,11 +66,16 @@ public:
 
     TkaWaveFormat& FormatIn() { return formatIn_; }
     TkaWaveFormat& FormatOut() { return formatOut_; }
+    const TkaWaveFormat& FormatIn() const { return formatIn_; }
+    const TkaWaveFormat& FormatOut() const { return formatOut_; }
     void SetFormatIn(const TkaWaveFormat& f) { formatIn_.Assign(f); }
     void SetFormatOut(const TkaWaveFormat& f) { formatOut_.Assign(f); }
 
     // Plans the chain and opens every stage; a failure leaves it inactive.
     void Open();
+    // Whether a chain from one format to the other can be planned, without
+    // opening anything.
+    bool CanConvert(const TkaWaveFormat& from, const TkaWaveFormat& to) const;
     void Close();
     bool Active() const { return active_; }
     void SetActive(bool v);
@@ -102,6 +107,9 @@ protected:
     virtual void ObserverError(IkaAudioSubject* sender, IkaAudioObserver* observer, const std::exception& e, bool& raise);
 
 private:
+    // The formats of a chain, the two ends included; EACMConversionError
+    // "Conversion not possible." when there is none.
+    std::vector<std::unique_ptr<TkaWaveFormat>> Plan(const TkaWaveFormat& from, const TkaWaveFormat& to) const;
     void PlanChain();
     bool Converts(const TkaWaveFormat& a, const TkaWaveFormat& b) const;
     void SuggestPcm(const TkaWaveFormat& source, const TkaWaveFormat& tmpl, TkaWaveFormat& out) const;

@@ -36,7 +36,7 @@ void ByteStream::WriteBuffer(const void* buffer, int64_t count) {
 std::unique_ptr<FileByteStream> FileByteStream::OpenRead(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return nullptr;
-    return std::make_unique<FileByteStream>(f, true);
+    return std::make_unique<FileByteStream>(f, true, path);
 }
 
 std::unique_ptr<FileByteStream> FileByteStream::Create(const std::string& path) {
@@ -46,7 +46,13 @@ std::unique_ptr<FileByteStream> FileByteStream::Create(const std::string& path) 
     // converter may read what it wrote, so reopen for both.
     f = std::freopen(path.c_str(), "w+b", f);
     if (!f) return nullptr;
-    return std::make_unique<FileByteStream>(f, true);
+    return std::make_unique<FileByteStream>(f, true, path);
+}
+
+void FileByteStream::fail(const char* what, const char* verb) const {
+    const int e = errno ? errno : EIO;
+    if (name_.empty()) throw FileIOError(std::string(what) + " error", e);
+    throw FileIOError("Cannot " + std::string(verb) + " \"" + name_ + "\": " + std::strerror(e) + ".", e);
 }
 
 FileByteStream::~FileByteStream() {
@@ -56,21 +62,21 @@ FileByteStream::~FileByteStream() {
 int64_t FileByteStream::Read(void* buffer, int64_t count) {
     if (count <= 0) return 0;
     const size_t n = std::fread(buffer, 1, static_cast<size_t>(count), f_);
-    if (n < static_cast<size_t>(count) && std::ferror(f_)) throw FileIOError("Read error", errno ? errno : EIO);
+    if (n < static_cast<size_t>(count) && std::ferror(f_)) fail("Read", "read");
     return static_cast<int64_t>(n);
 }
 
 int64_t FileByteStream::Write(const void* buffer, int64_t count) {
     if (count <= 0) return 0;
     const size_t n = std::fwrite(buffer, 1, static_cast<size_t>(count), f_);
-    if (n < static_cast<size_t>(count)) throw FileIOError("Write error", errno ? errno : EIO);
+    if (n < static_cast<size_t>(count)) fail("Write", "write");
     return static_cast<int64_t>(n);
 }
 
 int64_t FileByteStream::Seek(int64_t offset, SeekOrigin origin) {
     const int whence = origin == soBeginning ? SEEK_SET : (origin == soCurrent ? SEEK_CUR : SEEK_END);
     if (!(origin == soCurrent && offset == 0) && fseeko(f_, offset, whence) != 0)
-        throw FileIOError("Seek error", errno ? errno : EIO);
+        fail("Seek", "access");
     return ftello(f_);
 }
 
@@ -191,7 +197,11 @@ void TkaWaveFormat::AssignRecord(const uint8_t* record) {
 std::string TkaWaveFormat::FormatText() const {
     std::string prefix;
     codec::FormatTagDetails tag;
-    if (codec::formatTagDetails(FormatTag(), tag) == codec::kOk) prefix = tag.name.substr(0, 48) + ": ";
+    // An extensible record goes by the name of its sub-format, so a 24-bit
+    // file reads "PCM: ..." whichever record it was written with.
+    uint16_t named = FormatTag();
+    if (named == codec::kTagExtensible && ExtraSize() >= 22) named = get16(buf_ + 24);
+    if (codec::formatTagDetails(named, tag) == codec::kOk) prefix = tag.name.substr(0, 48) + ": ";
     std::string description;
     if (codec::formatDetails(buf_, sizeof buf_, description) != codec::kOk) return std::string();
     return prefix + description.substr(0, 128);

@@ -63,8 +63,11 @@ public:
     static std::unique_ptr<FileByteStream> OpenRead(const std::string& path);
     // Creates or empties the file (through sv::createFile, so tests can fail it).
     static std::unique_ptr<FileByteStream> Create(const std::string& path);
-    // Over a file opened elsewhere (e.g. a SafeFileWriter's), not closed here.
-    explicit FileByteStream(std::FILE* f, bool owns = false) : f_(f), owns_(owns) {}
+    // Over a file opened elsewhere (e.g. a SafeFileWriter's), not closed
+    // here. `name` is the file the user knows it by, for the messages of
+    // failed reads and writes.
+    explicit FileByteStream(std::FILE* f, bool owns = false, std::string name = {})
+        : f_(f), owns_(owns), name_(std::move(name)) {}
     ~FileByteStream() override;
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
@@ -72,8 +75,12 @@ public:
     std::FILE* file() { return f_; }
 
 private:
+    // "Cannot write "<name>": <reason>." (without a name, "<what> error").
+    [[noreturn]] void fail(const char* what, const char* verb) const;
+
     std::FILE* f_;
     bool owns_;
+    std::string name_;
 };
 
 class MemoryByteStream : public ByteStream {

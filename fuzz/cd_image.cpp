@@ -2,6 +2,8 @@
 // a toc file beside one ".bin" of music, opened as a drive; the player's
 // status queries over its table of contents, and the first sector of each
 // track read through the digital audio reader.
+#include <unistd.h>
+
 #include <memory>
 
 #include "fuzz/support/fuzz_support.h"
@@ -42,6 +44,7 @@ public:
     int resume() override { return d_.resume(); }
     int stop() override { return d_.stop(); }
     int setDoor(bool open) override { return d_.setDoor(open); }
+    std::string refusal() const override { return d_.refusal(); }
 
 private:
     CdDrive& d_;
@@ -87,19 +90,37 @@ void playAsDisc(CdioDrive& drive) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libcdio.so\n"; }
 
 void sv::fuzz::writeSeeds(const std::string& folder) {
+    auto text = [&](const char* name, const std::string& sheet) {
+        seedFile(folder, name, std::vector<uint8_t>(sheet.begin(), sheet.end()));
+    };
     const test::CdImage disc = test::writeCdImage(scratch(), "disc", kTracks);
     seedFile(folder, "disc.cue", fileBytes(disc.cue));
     const test::CdImage one = test::writeCdImage(scratch(), "disc", {kTracks.front()});
     seedFile(folder, "one.cue", fileBytes(one.cue));
-    const std::string toc = tocSheet(kTracks, "disc.bin");
-    seedFile(folder, "disc.toc", std::vector<uint8_t>(toc.begin(), toc.end()));
+    text("disc.toc", tocSheet(kTracks, "disc.bin"));
+    // A track number libcdio's cue reader does not expect made it write
+    // in front of its track table.
+    text("track99.cue", "TRACK 99 AUDIO\n");
+    // Every word the sheets may hold, where they may hold it.
+    text("words.cue",
+         "REM GENRE Test\nCATALOG 0123456789012\nTITLE \"Disc\"\nPERFORMER \"Someone\"\n"
+         "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    TITLE \"One\"\n    FLAGS DCP PRE\n"
+         "    ISRC ABCDE1234567\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    PREGAP 00:00:10\n"
+         "    INDEX 00 00:00:70\n    INDEX 01 00:01:15\n    INDEX 02 00:01:30\n  TRACK 03 MODE1/2352\n"
+         "    INDEX 01 00:02:15\n");
+    text("words.toc",
+         "// a toc sheet\nCD_DA\nCATALOG \"0123456789012\"\nTRACK AUDIO\nNO COPY\nPRE_EMPHASIS\n"
+         "ISRC \"ABCDE1234567\"\nFILE \"disc.bin\" 0 00:01:00\nTRACK AUDIO\nTWO_CHANNEL_AUDIO\n"
+         "AUDIOFILE \"disc.bin\" 00:01:00 00:01:15\nSTART 00:00:10\nTRACK MODE1_RAW\nPREGAP 00:00:05\n"
+         "FILE \"disc.bin\" 00:02:15\nINDEX 00:00:20\n");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The music every sheet names as "disc.bin", once; the sheets beside it.
+    // A toc sheet's music file is looked for in the working folder.
     static const bool music = [] {
         test::writeCdImage(fuzz::scratch(), "disc", kTracks);
-        return true;
+        return ::chdir(fuzz::scratch().c_str()) == 0;
     }();
     (void)music;
     // Each sheet is there before its drive is made: a drive on a file is an

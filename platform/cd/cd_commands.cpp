@@ -220,8 +220,16 @@ bool parseCdTime(const std::string& text, int32_t& frames) {
     return true;
 }
 
-int mciSendString(const std::string& command, std::string& answer) {
-    answer.clear();
+namespace {
+
+// The refusal of the last command that met a disc image with a bad sheet,
+// for its error text.
+std::string& lastRefusal() {
+    static std::string text;
+    return text;
+}
+
+int runCommand(const std::string& command, std::string& answer) {
     const std::vector<std::string> w = words(command);
     if (w.empty()) return kCdUnknownCommand;
     const std::string& verb = w[0];
@@ -243,6 +251,15 @@ int mciSendString(const std::string& command, std::string& answer) {
     return verb == "pause" ? d.pause() : d.stop();
 }
 
+} // namespace
+
+int mciSendString(const std::string& command, std::string& answer) {
+    answer.clear();
+    const int rc = runCommand(command, answer);
+    if (rc == kCdBadSheet) lastRefusal() = cdDrive().refusal();
+    return rc;
+}
+
 std::string mciGetErrorString(int error) {
     switch (error) {
         case kCdOk: return "The command succeeded.";
@@ -257,6 +274,8 @@ std::string mciGetErrorString(int error) {
         case kCdDataTrack: return "This part of the disc holds data, not music.";
         case kCdDriveFailure: return "The CD drive could not carry out the command.";
         case kCdNoSound: return "There is no sound device to play the CD on.";
+        case kCdBadSheet:
+            return lastRefusal().empty() ? "The sheet of the CD image is not valid." : lastRefusal();
         default: break;
     }
     return "Unknown CD device error " + std::to_string(error) + ".";

@@ -6,6 +6,7 @@
 // counted, so a disc's first track usually starts at 0.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace sv {
@@ -27,6 +28,7 @@ enum CdError : int {
     kCdDataTrack = 9,
     kCdDriveFailure = 10,
     kCdNoSound = 11,        // no sound device to play the disc's audio on
+    kCdBadSheet = 12,       // a disc image whose sheet is refused (the drive's refusal() says why)
 };
 
 enum class CdMode { NotReady, Open, Stopped, Playing, Paused };
@@ -63,6 +65,8 @@ public:
     virtual int resume() = 0;
     virtual int stop() = 0;
     virtual int setDoor(bool open) = 0;
+    // After kCdBadSheet: the message that names the sheet and its fault.
+    virtual std::string refusal() const { return {}; }
 };
 
 } // namespace sv

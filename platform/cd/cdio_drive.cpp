@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include "platform/cd/cd_sheet.h"
 #include "platform/little_endian.h"
 
 namespace sv {
@@ -36,31 +37,43 @@ int fromDriver(driver_return_code_t rc) {
 
 bool isDevice(const struct stat& st) { return S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode); }
 
-// A handle on a drive or an image; null when there is none or libcdio
-// cannot read it.
-CdIo_t* openSource(const std::string& source, bool& image) {
+// A handle on a drive or an image; null when there is none, libcdio cannot
+// read it, or its sheet is refused (`refusal` then says why).
+CdIo_t* openSource(const std::string& source, bool& image, std::string& refusal) {
     quietLog();
     image = false;
+    refusal.clear();
     struct stat st {};
     if (source.empty() || ::stat(source.c_str(), &st) != 0) return nullptr;
     if (isDevice(st)) return cdio_open(source.c_str(), DRIVER_DEVICE);
     image = true;
+    // A sheet reaches libcdio only once it is checked: its readers trust
+    // what they read.
+    const CdSheetCheck sheet = checkCdSheet(source);
+    if (sheet.verdict == CdSheetCheck::Refused) refusal = sheet.message;
+    if (sheet.verdict != CdSheetCheck::Readable) return nullptr;
     // The image driver by what the file is, never the device driver: a
-    // plain file would open as a drive that cannot read anything.
+    // plain file would open as a drive that cannot read anything. A sheet
+    // libcdio does not take is not tried as anything else.
     driver_id_t driver = DRIVER_UNKNOWN;
-    if (char* bin = cdio_is_cuefile(source.c_str())) {
-        cdio_free(bin);
-        driver = DRIVER_BINCUE;
-    } else if (cdio_is_tocfile(source.c_str())) {
-        driver = DRIVER_CDRDAO;
-    } else if (cdio_is_nrg(source.c_str())) {
-        driver = DRIVER_NRG;
-    } else if (char* cue = cdio_is_binfile(source.c_str())) {
-        cdio_free(cue);
-        driver = DRIVER_BINCUE;
-    } else {
-        return nullptr;
+    switch (cdSheetKind(source)) {
+        case CdSheetKind::Cue:
+            if (char* bin = cdio_is_cuefile(source.c_str())) {
+                cdio_free(bin);
+                driver = DRIVER_BINCUE;
+            }
+            break;
+        case CdSheetKind::Toc:
+            if (cdio_is_tocfile(source.c_str())) driver = DRIVER_CDRDAO;
+            break;
+        case CdSheetKind::Bin:
+            driver = DRIVER_BINCUE;
+            break;
+        case CdSheetKind::None:
+            if (cdio_is_nrg(source.c_str())) driver = DRIVER_NRG;
+            break;
     }
+    if (driver == DRIVER_UNKNOWN) return nullptr;
     return cdio_open(source.c_str(), driver);
 }
 
@@ -137,8 +150,9 @@ int CdioDrive::open() {
     if (source_.empty()) return kCdNoDrive;
     if (image_ && doorOpen_) return kCdNoDisc;
     bool image = false;
-    cdio_ = openSource(source_, image);
+    cdio_ = openSource(source_, image, refusal_);
     if (cdio_) return kCdOk;
+    if (!refusal_.empty()) return kCdBadSheet;
     // A file that is there but holds no disc libcdio reads is a drive
     // without a readable disc; a path that is not there is no drive.
     return image ? kCdNoDisc : kCdNoDrive;
@@ -152,7 +166,8 @@ void CdioDrive::close() {
 
 std::unique_ptr<CdSectorReader> CdioDrive::openReader() const {
     bool image = false;
-    CdIo_t* cdio = openSource(source_, image);
+    std::string refusal;
+    CdIo_t* cdio = openSource(source_, image, refusal);
     if (!cdio) return nullptr;
     return std::make_unique<ParanoiaReader>(cdio);
 }

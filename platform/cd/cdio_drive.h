@@ -35,6 +35,7 @@ public:
     int resume() override;
     int stop() override;
     int setDoor(bool open) override;
+    std::string refusal() const override { return refusal_; }
 
     // A reader of this drive's audio sectors with a handle of its own, for
     // the read-ahead thread; null when the disc cannot be opened.
@@ -49,6 +50,7 @@ private:
     bool trayOpen() const;
 
     std::string source_;
+    std::string refusal_;     // why the image's sheet was refused, at the last try
     CdIo_t* cdio_ = nullptr;
     bool image_ = false;
     bool doorOpen_ = false;   // an image's "tray": no disc until closed

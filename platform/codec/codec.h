@@ -66,8 +66,8 @@ enum FormatTag : uint16_t {
     kTagImaAdpcm = 0x11,
     kTagGsm610 = 0x31,
     kTagMpegLayer3 = 0x55,
-    // Read as sources of the PCM converter only: 32-bit float samples, and
-    // the extensible record whose sub-format says PCM or float.
+    // Read as sources of the PCM converter only: 32 and 64-bit float
+    // samples, and the extensible record whose sub-format says PCM or float.
     kTagIeeeFloat = 3,
     kTagExtensible = 0xFFFE,
 };

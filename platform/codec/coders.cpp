@@ -180,6 +180,7 @@ private:
         case PcmSample::S24:   // widened to 32 bits first
         case PcmSample::S32: return AV_SAMPLE_FMT_S32;
         case PcmSample::F32: return AV_SAMPLE_FMT_FLT;
+        case PcmSample::F64: return AV_SAMPLE_FMT_DBL;
         default: return AV_SAMPLE_FMT_S16;
         }
     }

@@ -52,8 +52,9 @@ struct DriverInfo {
 const std::vector<DriverInfo>& driverTable() {
     static const std::vector<DriverInfo> table = {
         {"PCM Converter", "PCM format converter",
-         "Converts PCM audio between sample rates, mono and stereo, and 8 and 16 bits in one step.",
-         kSupportConverter | kSupportLocal, {kTagPcm}},
+         "Converts PCM audio between sample rates, mono and stereo, and 8 and 16 bits in one step; reads "
+         "24 and 32-bit PCM and 32 and 64-bit floating-point audio.",
+         kSupportConverter | kSupportLocal, {kTagPcm, kTagIeeeFloat}},
         {"G.711", "CCITT G.711 A-law and u-law codec",
          "Compresses 16-bit PCM to 8-bit A-law or u-law and back.", kSupportCodec | kSupportLocal,
          {kTagALaw, kTagMuLaw}},
@@ -79,6 +80,7 @@ const char* tagName(uint16_t tag) {
     case kTagImaAdpcm: return "IMA ADPCM";
     case kTagGsm610: return "GSM 6.10";
     case kTagMpegLayer3: return "MPEG Layer-3";
+    case kTagIeeeFloat: return "IEEE Float";
     default: return nullptr;
     }
 }
@@ -305,8 +307,9 @@ std::string describe(const uint8_t* r) {
     case kTagPcm:
     case kTagIeeeFloat:
     case kTagExtensible:
-        std::snprintf(buf, sizeof buf, "%u Hz, %u Bit%s, %s", f.samplesPerSec, f.bitsPerSample,
-                      pcmSampleOf(r) == PcmSample::F32 ? " Float" : "", chText);
+        // The tag's name says PCM or IEEE Float (an extensible record is
+        // named by its sub-format).
+        std::snprintf(buf, sizeof buf, "%u Hz, %u Bit, %s", f.samplesPerSec, f.bitsPerSample, chText);
         break;
     case kTagALaw:
     case kTagMuLaw:
@@ -446,6 +449,8 @@ PcmSample pcmSampleOf(const uint8_t* r) {
         }
     } else if (kind == kTagIeeeFloat && f.bitsPerSample == 32) {
         s = PcmSample::F32;
+    } else if (kind == kTagIeeeFloat && f.bitsPerSample == 64) {
+        s = PcmSample::F64;
     } else {
         return PcmSample::None;
     }
@@ -572,7 +577,7 @@ int formatSuggest(const uint8_t* source, uint8_t* dest, uint32_t destSize, uint3
     if (!readable(source)) return kErrNotPossible;
     const FormatFields sf = readFields(source), want = readFields(dest);
     // Any linear source goes through the PCM converter; those it does not
-    // write (24 and 32 bits, float) become 16-bit.
+    // write (24 and 32 bits, floats) become 16-bit.
     const bool fromPcm = pcmSampleOf(source) != PcmSample::None;
     const uint16_t tag = (flags & kSuggestTag) ? want.formatTag : static_cast<uint16_t>(kTagPcm);
     const uint16_t channels = (flags & kSuggestChannels) ? want.channels : sf.channels;

@@ -3,6 +3,8 @@
 // main window's and sound window's ways in.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstring>
 
 #include <QApplication>
@@ -423,12 +425,12 @@ std::vector<uint8_t> linearFmt(uint16_t tag, uint16_t ch, uint32_t rate, uint16_
 
 } // namespace
 
-TEST_F(ConverterWindowTest, WideIntegerAndFloatWavesOpenAsSixteenBitThroughTheConverter) {
+TEST_F(ConverterWindowTest, WideIntegerAndFloatWavesShowTheirFormatAndOpenAsSixteenBitThroughTheConverter) {
     const std::vector<uint8_t> ext24 = {24, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     std::vector<uint8_t> extFloat = ext24;
     extFloat[0] = 32;
     extFloat[6] = 3;
-    std::vector<uint8_t> d24, d32, dF;
+    std::vector<uint8_t> d24, d32, dF, dD;
     for (int i = 0; i < 800; ++i) {
         const int16_t v = int16_t((i % 40) * 1000 - 20000);
         d24.insert(d24.end(), {0, uint8_t(v), uint8_t(uint16_t(v) >> 8)});
@@ -437,25 +439,34 @@ TEST_F(ConverterWindowTest, WideIntegerAndFloatWavesOpenAsSixteenBitThroughTheCo
         uint8_t b[4];
         std::memcpy(b, &f, 4);
         dF.insert(dF.end(), b, b + 4);
+        const double x = v / 32768.0;
+        uint8_t e[8];
+        std::memcpy(e, &x, 8);
+        dD.insert(dD.end(), e, e + 8);
     }
     struct Case {
         const char* name;
         std::vector<uint8_t> file;
         int channels;
+        const char* shown;   // in Source Format
     };
     const Case cases[] = {
-        {"i24.wav", riffWave(linearFmt(1, 1, 8000, 24), d24), 1},
-        {"i32.wav", riffWave(linearFmt(1, 2, 8000, 32), d32), 2},
-        {"f32.wav", riffWave(linearFmt(3, 1, 8000, 32), dF), 1},
-        {"e24.wav", riffWave(linearFmt(0xFFFE, 2, 8000, 24, ext24), d24), 2},
-        {"ef.wav", riffWave(linearFmt(0xFFFE, 1, 8000, 32, extFloat), dF), 1},
+        {"i24.wav", riffWave(linearFmt(1, 1, 8000, 24), d24), 1, "PCM: 8000 Hz, 24 Bit, Mono"},
+        {"i32.wav", riffWave(linearFmt(1, 2, 8000, 32), d32), 2, "PCM: 8000 Hz, 32 Bit, Stereo"},
+        {"f32.wav", riffWave(linearFmt(3, 1, 8000, 32), dF), 1, "IEEE Float: 8000 Hz, 32 Bit, Mono"},
+        {"f64.wav", riffWave(linearFmt(3, 2, 8000, 64), dD), 2, "IEEE Float: 8000 Hz, 64 Bit, Stereo"},
+        {"e24.wav", riffWave(linearFmt(0xFFFE, 2, 8000, 24, ext24), d24), 2, "PCM: 8000 Hz, 24 Bit, Stereo"},
+        {"ef.wav", riffWave(linearFmt(0xFFFE, 1, 8000, 32, extFloat), dF), 1, "IEEE Float: 8000 Hz, 32 Bit, Mono"},
     };
+    const Case* now = nullptr;
     setConverterDriver([&](TRIFFWaveFileconverterfrm& d) {
+        EXPECT_EQ(d.edSourceFormat->text().toStdString(), now->shown);
         d.btnStartClick();
         return d.ModalResult();
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        now = &c;
         writeBytes(dir.file(c.name), c.file);
         scripted().answer(mrYes);
         const size_t before = main->soundWindows().size();
@@ -495,4 +506,52 @@ TEST_F(ConverterWindowTest, FilesTheConverterCannotReadAreRefusedWithoutTheQuest
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(main->childCount(), 0);
+}
+
+TEST_F(ConverterTest, AConversionThatMakesNothingOrCannotBeWrittenSaysSoAndLeavesNoFile) {
+    auto leftovers = [&] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            n += e.path().string().find("_PCM") != std::string::npos || e.path().string().find(".part") != std::string::npos;
+        return n;
+    };
+    // MPEG layer 3 whose frames are garbage: nothing decodes.
+    std::vector<uint8_t> mp3(30, 0);
+    codec::writeFields(mp3.data(), codec::FormatFields{codec::kTagMpegLayer3, 1, 44100, 16000, 1, 0, 12});
+    putU16(mp3.data() + 18, 1);
+    putU16(mp3.data() + 24, 417);
+    putU16(mp3.data() + 26, 1);
+    std::vector<uint8_t> garbage(20000);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t((i * 37) % 127);
+    const std::string bad = dir.file("bad.wav");
+    writeBytes(bad, riffWave(mp3, garbage));
+    {
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, bad, pcmCopyName(bad));
+        d.btnStartClick();
+        EXPECT_EQ(d.ModalResult(), mrCancel);
+        EXPECT_EQ(scripted().log.back().text, "\"" + dir.file("bad_PCM.wav") +
+                                                  "\" was not written: no sound could be decoded from the audio data "
+                                                  "of \"" + bad + "\" (it may be damaged).");
+    }
+    EXPECT_EQ(leftovers(), 0);
+
+    // A write that fails (the file-size limit, as a full disk would): the
+    // file's name and the system's reason, and no file.
+    const std::string src = pcmWav("w.wav", 1, 8000, 16, 2.0);
+    {
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, src, pcmCopyName(src));
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 8 * 1024;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        d.btnStartClick();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(d.ModalResult(), mrCancel);
+        EXPECT_EQ(scripted().log.back().text, "Cannot write \"" + dir.file("w_PCM.wav") + "\": File too large.");
+    }
+    EXPECT_FALSE(scripted().sawMessage("Complete"));
+    EXPECT_EQ(leftovers(), 0);
 }

@@ -164,6 +164,44 @@ TEST_F(CdImageTest, AnImageWithoutItsMusicOrADriveGoneWhilePlayingIsNoHarm) {
     EXPECT_EQ(ask("status cdaudio media present"), "false");
 }
 
+// libcdio's sheet readers write outside their track table for a track
+// number they do not expect; such a sheet never reaches them, and the
+// player's message names the sheet and its fault.
+TEST_F(CdImageTest, ASheetOutOfOrderIsRefusedWithItsFault) {
+    struct Case {
+        const char* name;
+        std::string sheet;
+        const char* fault;
+    };
+    const std::string file = "FILE \"disc.bin\" BINARY\n";
+    std::string hundred = file;
+    for (int t = 1; t <= 100; ++t)
+        hundred += "TRACK " + std::to_string(t) + " AUDIO\nINDEX 01 " + cdTimeText(t) + "\n";
+    const Case cases[] = {
+        {"disc.cue", "TRACK 99 AUDIO\n", "line 1: TRACK comes before any FILE line"},
+        {"disc.cue", file + "TRACK 99 AUDIO\n", "line 2: track 99 comes where track 01 should"},
+        {"disc.cue", file + "TRACK 90 AUDIO\nINDEX 01 00:00:00\n", "line 2: track 90 comes where track 01 should"},
+        {"disc.cue", file + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n",
+         "line 4: track 01 comes where track 02 should"},
+        {"disc.cue", file + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:09:00\n",
+         "line 5: INDEX 01 of track 02 (00:09:00) lies beyond the end of \"disc.bin\" (00:06:37)"},
+        {"disc.cue", hundred, "line 200: a disc holds at most 99 tracks"},
+        {"disc.toc", "CD_DA\nISRC \"ABCDE1234567\"\nTRACK AUDIO\nFILE \"disc.bin\" 0\n",
+         "line 2: \"ISRC\" comes before the first TRACK"},
+    };
+    for (const Case& c : cases) {
+        const std::string sheet = dir.file(c.name);
+        writeBytes(sheet, std::vector<uint8_t>(c.sheet.begin(), c.sheet.end()));
+        setCdDrive(std::make_unique<CdioDrive>(sheet));
+        std::string answer;
+        const int rc = mciSendString("status cdaudio media present", answer);
+        EXPECT_EQ(rc, kCdBadSheet) << c.sheet;
+        EXPECT_EQ(mciGetErrorString(rc),
+                  "The CD image sheet \"" + sheet + "\" is not valid: " + std::string(c.fault) + ".");
+        EXPECT_EQ(mciSendString("play cdaudio", answer), kCdBadSheet);
+    }
+}
+
 TEST(CdNoDrive, EveryCommandSaysThereIsNoDrive) {
     TempExeDir dir;
     setCdDrive(std::make_unique<CdioDrive>(dir.file("no/such/drive")));
