@@ -45,9 +45,27 @@ TSVMainfrm::TSVMainfrm(std::vector<std::string> args, QWidget* parent)
 }
 
 TSVMainfrm::~TSVMainfrm() {
+    // Qt's base classes hide the window and delete its children after this
+    // body has run, and that sends focus, status-tip and resize events and
+    // emits signals. By then this is no longer a TSVMainfrm: nothing that
+    // calls into it may still be attached, and sound windows and dialogs
+    // going with it no longer find it.
     closing_ = true;
-    destroyLongLivedForms();
     if (SVMainfrm == this) SVMainfrm = nullptr;
+    detachFromEvents();
+    destroyLongLivedForms();
+}
+
+void TSVMainfrm::ownEventFilter(QObject* filter) { ownedFilters_.emplace_back(filter); }
+
+void TSVMainfrm::detachFromEvents() {
+    qApp->removeEventFilter(this);
+    for (const QPointer<QObject>& filter : ownedFilters_) delete filter.data();
+    ownedFilters_.clear();
+    // Every connection with this window as receiver or context, whatever
+    // child (menu, box, timer, sound window) sends it.
+    QObject::disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* o : findChildren<QObject*>()) QObject::disconnect(o, nullptr, this, nullptr);
 }
 
 QAction* TSVMainfrm::item(const std::string& name) const {

@@ -50,6 +50,7 @@ class BoxKeys : public QObject {
 public:
     BoxKeys(TSVMainfrm* main, QLineEdit* box, int which) : QObject(box), main_(main), box_(box), which_(which) {
         box->installEventFilter(this);
+        main->ownEventFilter(this);
     }
 
 protected:
@@ -119,7 +120,10 @@ private:
 // main window.
 class MainWindowEvents : public QObject {
 public:
-    explicit MainWindowEvents(TSVMainfrm* main) : QObject(main), main_(main) { main->installEventFilter(this); }
+    explicit MainWindowEvents(TSVMainfrm* main) : QObject(main), main_(main) {
+        main->installEventFilter(this);
+        main->ownEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {

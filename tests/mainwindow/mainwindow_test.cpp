@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 
 #include <csignal>
@@ -362,4 +365,32 @@ TEST_F(MainWindowTest, SaveSelectionAsksAboutTheNameWritten) {
     main->item("SaveSelection2")->trigger();
     EXPECT_EQ(readBytes(dir.file("new.wav")).size(), 44u + 20 * 2);
     EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadString("Configuration", "abrir1", ""), dir.file("new.wav"));
+}
+
+// Whatever has the focus when the window goes (the menu bar after a lone
+// Alt, a box with a typed value), nothing of it is called once its
+// destruction has begun: its status line and boxes stay as they were.
+TEST_F(MainWindowTest, NothingReachesTheWindowWhileItIsDestroyed) {
+    for (const bool menuBar : {true, false}) {
+        start();
+        main->show();
+        main->activateWindow();
+        QApplication::setActiveWindow(main.get());
+        QApplication::processEvents();
+        main->statusBar()->showMessage("before");
+        if (menuBar) {
+            QTest::keyClick(main.get(), Qt::Key_Alt);
+            ASSERT_TRUE(main->menuBar()->hasFocus());
+        } else {
+            main->Edit3->setFocus();
+            main->Edit3->setText("77");
+            ASSERT_TRUE(main->Edit3->hasFocus());
+        }
+        QObject watcher;
+        int reached = 0;
+        QObject::connect(main->statusBar(), &QStatusBar::messageChanged, &watcher, [&] { ++reached; });
+        QObject::connect(main->Edit3, &QLineEdit::textChanged, &watcher, [&] { ++reached; });
+        main.reset();
+        EXPECT_EQ(reached, 0) << (menuBar ? "menu bar" : "length box");
+    }
 }
