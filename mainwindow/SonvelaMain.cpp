@@ -319,15 +319,41 @@ std::vector<TSoundfrm*> TSVMainfrm::soundWindows() const {
 int TSVMainfrm::childCount() const { return int(mdi->subWindowList().size()); }
 
 TSoundfrm* TSVMainfrm::activeSound() const {
-    QMdiSubWindow* sub = mdi->activeSubWindow();
-    if (!sub) {
-        // Offscreen or before the first activation the area may report no
-        // active window although one is open: take the most recent.
-        auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
-        if (list.isEmpty()) return nullptr;
-        sub = list.back();
+    if (QMdiSubWindow* sub = mdi->activeSubWindow()) return qobject_cast<TSoundfrm*>(sub->widget());
+    // Offscreen or before the first activation the area may report no
+    // active window although one is open: take the most recent one that
+    // is not on its way out (a window whose open failed lingers until the
+    // event loop deletes it).
+    const auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        auto* w = qobject_cast<TSoundfrm*>((*it)->widget());
+        if (!w || !w->closeAccepted()) return w;
     }
-    return qobject_cast<TSoundfrm*>(sub->widget());
+    return nullptr;
+}
+
+void TSVMainfrm::showFrontAfterFailedOpen(TSoundfrm* frontBefore, bool loadedBefore) {
+    if (closing_) return;
+    // Closing the failed window can make the workspace activate another
+    // one: the window that was in front stays in front.
+    if (frontBefore && !frontBefore->closeAccepted())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(frontBefore->parentWidget())) mdi->setActiveSubWindow(sub);
+    TSoundfrm* front = activeSound();
+    if (!front) {
+        habilitar_botones();
+        return;
+    }
+    // The failed open changes nothing of what the window in front shows.
+    SoundLoaded = loadedBefore;
+    front->FormActivate();
+}
+
+bool TSVMainfrm::undoStepFor(TSoundfrm* w) {
+    if (!w) return false;
+    const bool itemWasOn = undo1 && undo1->isEnabled();
+    const bool step = w->habilitomenuundo();
+    if (undo1) undo1->setEnabled(itemWasOn);
+    return step;
 }
 
 TSoundfrm* TSVMainfrm::crearfill() {
@@ -400,7 +426,7 @@ void TSVMainfrm::habilitar_botones() {
         enableButton(n, E && stereo);
     const bool clip = idle && child && loaded && fileExists(ExeDir + "wavecopy.tmp");
     for (const char* n : {"SpeedButton3", "SpeedButton4", "PasteAsNew_SB", "MixSpecial_SB"}) enableButton(n, clip);
-    enableButton("SpeedButton18", idle && child && w && w->habilitomenuundo());
+    enableButton("SpeedButton18", idle && child && undoStepFor(w));
     enableButton("SpeedButton6", idle && child && loaded && !SaveDisabled);
     for (const char* n : {"SaveAs_SB", "FileInfo_SB", "CloseActive_SB", "CloseAll_SB", "Print_SB", "Resample_SB",
                           "ZoomIn_SB", "ZoomOut_SB", "SampleInfo_SB"})
@@ -469,21 +495,17 @@ void TSVMainfrm::processCommandLine() {
             shiftRecent(name);
             writeRecent();
             SpeedButton16->setEnabled(true);
-            try {
-                TSoundfrm* w = crearfill();
-                w->setCaption(name);
+            int handled = 1;
+            const SoundReader read = [&handled](TSoundfrm* w, const std::string& file) {
                 QPointer<TSoundfrm> guard(w);
-                int handled = w->seleccionar_wav(name);
-                if (!guard || !guard->SoundLoaded) {
-                    if (guard) guard->closeFailedOpenPublic();
-                    if (!handled) break;   // the rest of the command line is skipped
-                    continue;
-                }
-                showChild(w);
-                if (play) SpeedButton16Click();
-            } catch (const std::exception&) {
-                ShowMessage("Error opening the file");
+                handled = w->seleccionar_wav(file);
+                return guard && guard->SoundLoaded && !guard->closeAccepted();
+            };
+            if (!openWithReader(read, name)) {
+                if (!handled) break;   // the rest of the command line is skipped
+                continue;
             }
+            if (play) SpeedButton16Click();
         } else {
             auto opener = openers.find(ext);
             if (opener != openers.end()) opener->second(name);

@@ -177,11 +177,12 @@ public:
                            const QString& hint, const std::string& itemName);
     // Opens a WAVE file in a new window; the window when it opened.
     TSoundfrm* openWave(const std::string& name, bool play);
-    // After an open that failed: the boxes, buttons and menus describe the
-    // window in front again, which the failed window never displaced (it
-    // was never activated, so nothing would re-activate the one in front).
-    // loadedBefore is SoundLoaded as it was before the open.
-    void showFrontAfterFailedOpen(bool loadedBefore);
+    // After an open that failed: the window that was in front before it
+    // (frontBefore, may be null) is in front again, and the boxes, buttons
+    // and menus describe it (the failed window was never activated, so
+    // nothing else would re-activate it). loadedBefore is SoundLoaded as
+    // it was before the open.
+    void showFrontAfterFailedOpen(TSoundfrm* frontBefore, bool loadedBefore);
     // Whether the sound window has a step to undo. The window's own check
     // also enables the Undo item; that item is decided by the Edit menu
     // when it opens, so its state is kept here.

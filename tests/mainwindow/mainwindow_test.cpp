@@ -394,3 +394,41 @@ TEST_F(MainWindowTest, NothingReachesTheWindowWhileItIsDestroyed) {
         EXPECT_EQ(reached, 0) << (menuBar ? "menu bar" : "length box");
     }
 }
+
+// A window whose open fails never becomes the active one: the boxes,
+// buttons and Edit menu go on describing the window in front, whether the
+// file came from File > Open or from the command line.
+TEST_F(MainWindowTest, AFailedOpenLeavesTheControlsOnTheWindowInFront) {
+    const std::string a = wav("a.wav", 16, 2, 100000);
+    auto truncated = canonicalWave(22050, 16, 2, testSignal(16, 2, 1000));
+    truncated[41] = 0x10;   // claims far more data than the file holds
+    writeBytes(dir.file("cut.wav"), truncated);
+    for (const bool fromCommandLine : {false, true}) {
+        if (fromCommandLine) scripted().answer(mrNo);   // to "Format seems corrupted..."
+        start(fromCommandLine ? std::vector<std::string>{a, dir.file("cut.wav")} : std::vector<std::string>{a});
+        if (!fromCommandLine) {
+            TSoundfrm* w = main->soundWindows()[0];
+            w->mostrar_sonido(12);
+            w->setSelection(4000, 29051);
+            w->FormActivate();
+            scripted().answer(mrNo);
+            main->ObrirFitxer(false, dir.file("cut.wav"));
+        }
+        flushDeletes();
+        ASSERT_EQ(main->soundWindows().size(), 1u);
+        const TSoundfrm* w = main->soundWindows()[0];
+        EXPECT_EQ(main->Edit2->text(), QString::number(w->Zoom));
+        EXPECT_EQ(main->Edit4->text(), QString::number(w->SelectionStart));
+        EXPECT_EQ(main->Edit3->text(), QString::number(w->SelectionLength));
+        if (!fromCommandLine) {
+            EXPECT_EQ(main->Edit2->text(), "12");
+            EXPECT_EQ(main->Edit3->text(), "29051");
+            EXPECT_TRUE(main->button("SpeedButton5")->isEnabled());   // Cut
+            emit main->Edit1->aboutToShow();
+            EXPECT_TRUE(main->item("Copy1")->isEnabled());
+        }
+        EXPECT_TRUE(main->SoundLoaded);
+        EXPECT_TRUE(main->button("SaveAs_SB")->isEnabled());
+        closeAll();
+    }
+}

@@ -395,3 +395,19 @@ TEST(CdButton, HintSaysWhatItShows) {
     ASSERT_TRUE(b);
     EXPECT_EQ(b->toolTip(), "Shows a CD player");
 }
+
+// The Edit menu opening while a box has the focus takes the focus from the
+// box, whose focus-out then refreshes the buttons: the Undo item stays as
+// the menu set it, with nothing to undo.
+TEST_F(NavTest, UndoStaysOffWhenTheEditMenuOpensFromABox) {
+    TSoundfrm* w = open("m.wav", 16, 1, 5000);
+    w->setSelection(100, 200);
+    w->FormActivate();
+    for (QLineEdit* box : {main->Edit2, main->Edit4, main->Edit3}) {
+        EXPECT_FALSE(menuItemOn(main->Edit1, "undo1"));
+        QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(box, &out);
+        EXPECT_FALSE(main->undo1->isEnabled()) << box->objectName().toStdString();
+        EXPECT_FALSE(on("SpeedButton18"));
+    }
+}
