@@ -85,6 +85,7 @@ QAction* TSVMainfrm::addItem(QMenu* menu, const std::string& name, const QString
     if (!shortcut.isEmpty()) a->setShortcut(shortcut);
     items[name] = a;
     connect(a, &QAction::triggered, this, [this, name] {
+        applyTypedBox();
         auto it = handlers_.find(name);
         if (it != handlers_.end() && it->second) it->second();
     });
@@ -127,6 +128,7 @@ QToolButton* TSVMainfrm::addButton(QToolBar* bar, const std::string& name, const
     buttons[name] = b;
     buttonItem_[name] = itemName;
     connect(b, &QToolButton::clicked, this, [this, itemName] {
+        applyTypedBox();
         auto it = handlers_.find(itemName);
         if (it != handlers_.end() && it->second) it->second();
     });

@@ -18,8 +18,16 @@ using namespace sv;
 
 void TSVMainfrm::buildMenus() {
     QMenuBar* mb = menuBar();
+    // A value typed into a box is applied before a menu's enabling runs
+    // (this connection comes before every other of the menu), so that the
+    // menu and what it then runs see the value the box shows.
+    auto topMenu = [this, mb](const QString& title) {
+        QMenu* menu = mb->addMenu(title);
+        connect(menu, &QMenu::aboutToShow, this, [this] { applyTypedBox(); });
+        return menu;
+    };
 
-    File2 = mb->addMenu("&File");
+    File2 = topMenu("&File");
     File2->setObjectName("File2");
     addItem(File2, "Open2", "&Open", QKeySequence("Ctrl+O"), [this] { Open2Click(); });
     addItem(File2, "New2", "&New", QKeySequence("Ctrl+N"), [this] { New2Click(); });
@@ -48,7 +56,7 @@ void TSVMainfrm::buildMenus() {
     addItem(File2, "Exit2", "E&xit", {}, [this] { Exit2Click(); });
     connect(File2, &QMenu::aboutToShow, this, [this] { File2Click(); });
 
-    Edit1 = mb->addMenu("&Edit");
+    Edit1 = topMenu("&Edit");
     Edit1->setObjectName("Edit1");
     undo1 = addItem(Edit1, "undo1", "&Undo", QKeySequence("Ctrl+Z"));
     Edit1->addSeparator();
@@ -71,7 +79,7 @@ void TSVMainfrm::buildMenus() {
     addItem(Edit1, "Goto1", "&Go to ...");
     connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
 
-    Herramientas1 = mb->addMenu("&Tools");
+    Herramientas1 = topMenu("&Tools");
     Herramientas1->setObjectName("Herramientas1");
     const std::pair<const char*, const char*> tools[] = {
         {"Maximizaronda1", "&Normalize"}, {"Amplificarvolumen1", "&Amplify volume"},
@@ -99,7 +107,7 @@ void TSVMainfrm::buildMenus() {
     for (const auto& e : effects) addItem(Effects1, e.first, e.second);
     connect(Herramientas1, &QMenu::aboutToShow, this, [this] { Herramientas1Click(); });
 
-    Filtros1 = mb->addMenu("F&ilter");
+    Filtros1 = topMenu("F&ilter");
     Filtros1->setObjectName("Filtros1");
     const std::pair<const char*, const char*> filters[] = {
         {"Filtroavanzado1", "Advanced &filter"}, {"BancodeFiltros1", "Filter &bank"},
@@ -113,7 +121,7 @@ void TSVMainfrm::buildMenus() {
     for (const auto& f : filters) addItem(Filtros1, f.first, f.second);
     connect(Filtros1, &QMenu::aboutToShow, this, [this] { Filtros1Click(); });
 
-    Miscellaneous1 = mb->addMenu("&Miscellaneous");
+    Miscellaneous1 = topMenu("&Miscellaneous");
     Miscellaneous1->setObjectName("Misce1");
     addItem(Miscellaneous1, "Histogram1", "&Histogram");
     addItem(Miscellaneous1, "CurrentSampleValue1", "Current Sample In&fo");
@@ -124,7 +132,7 @@ void TSVMainfrm::buildMenus() {
     internet->setObjectName("Internet1");
     addItem(internet, "AudioWebsites1", "Audio related &Websites");
 
-    View1 = mb->addMenu("&View");
+    View1 = topMenu("&View");
     View1->setObjectName("View1");
     QMenu* viewMode = View1->addMenu("View Mode");
     viewMode->setObjectName("ViewMode1");
@@ -148,7 +156,7 @@ void TSVMainfrm::buildMenus() {
     addItem(View1, "ShowImage1", "&View Image")->setCheckable(true);
     addItem(View1, "ViewVolume1", "&Volume");
 
-    Window1 = mb->addMenu("&Windows");
+    Window1 = topMenu("&Windows");
     Window1->setObjectName("Window1");
     addItem(Window1, "NewWindow1", "&New window", {}, [this] { New2Click(); });
     addItem(Window1, "Tile1", "&Tile windows", {}, [this] { Tile1Click(); });
@@ -158,7 +166,7 @@ void TSVMainfrm::buildMenus() {
     windowSeparator_ = Window1->addSeparator();
     connect(Window1, &QMenu::aboutToShow, this, [this] { Window1Click(); });
 
-    Help1 = mb->addMenu("&Help");
+    Help1 = topMenu("&Help");
     Help1->setObjectName("Help1");
     addItem(Help1, "Contents1", "&Contents");
     addItem(Help1, "About1", "&About...");

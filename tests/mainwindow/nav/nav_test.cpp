@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QStatusTipEvent>
+#include <QTest>
 #include <QToolBar>
 
 #include <memory>
@@ -410,4 +411,37 @@ TEST_F(NavTest, UndoStaysOffWhenTheEditMenuOpensFromABox) {
         EXPECT_FALSE(main->undo1->isEnabled()) << box->objectName().toStdString();
         EXPECT_FALSE(on("SpeedButton18"));
     }
+}
+
+// A length typed without Enter is applied by the shortcut before the
+// command acts, as leaving the box would apply it.
+TEST_F(NavTest, AShortcutFromABoxAppliesTheTypedValueFirst) {
+    TSoundfrm* w = open("m.wav", 16, 1, 5000);
+    w->setSelection(100, 0);
+    w->FormActivate();
+    main->show();
+    QApplication::setActiveWindow(main.get());
+    main->Edit3->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(main->Edit3->hasFocus());
+    main->Edit3->selectAll();
+    QTest::keyClicks(main->Edit3, "200");
+    QTest::keyClick(main->Edit3, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(w->FrameCount(), 4800);
+    EXPECT_EQ(main->Edit3->text(), "0");
+}
+
+// A refused value leaves the box and the time under it on the value in
+// force, not on the digits typed before the refused one.
+TEST_F(NavTest, ARefusedValueLeavesTheBoxAndItsTimeOnTheValueInForce) {
+    TSoundfrm* w = open("m.wav", 16, 1, 100000);
+    w->setSelection(0, 29051);
+    w->FormActivate();
+    ASSERT_EQ(main->ms2->text(), "0':1'':318ms");
+    main->Edit3->setText("999999999999999999");
+    type(main->Edit3, "9999999999999999999");
+    EXPECT_EQ(scripted().messages().back(), "'9999999999999999999' is not a valid integer value");
+    EXPECT_EQ(main->Edit3->text(), "29051");
+    EXPECT_EQ(main->ms2->text(), "0':1'':318ms");
+    EXPECT_EQ(w->SelectionLength, 29051);
 }
