@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "mainwindow/SonvelaMain.h"
@@ -276,28 +277,80 @@ std::vector<QMdiSubWindow*> arrangedWindows(QMdiArea* mdi, QMdiArea::WindowOrder
     return shown;
 }
 
-// Lays the windows out in the order they were opened, side by side in one
-// row (inRow) or stacked in one column, sharing the workspace.
-void shareWorkspace(QMdiArea* mdi, bool inRow) {
+// The workspace's full size: the scroll bars that windows lying beyond it
+// make go away once they are arranged inside it. The view goes back to the
+// workspace's top left first, so that positions count from there.
+QRect workspace(QMdiArea* mdi) {
+    mdi->horizontalScrollBar()->setValue(0);
+    mdi->verticalScrollBar()->setValue(0);
+    return QRect(QPoint(0, 0), mdi->maximumViewportSize());
+}
+
+// The least height at which a sound window is still of use: its title
+// bar and frame, what the window shows under its waveform, and a waveform
+// of kUsableWaveHeight pixels.
+constexpr int kUsableWaveHeight = 64;
+int usableHeight(const QMdiSubWindow* sub) {
+    const auto* w = qobject_cast<const TSoundfrm*>(sub->widget());
+    if (!w) return sub->minimumSizeHint().height();
+    const int frame = sub->height() - w->height();
+    const int underWave = w->height() - std::max(0, w->drawingBottom());
+    return frame + underWave + kUsableWaveHeight;
+}
+
+// Splits `length` pixels into `parts` adjoining stretches; stretch i is
+// [edge(i), edge(i + 1)).
+int edge(int length, int i, int parts) { return int(int64_t(length) * i / parts); }
+
+// Side by side in one row in the order they were opened, each as tall as
+// the workspace; together exactly as wide as it.
+void stripWindows(QMdiArea* mdi) {
     const std::vector<QMdiSubWindow*> shown = arrangedWindows(mdi, QMdiArea::CreationOrder);
     if (shown.empty()) return;
-    const QRect area = mdi->viewport()->rect();
+    const QRect area = workspace(mdi);
     const int n = int(shown.size());
     for (int i = 0; i < n; ++i) {
-        if (inRow) {
-            const int left = area.width() * i / n, right = area.width() * (i + 1) / n;
-            shown[size_t(i)]->setGeometry(left, 0, right - left, area.height());
-        } else {
-            const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
-            shown[size_t(i)]->setGeometry(0, top, area.width(), bottom - top);
-        }
+        const int left = edge(area.width(), i, n);
+        shown[size_t(i)]->setGeometry(left, 0, edge(area.width(), i + 1, n) - left, area.height());
     }
 }
 
+// Stacked in the order they were opened, each column as wide as its share
+// of the workspace and filled from the top to the bottom. One column while
+// every window keeps a usable height in it; otherwise as few columns as
+// keep them usable, the windows spread evenly over them. Where even that
+// does not fit (more windows than usable places), each keeps its usable
+// height and the columns reach below the workspace, which then scrolls:
+// windows never overlap.
+void tileWindows(QMdiArea* mdi) {
+    const std::vector<QMdiSubWindow*> shown = arrangedWindows(mdi, QMdiArea::CreationOrder);
+    if (shown.empty()) return;
+    const QRect area = workspace(mdi);
+    const int n = int(shown.size());
+    int usable = 1, narrowest = 1;
+    for (const QMdiSubWindow* sub : shown) {
+        usable = std::max(usable, usableHeight(sub));
+        narrowest = std::max(narrowest, sub->minimumSizeHint().width());
+    }
+    const int perColumn = std::max(1, area.height() / usable);
+    const int maxColumns = std::max(1, area.width() / narrowest);
+    const int columns = std::min((n + perColumn - 1) / perColumn, maxColumns);
+    int first = 0;
+    for (int c = 0; c < columns; ++c) {
+        // The first n % columns columns take one window more.
+        const int count = n / columns + (c < n % columns ? 1 : 0);
+        const int height = std::max(area.height(), count * usable);
+        const int left = edge(area.width(), c, columns), right = edge(area.width(), c + 1, columns);
+        for (int k = 0; k < count; ++k) {
+            const int top = edge(height, k, count);
+            shown[size_t(first + k)]->setGeometry(left, top, right - left, edge(height, k + 1, count) - top);
+        }
+        first += count;
+    }
+}
 } // namespace
 
-// Stacked one above the other, each as wide as the workspace.
-void TSVMainfrm::Tile1Click() { shareWorkspace(mdi, false); }
+void TSVMainfrm::Tile1Click() { tileWindows(mdi); }
 
 // Each window moves one title bar down and right of the one before, the
 // active window last and on top. A window keeps its size where the
@@ -321,8 +374,7 @@ void TSVMainfrm::Cascade1Click() {
     }
 }
 
-// The windows side by side in one row, each as tall as the workspace.
-void TSVMainfrm::MosaicoVertical1Click() { shareWorkspace(mdi, true); }
+void TSVMainfrm::MosaicoVertical1Click() { stripWindows(mdi); }
 
 // Only the minimised windows move: in rows along the bottom of the area,
 // left to right, a new row above when one is full.
