@@ -327,13 +327,13 @@ void tileWindows(QMdiArea* mdi) {
     if (shown.empty()) return;
     const QRect area = workspace(mdi);
     const int n = int(shown.size());
-    int usable = 1, narrowest = 1;
+    int usable = 1, leastWidth = 1;
     for (const QMdiSubWindow* sub : shown) {
         usable = std::max(usable, usableHeight(sub));
-        narrowest = std::max(narrowest, sub->minimumSizeHint().width());
+        leastWidth = std::max(leastWidth, sub->minimumSizeHint().width());
     }
     const int perColumn = std::max(1, area.height() / usable);
-    const int maxColumns = std::max(1, area.width() / narrowest);
+    const int maxColumns = std::max(1, area.width() / leastWidth);
     const int columns = std::min((n + perColumn - 1) / perColumn, maxColumns);
     int first = 0;
     for (int c = 0; c < columns; ++c) {
@@ -348,6 +348,7 @@ void tileWindows(QMdiArea* mdi) {
         first += count;
     }
 }
+
 } // namespace
 
 void TSVMainfrm::Tile1Click() { tileWindows(mdi); }
