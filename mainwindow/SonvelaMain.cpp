@@ -45,9 +45,27 @@ TSVMainfrm::TSVMainfrm(std::vector<std::string> args, QWidget* parent)
 }
 
 TSVMainfrm::~TSVMainfrm() {
+    // Qt's base classes hide the window and delete its children after this
+    // body has run, and that sends focus, status-tip and resize events and
+    // emits signals. By then this is no longer a TSVMainfrm: nothing that
+    // calls into it may still be attached, and sound windows and dialogs
+    // going with it no longer find it.
     closing_ = true;
-    destroyLongLivedForms();
     if (SVMainfrm == this) SVMainfrm = nullptr;
+    detachFromEvents();
+    destroyLongLivedForms();
+}
+
+void TSVMainfrm::ownEventFilter(QObject* filter) { ownedFilters_.emplace_back(filter); }
+
+void TSVMainfrm::detachFromEvents() {
+    qApp->removeEventFilter(this);
+    for (const QPointer<QObject>& filter : ownedFilters_) delete filter.data();
+    ownedFilters_.clear();
+    // Every connection with this window as receiver or context, whatever
+    // child (menu, box, timer, sound window) sends it.
+    QObject::disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* o : findChildren<QObject*>()) QObject::disconnect(o, nullptr, this, nullptr);
 }
 
 QAction* TSVMainfrm::item(const std::string& name) const {
@@ -67,6 +85,7 @@ QAction* TSVMainfrm::addItem(QMenu* menu, const std::string& name, const QString
     if (!shortcut.isEmpty()) a->setShortcut(shortcut);
     items[name] = a;
     connect(a, &QAction::triggered, this, [this, name] {
+        applyTypedBox();
         auto it = handlers_.find(name);
         if (it != handlers_.end() && it->second) it->second();
     });
@@ -109,6 +128,7 @@ QToolButton* TSVMainfrm::addButton(QToolBar* bar, const std::string& name, const
     buttons[name] = b;
     buttonItem_[name] = itemName;
     connect(b, &QToolButton::clicked, this, [this, itemName] {
+        applyTypedBox();
         auto it = handlers_.find(itemName);
         if (it != handlers_.end() && it->second) it->second();
     });
@@ -301,15 +321,41 @@ std::vector<TSoundfrm*> TSVMainfrm::soundWindows() const {
 int TSVMainfrm::childCount() const { return int(mdi->subWindowList().size()); }
 
 TSoundfrm* TSVMainfrm::activeSound() const {
-    QMdiSubWindow* sub = mdi->activeSubWindow();
-    if (!sub) {
-        // Offscreen or before the first activation the area may report no
-        // active window although one is open: take the most recent.
-        auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
-        if (list.isEmpty()) return nullptr;
-        sub = list.back();
+    if (QMdiSubWindow* sub = mdi->activeSubWindow()) return qobject_cast<TSoundfrm*>(sub->widget());
+    // Offscreen or before the first activation the area may report no
+    // active window although one is open: take the most recent one that
+    // is not on its way out (a window whose open failed lingers until the
+    // event loop deletes it).
+    const auto list = mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        auto* w = qobject_cast<TSoundfrm*>((*it)->widget());
+        if (!w || !w->closeAccepted()) return w;
     }
-    return qobject_cast<TSoundfrm*>(sub->widget());
+    return nullptr;
+}
+
+void TSVMainfrm::showFrontAfterFailedOpen(TSoundfrm* frontBefore, bool loadedBefore) {
+    if (closing_) return;
+    // Closing the failed window can make the workspace activate another
+    // one: the window that was in front stays in front.
+    if (frontBefore && !frontBefore->closeAccepted())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(frontBefore->parentWidget())) mdi->setActiveSubWindow(sub);
+    TSoundfrm* front = activeSound();
+    if (!front) {
+        habilitar_botones();
+        return;
+    }
+    // The failed open changes nothing of what the window in front shows.
+    SoundLoaded = loadedBefore;
+    front->FormActivate();
+}
+
+bool TSVMainfrm::undoStepFor(TSoundfrm* w) {
+    if (!w) return false;
+    const bool itemWasOn = undo1 && undo1->isEnabled();
+    const bool step = w->habilitomenuundo();
+    if (undo1) undo1->setEnabled(itemWasOn);
+    return step;
 }
 
 TSoundfrm* TSVMainfrm::crearfill() {
@@ -382,7 +428,7 @@ void TSVMainfrm::habilitar_botones() {
         enableButton(n, E && stereo);
     const bool clip = idle && child && loaded && fileExists(ExeDir + "wavecopy.tmp");
     for (const char* n : {"SpeedButton3", "SpeedButton4", "PasteAsNew_SB", "MixSpecial_SB"}) enableButton(n, clip);
-    enableButton("SpeedButton18", idle && child && w && w->habilitomenuundo());
+    enableButton("SpeedButton18", idle && child && undoStepFor(w));
     enableButton("SpeedButton6", idle && child && loaded && !SaveDisabled);
     for (const char* n : {"SaveAs_SB", "FileInfo_SB", "CloseActive_SB", "CloseAll_SB", "Print_SB", "Resample_SB",
                           "ZoomIn_SB", "ZoomOut_SB", "SampleInfo_SB"})
@@ -451,21 +497,17 @@ void TSVMainfrm::processCommandLine() {
             shiftRecent(name);
             writeRecent();
             SpeedButton16->setEnabled(true);
-            try {
-                TSoundfrm* w = crearfill();
-                w->setCaption(name);
+            int handled = 1;
+            const SoundReader read = [&handled](TSoundfrm* w, const std::string& file) {
                 QPointer<TSoundfrm> guard(w);
-                int handled = w->seleccionar_wav(name);
-                if (!guard || !guard->SoundLoaded) {
-                    if (guard) guard->closeFailedOpenPublic();
-                    if (!handled) break;   // the rest of the command line is skipped
-                    continue;
-                }
-                showChild(w);
-                if (play) SpeedButton16Click();
-            } catch (const std::exception&) {
-                ShowMessage("Error opening the file");
+                handled = w->seleccionar_wav(file);
+                return guard && guard->SoundLoaded && !guard->closeAccepted();
+            };
+            if (!openWithReader(read, name)) {
+                if (!handled) break;   // the rest of the command line is skipped
+                continue;
             }
+            if (play) SpeedButton16Click();
         } else {
             auto opener = openers.find(ext);
             if (opener != openers.end()) opener->second(name);

@@ -165,6 +165,10 @@ public:
 
     // The program is shutting down: no more enabling work.
     bool isClosing() const { return closing_; }
+    // An event filter that calls into this window. It is deleted before
+    // anything of the window is torn down (which takes it off every object
+    // it watches), so no event reaches a window that is going.
+    void ownEventFilter(QObject* filter);
     bool hasHandler(const std::string& name) const;
     // Enables an item or button only if its command is available.
     void enableItem(const std::string& name, bool on);
@@ -173,6 +177,16 @@ public:
                            const QString& hint, const std::string& itemName);
     // Opens a WAVE file in a new window; the window when it opened.
     TSoundfrm* openWave(const std::string& name, bool play);
+    // After an open that failed: the window that was in front before it
+    // (frontBefore, may be null) is in front again, and the boxes, buttons
+    // and menus describe it (the failed window was never activated, so
+    // nothing else would re-activate it). loadedBefore is SoundLoaded as
+    // it was before the open.
+    void showFrontAfterFailedOpen(TSoundfrm* frontBefore, bool loadedBefore);
+    // Whether the sound window has a step to undo. The window's own check
+    // also enables the Undo item; that item is decided by the Edit menu
+    // when it opens, so its state is kept here.
+    bool undoStepFor(TSoundfrm* w);
 
     // Readers for other extensions (".au", ".snd", ".raw"), keyed by the
     // lower-cased extension with its dot.
@@ -278,6 +292,12 @@ public:
     void Edit3Exit();
     void Edit4Change();   // ms1 follows the start box
     void Edit3Change();   // ms2 follows the length box
+    // A value typed into the start or length box and not yet applied is
+    // applied as leaving the box applies it (with its checks and
+    // messages). Runs before a menu's enabling and before a command of a
+    // menu, a shortcut or a tool button, so that these act on what the
+    // box shows.
+    void applyTypedBox();
     // Space in a box plays, or stops what plays.
     void key_space();
     // The spin buttons beside the boxes (1 zoom, 3 start, 2 length).
@@ -390,8 +410,11 @@ private:
     void refreshReopenMenu();
     bool closeChildren();
     static QString barStyle(uint32_t bgr);
+    // Removes the event filters and connections that reach this window.
+    void detachFromEvents();
     bool closing_ = false;
     bool sessionEnding_ = false;
+    std::vector<QPointer<QObject>> ownedFilters_;
     QPointer<TSoundfrm> lastActive_;   // for its deactivation
     QAction* windowSeparator_ = nullptr;
     std::vector<QAction*> windowListItems_;

@@ -104,7 +104,7 @@ void enableEditButtons(TSVMainfrm* main, bool idle, bool child, TSoundfrm* w) {
     const bool clip = idle && child && loaded && clipThere(main);
     for (const char* n : {"SpeedButton3", "SpeedButton4", "PasteAsNew_SB", "MixSpecial_SB"})
         main->enableButton(n, clip);
-    main->enableButton("SpeedButton18", idle && child && w && w->habilitomenuundo());
+    main->enableButton("SpeedButton18", idle && child && main->undoStepFor(w));
 }
 
 } // namespace

@@ -114,6 +114,8 @@ std::function<void(const std::string&)> TSVMainfrm::openerFor(const std::string&
 }
 
 TSoundfrm* TSVMainfrm::openWithReader(const SoundReader& reader, const std::string& name) {
+    const bool loadedBefore = SoundLoaded;
+    const QPointer<TSoundfrm> frontBefore = activeSound();
     QPointer<TSoundfrm> w = crearfill();
     bool opened = false;
     bool failed = false;
@@ -128,6 +130,7 @@ TSoundfrm* TSVMainfrm::openWithReader(const SoundReader& reader, const std::stri
         // cancelled, nor one the reader has already closed.
         if (w && !w->closeAccepted()) w->closeFailedOpenPublic();
         if (failed) ShowMessage("Error opening the file");
+        showFrontAfterFailedOpen(frontBefore, loadedBefore);
         return nullptr;
     }
     SpeedButton16->setEnabled(true);

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "mainwindow/SonvelaMain.h"
@@ -18,8 +19,16 @@ using namespace sv;
 
 void TSVMainfrm::buildMenus() {
     QMenuBar* mb = menuBar();
+    // A value typed into a box is applied before a menu's enabling runs
+    // (this connection comes before every other of the menu), so that the
+    // menu and what it then runs see the value the box shows.
+    auto topMenu = [this, mb](const QString& title) {
+        QMenu* menu = mb->addMenu(title);
+        connect(menu, &QMenu::aboutToShow, this, [this] { applyTypedBox(); });
+        return menu;
+    };
 
-    File2 = mb->addMenu("&File");
+    File2 = topMenu("&File");
     File2->setObjectName("File2");
     addItem(File2, "Open2", "&Open", QKeySequence("Ctrl+O"), [this] { Open2Click(); });
     addItem(File2, "New2", "&New", QKeySequence("Ctrl+N"), [this] { New2Click(); });
@@ -48,7 +57,7 @@ void TSVMainfrm::buildMenus() {
     addItem(File2, "Exit2", "E&xit", {}, [this] { Exit2Click(); });
     connect(File2, &QMenu::aboutToShow, this, [this] { File2Click(); });
 
-    Edit1 = mb->addMenu("&Edit");
+    Edit1 = topMenu("&Edit");
     Edit1->setObjectName("Edit1");
     undo1 = addItem(Edit1, "undo1", "&Undo", QKeySequence("Ctrl+Z"));
     Edit1->addSeparator();
@@ -71,7 +80,7 @@ void TSVMainfrm::buildMenus() {
     addItem(Edit1, "Goto1", "&Go to ...");
     connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
 
-    Herramientas1 = mb->addMenu("&Tools");
+    Herramientas1 = topMenu("&Tools");
     Herramientas1->setObjectName("Herramientas1");
     const std::pair<const char*, const char*> tools[] = {
         {"Maximizaronda1", "&Normalize"}, {"Amplificarvolumen1", "&Amplify volume"},
@@ -99,7 +108,7 @@ void TSVMainfrm::buildMenus() {
     for (const auto& e : effects) addItem(Effects1, e.first, e.second);
     connect(Herramientas1, &QMenu::aboutToShow, this, [this] { Herramientas1Click(); });
 
-    Filtros1 = mb->addMenu("F&ilter");
+    Filtros1 = topMenu("F&ilter");
     Filtros1->setObjectName("Filtros1");
     const std::pair<const char*, const char*> filters[] = {
         {"Filtroavanzado1", "Advanced &filter"}, {"BancodeFiltros1", "Filter &bank"},
@@ -113,7 +122,7 @@ void TSVMainfrm::buildMenus() {
     for (const auto& f : filters) addItem(Filtros1, f.first, f.second);
     connect(Filtros1, &QMenu::aboutToShow, this, [this] { Filtros1Click(); });
 
-    Miscellaneous1 = mb->addMenu("&Miscellaneous");
+    Miscellaneous1 = topMenu("&Miscellaneous");
     Miscellaneous1->setObjectName("Misce1");
     addItem(Miscellaneous1, "Histogram1", "&Histogram");
     addItem(Miscellaneous1, "CurrentSampleValue1", "Current Sample In&fo");
@@ -124,7 +133,7 @@ void TSVMainfrm::buildMenus() {
     internet->setObjectName("Internet1");
     addItem(internet, "AudioWebsites1", "Audio related &Websites");
 
-    View1 = mb->addMenu("&View");
+    View1 = topMenu("&View");
     View1->setObjectName("View1");
     QMenu* viewMode = View1->addMenu("View Mode");
     viewMode->setObjectName("ViewMode1");
@@ -148,7 +157,7 @@ void TSVMainfrm::buildMenus() {
     addItem(View1, "ShowImage1", "&View Image")->setCheckable(true);
     addItem(View1, "ViewVolume1", "&Volume");
 
-    Window1 = mb->addMenu("&Windows");
+    Window1 = topMenu("&Windows");
     Window1->setObjectName("Window1");
     addItem(Window1, "NewWindow1", "&New window", {}, [this] { New2Click(); });
     addItem(Window1, "Tile1", "&Tile windows", {}, [this] { Tile1Click(); });
@@ -158,7 +167,7 @@ void TSVMainfrm::buildMenus() {
     windowSeparator_ = Window1->addSeparator();
     connect(Window1, &QMenu::aboutToShow, this, [this] { Window1Click(); });
 
-    Help1 = mb->addMenu("&Help");
+    Help1 = topMenu("&Help");
     Help1->setObjectName("Help1");
     addItem(Help1, "Contents1", "&Contents");
     addItem(Help1, "About1", "&About...");
@@ -268,28 +277,81 @@ std::vector<QMdiSubWindow*> arrangedWindows(QMdiArea* mdi, QMdiArea::WindowOrder
     return shown;
 }
 
-// Lays the windows out in the order they were opened, side by side in one
-// row (inRow) or stacked in one column, sharing the workspace.
-void shareWorkspace(QMdiArea* mdi, bool inRow) {
+// The workspace's full size: the scroll bars that windows lying beyond it
+// make go away once they are arranged inside it. The view goes back to the
+// workspace's top left first, so that positions count from there.
+QRect workspace(QMdiArea* mdi) {
+    mdi->horizontalScrollBar()->setValue(0);
+    mdi->verticalScrollBar()->setValue(0);
+    return QRect(QPoint(0, 0), mdi->maximumViewportSize());
+}
+
+// The least height at which a sound window is still of use: its title
+// bar and frame, what the window shows under its waveform, and a waveform
+// of kUsableWaveHeight pixels.
+constexpr int kUsableWaveHeight = 64;
+int usableHeight(const QMdiSubWindow* sub) {
+    const auto* w = qobject_cast<const TSoundfrm*>(sub->widget());
+    if (!w) return sub->minimumSizeHint().height();
+    const int frame = sub->height() - w->height();
+    const int underWave = w->height() - std::max(0, w->drawingBottom());
+    return frame + underWave + kUsableWaveHeight;
+}
+
+// Splits `length` pixels into `parts` adjoining stretches; stretch i is
+// [edge(i), edge(i + 1)).
+int edge(int length, int i, int parts) { return int(int64_t(length) * i / parts); }
+
+// Side by side in one row in the order they were opened, each as tall as
+// the workspace; together exactly as wide as it.
+void stripWindows(QMdiArea* mdi) {
     const std::vector<QMdiSubWindow*> shown = arrangedWindows(mdi, QMdiArea::CreationOrder);
     if (shown.empty()) return;
-    const QRect area = mdi->viewport()->rect();
+    const QRect area = workspace(mdi);
     const int n = int(shown.size());
     for (int i = 0; i < n; ++i) {
-        if (inRow) {
-            const int left = area.width() * i / n, right = area.width() * (i + 1) / n;
-            shown[size_t(i)]->setGeometry(left, 0, right - left, area.height());
-        } else {
-            const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
-            shown[size_t(i)]->setGeometry(0, top, area.width(), bottom - top);
+        const int left = edge(area.width(), i, n);
+        shown[size_t(i)]->setGeometry(left, 0, edge(area.width(), i + 1, n) - left, area.height());
+    }
+}
+
+// Stacked in the order they were opened, each column as wide as its share
+// of the workspace and filled from the top to the bottom. One column while
+// every window keeps a usable height in it; otherwise as few columns as
+// keep them usable, the windows spread evenly over them. Where even that
+// does not fit (more windows than usable places), each keeps its usable
+// height and the columns reach below the workspace, which then scrolls:
+// windows never overlap.
+void tileWindows(QMdiArea* mdi) {
+    const std::vector<QMdiSubWindow*> shown = arrangedWindows(mdi, QMdiArea::CreationOrder);
+    if (shown.empty()) return;
+    const QRect area = workspace(mdi);
+    const int n = int(shown.size());
+    int usable = 1, leastWidth = 1;
+    for (const QMdiSubWindow* sub : shown) {
+        usable = std::max(usable, usableHeight(sub));
+        leastWidth = std::max(leastWidth, sub->minimumSizeHint().width());
+    }
+    const int perColumn = std::max(1, area.height() / usable);
+    const int maxColumns = std::max(1, area.width() / leastWidth);
+    const int columns = std::min((n + perColumn - 1) / perColumn, maxColumns);
+    int first = 0;
+    for (int c = 0; c < columns; ++c) {
+        // The first n % columns columns take one window more.
+        const int count = n / columns + (c < n % columns ? 1 : 0);
+        const int height = std::max(area.height(), count * usable);
+        const int left = edge(area.width(), c, columns), right = edge(area.width(), c + 1, columns);
+        for (int k = 0; k < count; ++k) {
+            const int top = edge(height, k, count);
+            shown[size_t(first + k)]->setGeometry(left, top, right - left, edge(height, k + 1, count) - top);
         }
+        first += count;
     }
 }
 
 } // namespace
 
-// Stacked one above the other, each as wide as the workspace.
-void TSVMainfrm::Tile1Click() { shareWorkspace(mdi, false); }
+void TSVMainfrm::Tile1Click() { tileWindows(mdi); }
 
 // Each window moves one title bar down and right of the one before, the
 // active window last and on top. A window keeps its size where the
@@ -313,8 +375,7 @@ void TSVMainfrm::Cascade1Click() {
     }
 }
 
-// The windows side by side in one row, each as tall as the workspace.
-void TSVMainfrm::MosaicoVertical1Click() { shareWorkspace(mdi, true); }
+void TSVMainfrm::MosaicoVertical1Click() { stripWindows(mdi); }
 
 // Only the minimised windows move: in rows along the bottom of the area,
 // left to right, a new row above when one is full.

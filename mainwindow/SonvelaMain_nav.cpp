@@ -1,6 +1,7 @@
 #include "mainwindow/SonvelaMain_nav.h"
 #include "mainwindow/SonvelaMain_view.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QEvent>
 #include <QKeyEvent>
@@ -42,14 +43,39 @@ bool boxZoom(const QLineEdit* box, int64_t& zoom) {
 
 void setBox(QLineEdit* box, int64_t value) { box->setText(QString::number(value)); }
 
+// readOk: the boxes' values were read (a text that is no number has been
+// reported by then). After a refusal the boxes show the zoom and the
+// selection in force, and the times under them follow, not the refused
+// text.
+bool accepted(TSVMainfrm* main, const TSoundfrm* w, bool readOk) {
+    if (readOk) return true;
+    setBox(main->Edit2, w->Zoom);
+    setBox(main->Edit4, w->SelectionStart);
+    setBox(main->Edit3, w->SelectionLength);
+    return false;
+}
+
+// Set while a box's handler runs, whichever way it was reached (a key, the
+// focus leaving, a command): a message box it shows takes the focus away,
+// and that focus-out must not run a handler again.
+bool g_boxHandlerRunning = false;
+
+class BoxHandlerScope {
+public:
+    BoxHandlerScope() { g_boxHandlerRunning = true; }
+    ~BoxHandlerScope() { g_boxHandlerRunning = false; }
+    BoxHandlerScope(const BoxHandlerScope&) = delete;
+    BoxHandlerScope& operator=(const BoxHandlerScope&) = delete;
+};
+
 // The keys of one box: space plays or stops and then commits like Enter;
 // the box's own handler decides about every typed character. Leaving the
-// box runs its exit handler, never while one of its handlers runs (a
-// message box they show takes the focus away).
+// box runs its exit handler, never while a box handler runs.
 class BoxKeys : public QObject {
 public:
     BoxKeys(TSVMainfrm* main, QLineEdit* box, int which) : QObject(box), main_(main), box_(box), which_(which) {
         box->installEventFilter(this);
+        main->ownEventFilter(this);
     }
 
 protected:
@@ -73,22 +99,18 @@ protected:
                 ch = k->text().at(0).unicode();
             }
             if (ch == 0) return false;
-            if (busy_) return ch == kEnter;
-            busy_ = true;
-            bool used = false;
+            if (g_boxHandlerRunning) return ch == kEnter;
+            BoxHandlerScope running;
             switch (which_) {
-            case 2: used = main_->Edit2KeyPress(ch); break;
-            case 4: used = main_->Edit4KeyPress(ch); break;
-            case 3: used = main_->Edit3KeyPress(ch); break;
+            case 2: return main_->Edit2KeyPress(ch);
+            case 4: return main_->Edit4KeyPress(ch);
+            default: return main_->Edit3KeyPress(ch);
             }
-            busy_ = false;
-            return used;
         }
-        if (e->type() == QEvent::FocusOut && !busy_ && which_ != 2) {
-            busy_ = true;
+        if (e->type() == QEvent::FocusOut && !g_boxHandlerRunning && which_ != 2) {
+            BoxHandlerScope running;
             if (which_ == 4) main_->Edit4Exit();
             else main_->Edit3Exit();
-            busy_ = false;
         }
         return false;
     }
@@ -112,14 +134,16 @@ private:
     TSVMainfrm* main_;
     QLineEdit* box_;
     int which_;
-    bool busy_ = false;
 };
 
 // The application's hint event and the window's resize, both seen at the
 // main window.
 class MainWindowEvents : public QObject {
 public:
-    explicit MainWindowEvents(TSVMainfrm* main) : QObject(main), main_(main) { main->installEventFilter(this); }
+    explicit MainWindowEvents(TSVMainfrm* main) : QObject(main), main_(main) {
+        main->installEventFilter(this);
+        main->ownEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
@@ -175,7 +199,7 @@ bool TSVMainfrm::Edit2KeyPress(int key) {
     }
     if (key != kEnter) return false;
     int64_t z = 0;
-    if (!boxZoom(Edit2, z)) return true;
+    if (!accepted(this, w, boxZoom(Edit2, z))) return true;
     setBox(Edit2, z);
     w->mostrar_sonido(z);
     return true;
@@ -196,7 +220,7 @@ static void commitStart(TSVMainfrm* main) {
         start = 0;
     }
     int64_t length = 0;
-    if (!boxValue(main->Edit3, length)) return;
+    if (!accepted(main, w, boxValue(main->Edit3, length))) return;
     const TypedSelection t = startTyped(w->FrameCount(), start, length);
     w->setSelection(t.start, t.length);
     setBox(main->Edit4, w->SelectionStart);
@@ -215,7 +239,7 @@ static void commitLength(TSVMainfrm* main) {
         return;
     }
     int64_t start = 0, length = 0;
-    if (!boxValue(main->Edit4, start) || !boxValue(main->Edit3, length)) return;
+    if (!accepted(main, w, boxValue(main->Edit4, start) && boxValue(main->Edit3, length))) return;
     const int64_t n = lengthTyped(w->FrameCount(), start, w->SelectionStart, length);
     w->setSelection(w->SelectionStart, n);
     setBox(main->Edit3, w->SelectionLength);
@@ -240,6 +264,19 @@ bool TSVMainfrm::Edit3KeyPress(int key) {
 
 void TSVMainfrm::Edit4Exit() { commitStart(this); }
 void TSVMainfrm::Edit3Exit() { commitLength(this); }
+
+// Leaving the zoom box applies nothing, so only the start and length boxes
+// have a typed value to apply; one the user has not edited since it was
+// last set holds the value in force already.
+void TSVMainfrm::applyTypedBox() {
+    if (closing_ || g_boxHandlerRunning) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != Edit4 && focus != Edit3) return;
+    if (!static_cast<QLineEdit*>(focus)->isModified()) return;
+    BoxHandlerScope running;
+    if (focus == Edit4) Edit4Exit();
+    else Edit3Exit();
+}
 
 // A box part-way through typing ("-", "") shows no time.
 static void timeFromBox(TSVMainfrm* main, const QLineEdit* box, QLabel* label, bool zeroWithoutRate) {
@@ -268,7 +305,7 @@ void TSVMainfrm::key_space() {
 void TSVMainfrm::SpinButton1UpClick() {
     TSoundfrm* w = activeSound();
     int64_t z = 0;
-    if (!w || !boxZoom(Edit2, z)) return;
+    if (!w || !accepted(this, w, boxZoom(Edit2, z))) return;
     setBox(Edit2, z + 1);
     w->mostrar_sonido(z + 1);
 }
@@ -276,7 +313,7 @@ void TSVMainfrm::SpinButton1UpClick() {
 void TSVMainfrm::SpinButton1DownClick() {
     TSoundfrm* w = activeSound();
     int64_t z = 0;
-    if (!w || !boxZoom(Edit2, z) || z <= 1) return;
+    if (!w || !accepted(this, w, boxZoom(Edit2, z)) || z <= 1) return;
     setBox(Edit2, z - 1);
     w->mostrar_sonido(z - 1);
 }
@@ -284,7 +321,7 @@ void TSVMainfrm::SpinButton1DownClick() {
 void TSVMainfrm::SpinButton3UpClick() {
     TSoundfrm* w = activeSound();
     int64_t z = 0, start = 0, length = 0;
-    if (!w || !boxZoom(Edit2, z) || !boxValue(Edit4, start) || !boxValue(Edit3, length)) return;
+    if (!w || !accepted(this, w, boxZoom(Edit2, z) && boxValue(Edit4, start) && boxValue(Edit3, length))) return;
     const int64_t frames = w->FrameCount();
     start += z;
     if (frames < start) {
@@ -301,7 +338,7 @@ void TSVMainfrm::SpinButton3UpClick() {
 void TSVMainfrm::SpinButton3DownClick() {
     TSoundfrm* w = activeSound();
     int64_t z = 0, start = 0;
-    if (!w || !boxZoom(Edit2, z) || !boxValue(Edit4, start)) return;
+    if (!w || !accepted(this, w, boxZoom(Edit2, z) && boxValue(Edit4, start))) return;
     start = z < start ? start - z : 0;
     w->setSelection(start, w->SelectionLength);
     setBox(Edit4, w->SelectionStart);
@@ -311,7 +348,7 @@ void TSVMainfrm::SpinButton3DownClick() {
 void TSVMainfrm::SpinButton2UpClick() {
     TSoundfrm* w = activeSound();
     int64_t z = 0, start = 0, length = 0;
-    if (!w || !boxZoom(Edit2, z) || !boxValue(Edit4, start) || !boxValue(Edit3, length)) return;
+    if (!w || !accepted(this, w, boxZoom(Edit2, z) && boxValue(Edit4, start) && boxValue(Edit3, length))) return;
     length += z;
     if (w->FrameCount() < start + length) length = w->FrameCount() - w->SelectionStart;
     w->setSelection(w->SelectionStart, length);
@@ -322,7 +359,7 @@ void TSVMainfrm::SpinButton2UpClick() {
 void TSVMainfrm::SpinButton2DownClick() {
     TSoundfrm* w = activeSound();
     int64_t z = 0, length = 0;
-    if (!w || !boxZoom(Edit2, z) || !boxValue(Edit3, length)) return;
+    if (!w || !accepted(this, w, boxZoom(Edit2, z) && boxValue(Edit3, length))) return;
     length = z < length ? length - z : 0;
     w->setSelection(w->SelectionStart, length);
     setBox(Edit3, w->SelectionLength);
@@ -334,7 +371,7 @@ void TSVMainfrm::SpinButton2DownClick() {
 void TSVMainfrm::speedzoomClick() {
     TSoundfrm* w = activeSound();
     int64_t length = 0;
-    if (!w || !boxValue(Edit3, length)) return;
+    if (!w || !accepted(this, w, boxValue(Edit3, length))) return;
     const int64_t z = std::max<int64_t>(1, length / std::max(1, w->width()));
     setBox(Edit2, z);
     w->mostrar_sonido(z);
@@ -346,7 +383,7 @@ void TSVMainfrm::speedzoomClick() {
 void TSVMainfrm::ZoomIn1Click() {
     TSoundfrm* w = activeSound();
     int64_t z = 0;
-    if (!w || !boxValue(Edit2, z) || z <= 1) return;
+    if (!w || !accepted(this, w, boxValue(Edit2, z)) || z <= 1) return;
     w->ZoomDirection = 1;
     w->mostrar_sonido(z / 2);
     setBox(Edit2, w->quin_zoom());
@@ -356,7 +393,7 @@ void TSVMainfrm::ZoomIn1Click() {
 void TSVMainfrm::ZoomOut1Click() {
     TSoundfrm* w = activeSound();
     int64_t z = 0;
-    if (!w || !boxZoom(Edit2, z)) return;
+    if (!w || !accepted(this, w, boxZoom(Edit2, z))) return;
     w->ZoomDirection = 2;
     w->mostrar_sonido(z * 2);
     setBox(Edit2, w->quin_zoom());

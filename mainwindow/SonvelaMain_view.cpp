@@ -550,6 +550,7 @@ void buildViewPanels(TSVMainfrm* m) {
     if (layoutOf(m)) return;
     auto* L = new ViewLayout(m);
     auto* events = new ViewEvents(m, L);
+    m->ownEventFilter(events);
 
     L->PanelMain = new QToolBar("PanelMain", m);
     L->PanelMain->setObjectName("PanelMain");

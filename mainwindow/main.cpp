@@ -11,6 +11,7 @@
 #include "platform/exedir.h"
 #include "platform/files.h"
 #include "platform/qt/qt_prompts.h"
+#include "platform/qt/termination.h"
 #include "platform/qt/wave_notify.h"
 #include "resources/icon/program_icon.h"
 
@@ -28,20 +29,35 @@ int main(int argc, char** argv) {
     sv::bindActivityCursor();
     sv::installWaveNotifier();
 
+    // SIGTERM or SIGHUP before the main window runs its loop (the splash,
+    // a message at start-up, the help window alone) ends the program as
+    // quietly as one that arrives later: every event loop is left, and
+    // the exit status is 0.
+    bool ending = false;
+    sv::onTerminationSignal([&ending] {
+        ending = true;
+        QCoreApplication::exit(0);
+    });
+
     if (helpOnlyCommandLine(args)) {
         // The help window alone, owned by no main window: closing it ends
         // the program. A missing help file has been reported.
-        return showHelpContents(nullptr, sv::exeDir()) ? app.exec() : 1;
+        return showHelpContents(nullptr, sv::exeDir()) ? (ending ? 0 : app.exec()) : 1;
     }
 
     Splashfrm = new TSplashfrm();
-    Splashfrm->exec();
+    if (!ending) Splashfrm->exec();
     delete Splashfrm;
     Splashfrm = nullptr;
+    if (ending) return 0;
 
     auto* main = new TSVMainfrm(args);
-    main->showMaximized();
+    if (ending) main->endSession();
+    else main->showMaximized();
     int rc = main->run();
+    // The program is ending: a further signal (a log-out may send SIGHUP
+    // and then SIGTERM) does not cut the teardown short.
+    sv::onTerminationSignal([] {});
     delete main;
     return rc;
 }

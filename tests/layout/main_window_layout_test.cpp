@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -123,5 +125,34 @@ TEST_F(MainWindowLayout, SelectionBoxesStayInViewOnANarrowWindow) {
     for (QLineEdit* box : {main->Edit2, main->Edit4, main->Edit3}) box->setReadOnly(false);
 }
 
+// Eleven windows no longer fit one above the other: Tile puts them in
+// columns, none overlapping and each with a waveform to see, and Strip
+// straight after fills the workspace to its edges.
+TEST_F(MainWindowLayout, ManyWindowsTileIntoColumnsAndStripFillsTheWorkspace) {
+    showAt(800, 600);
+    for (int i = 0; i < 11; ++i) open("w" + std::to_string(i) + ".wav", 16, 2, 30000);
+    settle();
+    const std::vector<QMdiSubWindow*> subs = frames();
+    for (const char* item : {"Tile1", "MosaicoVertical1"}) {
+        arrange(item);
+        const QRect a = area();
+        EXPECT_FALSE(main->mdi->horizontalScrollBar()->isVisible()) << item;
+        EXPECT_FALSE(main->mdi->verticalScrollBar()->isVisible()) << item;
+        int64_t covered = 0;
+        for (size_t i = 0; i < subs.size(); ++i) {
+            const QRect g = subs[i]->geometry();
+            EXPECT_TRUE(a.contains(g)) << item << " " << i;
+            covered += int64_t(g.width()) * g.height();
+            for (size_t j = i + 1; j < subs.size(); ++j)
+                EXPECT_FALSE(g.intersects(subs[j]->geometry())) << item << " " << i << " " << j;
+            if (std::string(item) == "Tile1") EXPECT_GE(main->soundWindows()[i]->drawingBottom(), 60) << i;
+        }
+        // Inside the workspace and not overlapping: covering its area
+        // means filling it.
+        EXPECT_EQ(covered, int64_t(a.width()) * a.height()) << item;
+    }
+}
+
 } // namespace
 } // namespace sv::test
+

@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 
 #include <csignal>
@@ -362,4 +365,70 @@ TEST_F(MainWindowTest, SaveSelectionAsksAboutTheNameWritten) {
     main->item("SaveSelection2")->trigger();
     EXPECT_EQ(readBytes(dir.file("new.wav")).size(), 44u + 20 * 2);
     EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadString("Configuration", "abrir1", ""), dir.file("new.wav"));
+}
+
+// Whatever has the focus when the window goes (the menu bar after a lone
+// Alt, a box with a typed value), nothing of it is called once its
+// destruction has begun: its status line and boxes stay as they were.
+TEST_F(MainWindowTest, NothingReachesTheWindowWhileItIsDestroyed) {
+    for (const bool menuBar : {true, false}) {
+        start();
+        main->show();
+        main->activateWindow();
+        QApplication::setActiveWindow(main.get());
+        QApplication::processEvents();
+        main->statusBar()->showMessage("before");
+        if (menuBar) {
+            QTest::keyClick(main.get(), Qt::Key_Alt);
+            ASSERT_TRUE(main->menuBar()->hasFocus());
+        } else {
+            main->Edit3->setFocus();
+            main->Edit3->setText("77");
+            ASSERT_TRUE(main->Edit3->hasFocus());
+        }
+        QObject watcher;
+        int reached = 0;
+        QObject::connect(main->statusBar(), &QStatusBar::messageChanged, &watcher, [&] { ++reached; });
+        QObject::connect(main->Edit3, &QLineEdit::textChanged, &watcher, [&] { ++reached; });
+        main.reset();
+        EXPECT_EQ(reached, 0) << (menuBar ? "menu bar" : "length box");
+    }
+}
+
+// A window whose open fails never becomes the active one: the boxes,
+// buttons and Edit menu go on describing the window in front, whether the
+// file came from File > Open or from the command line.
+TEST_F(MainWindowTest, AFailedOpenLeavesTheControlsOnTheWindowInFront) {
+    const std::string a = wav("a.wav", 16, 2, 100000);
+    auto truncated = canonicalWave(22050, 16, 2, testSignal(16, 2, 1000));
+    truncated[41] = 0x10;   // claims far more data than the file holds
+    writeBytes(dir.file("cut.wav"), truncated);
+    for (const bool fromCommandLine : {false, true}) {
+        if (fromCommandLine) scripted().answer(mrNo);   // to "Format seems corrupted..."
+        start(fromCommandLine ? std::vector<std::string>{a, dir.file("cut.wav")} : std::vector<std::string>{a});
+        if (!fromCommandLine) {
+            TSoundfrm* w = main->soundWindows()[0];
+            w->mostrar_sonido(12);
+            w->setSelection(4000, 29051);
+            w->FormActivate();
+            scripted().answer(mrNo);
+            main->ObrirFitxer(false, dir.file("cut.wav"));
+        }
+        flushDeletes();
+        ASSERT_EQ(main->soundWindows().size(), 1u);
+        const TSoundfrm* w = main->soundWindows()[0];
+        EXPECT_EQ(main->Edit2->text(), QString::number(w->Zoom));
+        EXPECT_EQ(main->Edit4->text(), QString::number(w->SelectionStart));
+        EXPECT_EQ(main->Edit3->text(), QString::number(w->SelectionLength));
+        if (!fromCommandLine) {
+            EXPECT_EQ(main->Edit2->text(), "12");
+            EXPECT_EQ(main->Edit3->text(), "29051");
+            EXPECT_TRUE(main->button("SpeedButton5")->isEnabled());   // Cut
+            emit main->Edit1->aboutToShow();
+            EXPECT_TRUE(main->item("Copy1")->isEnabled());
+        }
+        EXPECT_TRUE(main->SoundLoaded);
+        EXPECT_TRUE(main->button("SaveAs_SB")->isEnabled());
+        closeAll();
+    }
 }

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QStatusTipEvent>
+#include <QTest>
 #include <QToolBar>
 
 #include <memory>
@@ -394,4 +395,53 @@ TEST(CdButton, HintSaysWhatItShows) {
     QToolButton* b = main.button("SpeedButton10");
     ASSERT_TRUE(b);
     EXPECT_EQ(b->toolTip(), "Shows a CD player");
+}
+
+// The Edit menu opening while a box has the focus takes the focus from the
+// box, whose focus-out then refreshes the buttons: the Undo item stays as
+// the menu set it, with nothing to undo.
+TEST_F(NavTest, UndoStaysOffWhenTheEditMenuOpensFromABox) {
+    TSoundfrm* w = open("m.wav", 16, 1, 5000);
+    w->setSelection(100, 200);
+    w->FormActivate();
+    for (QLineEdit* box : {main->Edit2, main->Edit4, main->Edit3}) {
+        EXPECT_FALSE(menuItemOn(main->Edit1, "undo1"));
+        QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(box, &out);
+        EXPECT_FALSE(main->undo1->isEnabled()) << box->objectName().toStdString();
+        EXPECT_FALSE(on("SpeedButton18"));
+    }
+}
+
+// A length typed without Enter is applied by the shortcut before the
+// command acts, as leaving the box would apply it.
+TEST_F(NavTest, AShortcutFromABoxAppliesTheTypedValueFirst) {
+    TSoundfrm* w = open("m.wav", 16, 1, 5000);
+    w->setSelection(100, 0);
+    w->FormActivate();
+    main->show();
+    QApplication::setActiveWindow(main.get());
+    main->Edit3->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(main->Edit3->hasFocus());
+    main->Edit3->selectAll();
+    QTest::keyClicks(main->Edit3, "200");
+    QTest::keyClick(main->Edit3, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(w->FrameCount(), 4800);
+    EXPECT_EQ(main->Edit3->text(), "0");
+}
+
+// A refused value leaves the box and the time under it on the value in
+// force, not on the digits typed before the refused one.
+TEST_F(NavTest, ARefusedValueLeavesTheBoxAndItsTimeOnTheValueInForce) {
+    TSoundfrm* w = open("m.wav", 16, 1, 100000);
+    w->setSelection(0, 29051);
+    w->FormActivate();
+    ASSERT_EQ(main->ms2->text(), "0':1'':318ms");
+    main->Edit3->setText("999999999999999999");
+    type(main->Edit3, "9999999999999999999");
+    EXPECT_EQ(scripted().messages().back(), "'9999999999999999999' is not a valid integer value");
+    EXPECT_EQ(main->Edit3->text(), "29051");
+    EXPECT_EQ(main->ms2->text(), "0':1'':318ms");
+    EXPECT_EQ(w->SelectionLength, 29051);
 }
