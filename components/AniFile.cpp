@@ -30,10 +30,31 @@ int colorsOfBits(unsigned bits) {
     }
 }
 
+// The largest picture an icon directory entry can describe.
+constexpr uint32_t kIconSide = 256;
+
+// The pixels the icon reader makes of directory entry e: the entry's own
+// size for a bitmap (0 meaning 256), the picture's header for a PNG image,
+// which may claim any size; 0 for a PNG larger than an icon can be.
+uint64_t entryPixels(const uint8_t* body, size_t n, const uint8_t* e) {
+    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const uint32_t offset = sv::getU32(e + 12);
+    if (offset <= n && n - offset >= 24 && std::memcmp(body + offset, png, 8) == 0) {
+        auto be32 = [](const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; };
+        const uint32_t w = be32(body + offset + 16), h = be32(body + offset + 20);
+        return w > kIconSide || h > kIconSide ? 0 : uint64_t(w) * h;
+    }
+    return uint64_t(e[0] ? e[0] : kIconSide) * (e[1] ? e[1] : kIconSide);
+}
+
 // One "icon" sub-chunk: an icon or cursor file. False when it holds no
 // icon (another directory type, a directory or image header that does not
 // fit the chunk, or pictures the icon reader refuses).
-bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& sourceColors) {
+// pixelBudget is what the whole file may still decode: a directory's
+// entries may all point at one picture, and a small PNG image may claim a
+// huge one, so the pictures are counted before they are decoded; those
+// beyond the budget are left out.
+bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& sourceColors, uint64_t& pixelBudget) {
     if (n < 6) return false;
     const unsigned type = sv::getU16(body + 2);
     const unsigned count = sv::getU16(body + 4);
@@ -63,6 +84,9 @@ bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& source
     QImage first;
     for (unsigned i = 0; i < count; ++i) {
         if (i > 0 && !reader.jumpToNextImage()) break;
+        const uint64_t pixels = entryPixels(body, n, body + 6 + size_t(i) * 16);
+        if (pixels == 0 || pixels > pixelBudget) break;
+        pixelBudget -= pixels;
         const QImage img = reader.read();
         if (img.isNull()) break;
         if (first.isNull()) first = img;
@@ -142,6 +166,9 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
     std::vector<TIconFrame> icons;     // the icons loaded since the latest "anih"
     // Steps whose "seq " value names an icon not loaded yet, by that value.
     std::unordered_map<int32_t, std::vector<uint32_t>> waiting;
+    // The pictures decoded stay proportional to the file: room for one of
+    // the largest icons, and 64 pixels for every byte.
+    uint64_t pixelBudget = uint64_t(kIconSide) * kIconSide + uint64_t(size) * 64;
     auto touch = [&](size_t s) -> StepState& {
         touched.push_back(uint32_t(s));
         return steps[s];
@@ -197,7 +224,7 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
                 if (subLen > len - p - 8) throw EReadError();
                 if (isId(sub, "icon")) {
                     TIconFrame icon;
-                    if (!loadIconChunk(sub + 8, subLen, icon, SourceColors)) break;
+                    if (!loadIconChunk(sub + 8, subLen, icon, SourceColors, pixelBudget)) break;
                     std::memcpy(icon.ChunkId.data(), sub, 4);
                     icon.ChunkSize = subLen;
                     const int32_t slot = int32_t(icons.size());
