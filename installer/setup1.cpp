@@ -327,9 +327,9 @@ void TSetup1frm::finalize() {
             text = failure + "\n\nNothing has been installed, but Setup could not put these back as they were:";
             for (const std::string& l : left) text += "\n    " + l;
         }
+        progresar(0, 9);
         message(text, sv::Icon::Error);
         Failed = true;
-        progresar(0, 9);
         return;   // the window stays open: the user may choose another folder
     }
     Failed = false;

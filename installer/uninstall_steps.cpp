@@ -229,15 +229,18 @@ void removeProgramFiles(const Installation& inst, bool removeSettings, Uninstall
         if (std::any_of(ours.begin(), ours.end(), [&](const std::string& o) { return startsWith(o, f); }))
             prune.push_back(f);
     removeEmptyFolders(prune);
-    for (const std::string& folder : inst.folders) {
+    // A folder left as it was is not listed name by name: its program files
+    // are there with the user's.
+    for (const std::string& folder : report.removedFrom) {
         std::vector<std::string> names = entriesOf(folder);
         if (!names.empty()) report.kept.emplace_back(folder, std::move(names));
     }
 }
 
 std::string reportText(const UninstallReport& report) {
-    std::string t = "Sonvela has been removed from this computer: " + std::to_string(report.removed.size()) +
-                    " files, its menu, its icon and its associations.";
+    const size_t n = report.removed.size();
+    std::string t = "Sonvela has been removed from this computer: " + std::to_string(n) + (n == 1 ? " file" : " files") +
+                    ", its menu, its icon and its associations.";
     if (!report.removedFrom.empty()) {
         t += "\n\nThe program files were removed from:";
         for (const std::string& folder : report.removedFrom) t += "\n    " + folder;

@@ -160,6 +160,27 @@ std::string desktopExecArgument(const std::string& arg) {
     return out;
 }
 
+DesktopExec DesktopExec::program(const std::string& path) {
+    DesktopExec e;
+    if (path.find('%') != std::string::npos) {
+        e.line = "env";
+        e.argv.push_back("env");
+    }
+    return e.arg(path);
+}
+
+DesktopExec& DesktopExec::arg(const std::string& literal) {
+    line += (line.empty() ? "" : " ") + desktopExecArgument(literal);
+    argv.push_back(literal);
+    return *this;
+}
+
+DesktopExec& DesktopExec::fieldCode(const char* code) {
+    line += (line.empty() ? "" : " ") + std::string(code);
+    argv.push_back(code);
+    return *this;
+}
+
 bool parseDesktopExec(const std::string& fileValue, std::vector<std::string>& argv) {
     // The string value's own escapes.
     std::string v;
@@ -388,16 +409,18 @@ bool restoreDesktopDefault(const std::string& mimeType, const std::string& deskt
 bool setWavDesktopAssociation(const std::string& programPath) {
     const std::string folder = applicationsFolder();
     if (!makeFolders(folder)) return false;
-    const std::string program = desktopExecArgument(programPath);
+
     DesktopEntry e;
     e.name = "Sonvela";
     e.comment = "Audio editor and player";
-    e.exec = program + " %f";
-    e.argv = {programPath, "%f"};
+    const DesktopExec open = DesktopExec::program(programPath).fieldCode("%f");
+    e.exec = open.line;
+    e.argv = open.argv;
     e.mimeTypes = "audio/x-wav;";
     e.icon = kIconName;
     e.noDisplay = true;   // the menu item is the program group's
-    e.actions.push_back({"Play", "Play audio", program + " -PLAY %f", {programPath, "-PLAY", "%f"}});
+    const DesktopExec play = DesktopExec::program(programPath).arg("-PLAY").fieldCode("%f");
+    e.actions.push_back({"Play", "Play audio", play.line, play.argv});
     return writeDesktopEntry(folder + kWavDesktopId, e) && takeDesktopDefault("audio/x-wav", kWavDesktopId);
 }
 
@@ -409,8 +432,9 @@ bool setCdDesktopAssociation(const std::string& programPath) {
     DesktopEntry e;
     e.name = "Sonvela CD Player";
     e.comment = "Plays audio CDs";
-    e.exec = desktopExecArgument(programPath) + " -CD";
-    e.argv = {programPath, "-CD"};
+    const DesktopExec cd = DesktopExec::program(programPath).arg("-CD");
+    e.exec = cd.line;
+    e.argv = cd.argv;
     e.mimeTypes = std::string(kCdContentType) + ";";
     e.icon = kIconName;
     e.noDisplay = true;
@@ -548,13 +572,11 @@ bool ProgramManager::addItem(const std::string& commandLine, const std::string& 
     if (title.empty()) title = path.substr(path.find_last_of('/') + 1);
     DesktopEntry e;
     e.name = title;
-    e.exec = program ? desktopExecArgument(path) : "xdg-open " + desktopExecArgument(path);
-    e.argv = program ? std::vector<std::string>{path} : std::vector<std::string>{"xdg-open", path};
+    DesktopExec exec = program ? DesktopExec::program(path) : DesktopExec::program("xdg-open").arg(path);
     std::istringstream words(arguments);
-    for (std::string w; words >> w;) {
-        e.exec += " " + desktopExecArgument(w);
-        e.argv.push_back(w);
-    }
+    for (std::string w; words >> w;) exec.arg(w);
+    e.exec = exec.line;
+    e.argv = exec.argv;
     e.icon = icon;
     e.categories = program ? programCategories : documentCategories;
     return writeDesktopEntry(group_ + fileNameFor(title) + ".desktop", e) && writeMenu();

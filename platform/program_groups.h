@@ -48,6 +48,19 @@ std::string desktopExecArgument(const std::string& arg);
 // ("%f") stays as it is. False when the value breaks those rules.
 bool parseDesktopExec(const std::string& fileValue, std::vector<std::string>& argv);
 
+// An Exec line made argument by argument, with what it runs (the argv of
+// DesktopEntry).
+struct DesktopExec {
+    std::string line;
+    std::vector<std::string> argv;
+    // Starts the line with a program. A path holding '%' is run through
+    // "env": desktops built on GLib look the first argument up before they
+    // turn "%%" into '%', and would not find the program.
+    static DesktopExec program(const std::string& path);
+    DesktopExec& arg(const std::string& literal);    // quoted and escaped as needed
+    DesktopExec& fieldCode(const char* code);        // "%f", as it is
+};
+
 struct DesktopAction {
     std::string id;      // [Desktop Action <id>]
     std::string name;
