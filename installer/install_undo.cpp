@@ -1,6 +1,5 @@
 #include "installer/install_undo.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -8,34 +7,8 @@
 #include <unistd.h>
 
 #include "installer/install_steps.h"
-#include "platform/files.h"
 
 namespace sv::install {
-
-namespace {
-
-// Writes the bytes of fd (from its start) to path, beside it and renamed
-// over it, with the given permissions. 0, or the errno of the failure.
-int restoreFrom(int fd, off_t size, mode_t mode, const std::string& path) {
-    SafeFileWriter out;
-    if (int e = out.open(path)) return e;
-    try {
-        std::vector<char> buf(1 << 16);
-        for (off_t off = 0; off < size;) {
-            const size_t n = size_t(std::min<off_t>(off_t(buf.size()), size - off));
-            if (!readFullyAt(fd, off, buf.data(), n)) return errno ? errno : EIO;
-            out.write(buf.data(), n);
-            off += off_t(n);
-        }
-        if (::fchmod(::fileno(out.file()), mode) != 0) return errno;
-        out.commit();
-    } catch (const FileIOError& e) {
-        return e.code() ? e.code() : EIO;
-    }
-    return 0;
-}
-
-} // namespace
 
 InstallUndo::~InstallUndo() {
     for (const Saved& s : files_)
@@ -81,7 +54,10 @@ std::vector<std::string> InstallUndo::undo() {
         if (::stat(s.path.c_str(), &st) == 0 && st.st_dev == s.dev && st.st_ino == s.ino && st.st_size == s.size &&
             st.st_mtim.tv_sec == s.mtime.tv_sec && st.st_mtim.tv_nsec == s.mtime.tv_nsec && (st.st_mode & 07777) == s.mode)
             continue;
-        if (int e = restoreFrom(s.fd, s.size, s.mode, s.path)) failed.push_back(s.path + ": " + std::strerror(e));
+        // The kept descriptor still reads the old file, with its own
+        // permissions, also after it was renamed over.
+        if (int e = copyFile("/proc/self/fd/" + std::to_string(s.fd), s.path, false))
+            failed.push_back(s.path + ": " + std::strerror(e));
     }
     removeEmptyFolders(folders_);
     for (const std::string& f : folders_) {
