@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 
 #include "components/IcoList.h"
 #include "components/RxGraph.h"
@@ -29,10 +30,31 @@ int colorsOfBits(unsigned bits) {
     }
 }
 
+// The largest picture an icon directory entry can describe.
+constexpr uint32_t kIconSide = 256;
+
+// The pixels the icon reader makes of directory entry e: the entry's own
+// size for a bitmap (0 meaning 256), the picture's header for a PNG image,
+// which may claim any size; 0 for a PNG larger than an icon can be.
+uint64_t entryPixels(const uint8_t* body, size_t n, const uint8_t* e) {
+    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const uint32_t offset = sv::getU32(e + 12);
+    if (offset <= n && n - offset >= 24 && std::memcmp(body + offset, png, 8) == 0) {
+        auto be32 = [](const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; };
+        const uint32_t w = be32(body + offset + 16), h = be32(body + offset + 20);
+        return w > kIconSide || h > kIconSide ? 0 : uint64_t(w) * h;
+    }
+    return uint64_t(e[0] ? e[0] : kIconSide) * (e[1] ? e[1] : kIconSide);
+}
+
 // One "icon" sub-chunk: an icon or cursor file. False when it holds no
 // icon (another directory type, a directory or image header that does not
 // fit the chunk, or pictures the icon reader refuses).
-bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& sourceColors) {
+// pixelBudget is what the whole file may still decode: a directory's
+// entries may all point at one picture, and a small PNG image may claim a
+// huge one, so the pictures are counted before they are decoded; those
+// beyond the budget are left out.
+bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& sourceColors, uint64_t& pixelBudget) {
     if (n < 6) return false;
     const unsigned type = sv::getU16(body + 2);
     const unsigned count = sv::getU16(body + 4);
@@ -62,6 +84,9 @@ bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& source
     QImage first;
     for (unsigned i = 0; i < count; ++i) {
         if (i > 0 && !reader.jumpToNextImage()) break;
+        const uint64_t pixels = entryPixels(body, n, body + 6 + size_t(i) * 16);
+        if (pixels == 0 || pixels > pixelBudget) break;
+        pixelBudget -= pixels;
         const QImage img = reader.read();
         if (img.isNull()) break;
         if (first.isNull()) first = img;
@@ -106,12 +131,48 @@ void TAnimatedCursorImage::ReadAni(const uint8_t* data, size_t size) {
     }
 }
 
+namespace {
+
+// A step of the animation while the file is read. Steps are many (a
+// header may declare one for every four bytes of the file) and most are
+// never touched, so a step holds only what the chunks said about it; an
+// untouched step shows the icon of its own number at the header's rate.
+struct StepState {
+    uint32_t rate = 0;
+    int32_t iconIndex = 0;
+    int32_t icon = -1;       // index into the icons loaded, -1 for none
+    bool rateSet = false;
+    bool seqSet = false;
+};
+
+} // namespace
+
 // Every chunk is checked against the bytes that remain before its body is
 // touched: a size that runs past the end is damage, refused, never read.
+//
+// The work is kept proportional to the file's size: a header may declare a
+// step for every four bytes and the "fram" list may hold an icon for every
+// few dozen, so an icon finds the steps that show it through an index (its
+// own number, or the steps whose "seq " value names it), never by a pass
+// over every step; and a later "anih" resets only the steps that the chunks
+// before it touched.
 void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
     size_t pos = 12;
     size_t rateStep = 0, seqStep = 0;
     int iconsLoaded = 0;
+    std::vector<StepState> steps;      // grows only; entries past stepCount are untouched
+    size_t stepCount = 0;              // the steps of the latest "anih", then the extra icons
+    std::vector<uint32_t> touched;     // steps written since the latest "anih"
+    std::vector<TIconFrame> icons;     // the icons loaded since the latest "anih"
+    // Steps whose "seq " value names an icon not loaded yet, by that value.
+    std::unordered_map<int32_t, std::vector<uint32_t>> waiting;
+    // The pictures decoded stay proportional to the file: room for one of
+    // the largest icons, and 64 pixels for every byte.
+    uint64_t pixelBudget = uint64_t(kIconSide) * kIconSide + uint64_t(size) * 64;
+    auto touch = [&](size_t s) -> StepState& {
+        touched.push_back(uint32_t(s));
+        return steps[s];
+    };
     while (size - pos >= 8) {
         const uint8_t* id = data + pos;
         const uint32_t len = sv::getU32(data + pos + 4);
@@ -130,21 +191,30 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
             // icons a sequence value of its own: a count beyond what the file
             // could hold is damage, not a reason to allocate.
             if (Header.FrameCount > size / 8 || Header.StepCount > size / 4) throw EReadError();
-            frames_.assign(Header.StepCount, TIconFrame());
-            for (size_t i = 0; i < frames_.size(); ++i) {
-                frames_[i].IconIndex = int(i);
-                frames_[i].JiffRate = Header.DefaultRate;
-            }
+            for (uint32_t s : touched) steps[s] = StepState();
+            touched.clear();
+            icons.clear();
+            waiting.clear();
+            if (steps.size() < Header.StepCount) steps.resize(Header.StepCount);
+            stepCount = Header.StepCount;
         } else if (isId(id, "rate") || isId(id, "seq ")) {
             // One value per step, in step order; a file may spread them over
             // several chunks.
             const bool rate = isId(id, "rate");
             size_t& step = rate ? rateStep : seqStep;
             for (size_t k = 0; k + 4 <= len; k += 4, ++step) {
-                if (step >= frames_.size()) continue;
+                if (step >= stepCount) continue;
                 const uint32_t v = sv::getU32(body + k);
-                if (rate) frames_[step].JiffRate = v;
-                else frames_[step].IconIndex = int(std::min<uint32_t>(v, INT32_MAX));
+                StepState& st = touch(step);
+                if (rate) {
+                    st.rate = v;
+                    st.rateSet = true;
+                } else {
+                    st.iconIndex = int32_t(std::min<uint32_t>(v, INT32_MAX));
+                    st.seqSet = true;
+                    // An icon already loaded is never given out again.
+                    if (st.iconIndex >= iconsLoaded) waiting[st.iconIndex].push_back(uint32_t(step));
+                }
             }
         } else if (isId(id, "LIST") && len >= 4 && isId(body, "fram")) {
             size_t p = 4;
@@ -154,23 +224,34 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
                 if (subLen > len - p - 8) throw EReadError();
                 if (isId(sub, "icon")) {
                     TIconFrame icon;
-                    if (!loadIconChunk(sub + 8, subLen, icon, SourceColors)) break;
+                    if (!loadIconChunk(sub + 8, subLen, icon, SourceColors, pixelBudget)) break;
                     std::memcpy(icon.ChunkId.data(), sub, 4);
                     icon.ChunkSize = subLen;
+                    const int32_t slot = int32_t(icons.size());
+                    icons.push_back(std::move(icon));
                     bool used = false;
-                    for (TIconFrame& f : frames_) {
-                        if (f.IconIndex != iconsLoaded) continue;
-                        const int index = f.IconIndex;
-                        const uint32_t rate = f.JiffRate;
-                        f = icon;
-                        f.IconIndex = index;
-                        f.JiffRate = rate;
+                    // The step of the icon's own number, unless a sequence
+                    // value gave it another icon.
+                    const size_t own = size_t(iconsLoaded);
+                    if (own < stepCount && !steps[own].seqSet) {
+                        touch(own).icon = slot;
                         used = true;
                     }
+                    if (auto w = waiting.find(iconsLoaded); w != waiting.end()) {
+                        for (uint32_t s : w->second) {
+                            if (s >= stepCount || !steps[s].seqSet || steps[s].iconIndex != iconsLoaded) continue;
+                            touch(s).icon = slot;
+                            used = true;
+                        }
+                        waiting.erase(w);
+                    }
                     if (!used) {
-                        icon.IconIndex = -1;
-                        icon.JiffRate = Header.DefaultRate;
-                        frames_.push_back(icon);
+                        // An icon no step shows gets a step of its own.
+                        if (steps.size() == stepCount) steps.emplace_back();
+                        StepState& extra = touch(stepCount++);
+                        extra.iconIndex = -1;
+                        extra.seqSet = true;
+                        extra.icon = slot;
                     }
                     ++iconsLoaded;
                 }
@@ -192,8 +273,15 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
         pos += len;
         if ((len & 1) && pos < size) ++pos;
     }
-    frames_.erase(std::remove_if(frames_.begin(), frames_.end(), [](const TIconFrame& f) { return !f.hasIcon(); }),
-                  frames_.end());
+    // Steps without an icon go.
+    for (size_t s = 0; s < stepCount; ++s) {
+        const StepState& st = steps[s];
+        if (st.icon < 0) continue;
+        TIconFrame f = icons[size_t(st.icon)];
+        f.IconIndex = st.seqSet ? st.iconIndex : int(s);
+        f.JiffRate = st.rateSet ? st.rate : Header.DefaultRate;
+        frames_.push_back(std::move(f));
+    }
     Header.StepCount = uint32_t(frames_.size());
     if (frames_.empty()) throw EReadError();
 }

@@ -1,5 +1,8 @@
 #include "installer/install_steps.h"
 
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -29,6 +32,12 @@ const std::vector<InstallFile>& installFiles() {
     return files;
 }
 
+bool isProgramFileName(const std::string& name) {
+    for (const InstallFile& f : installFiles())
+        if (name == f.name) return true;
+    return false;
+}
+
 std::vector<std::string> installationFolders(const std::string& target) {
     std::vector<std::string> folders = {target, programDataFolder(), applicationsFolder(),
                                         applicationsFolder() + ProgramManager::fileNameFor(kGroupName) + "/",
@@ -55,15 +64,23 @@ std::vector<std::string> missingFolders(const std::vector<std::string>& folders)
     return missing;
 }
 
-int makeFolders(const std::string& folder) {
-    int failure = 0;
+int makeFolders(const std::string& folder, std::string* failedLevel) {
     for (size_t i = 1; i <= folder.size(); ++i) {
-        if (i == folder.size() || folder[i] == '/') {
-            std::string part = folder.substr(0, i);
-            failure = ::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST ? errno : 0;
+        if (i < folder.size() && folder[i] != '/') continue;
+        if (folder[i - 1] == '/') continue;   // "a//b": the level was made
+        const std::string level = folder.substr(0, i);
+        int e = 0;
+        if (::mkdir(level.c_str(), 0755) != 0) {
+            e = errno;
+            struct stat st;
+            if (e == EEXIST) e = ::stat(level.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+        }
+        if (e) {
+            if (failedLevel) *failedLevel = level + "/";
+            return e;
         }
     }
-    return failure;
+    return 0;
 }
 
 void removeEmptyFolders(std::vector<std::string> folders) {
@@ -72,7 +89,8 @@ void removeEmptyFolders(std::vector<std::string> folders) {
     for (const std::string& f : folders) ::rmdir(f.c_str());
 }
 
-int copyFile(const std::string& source, const std::string& target, bool makeWritable, std::string* failedPath) {
+int copyFile(const std::string& source, const std::string& target, bool makeWritable, std::string* failedPath,
+             std::string* sha256) {
     std::string unused;
     std::string& failed = failedPath ? *failedPath : unused;
     failed = source;
@@ -84,6 +102,7 @@ int copyFile(const std::string& source, const std::string& target, bool makeWrit
     failed = target;
     SafeFileWriter out;
     if (int e = out.open(target)) return e;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
     try {
         std::vector<char> buf(1 << 16);
         int64_t off = 0;
@@ -94,6 +113,7 @@ int copyFile(const std::string& source, const std::string& target, bool makeWrit
                 return errno ? errno : EIO;
             }
             out.write(buf.data(), n);
+            if (sha256) hash.addData(QByteArrayView(buf.data(), qsizetype(n)));
             off += int64_t(n);
         }
         // Permissions are set before the rename, so the target never shows
@@ -105,7 +125,100 @@ int copyFile(const std::string& source, const std::string& target, bool makeWrit
     } catch (const FileIOError& e) {
         return e.code() ? e.code() : EIO;
     }
+    if (sha256) *sha256 = hash.result().toHex().toStdString();
     return 0;
+}
+
+std::string fileSha256(const std::string& path) {
+    ScopedFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat st;
+    if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    std::vector<char> buf(1 << 16);
+    for (int64_t off = 0; off < st.st_size;) {
+        const size_t n = static_cast<size_t>(std::min<int64_t>(int64_t(buf.size()), st.st_size - off));
+        if (!readFullyAt(in.fd, off, buf.data(), n)) return {};
+        hash.addData(QByteArrayView(buf.data(), qsizetype(n)));
+        off += int64_t(n);
+    }
+    return hash.result().toHex().toStdString();
+}
+
+std::vector<std::string> filesWritten(const std::string& target) {
+    std::vector<std::string> files;
+    for (const InstallFile& f : installFiles()) files.push_back(target + f.name);
+    files.push_back(target + kSettingsName);
+    files.push_back(uninstallerPath());
+    files.push_back(registryFile());
+    files.push_back(mimeAppsFile());
+    files.push_back(applicationsFolder() + kWavDesktopId);
+    files.push_back(applicationsFolder() + kCdDesktopId);
+    const std::string group = applicationsFolder() + ProgramManager::fileNameFor(kGroupName) + "/";
+    for (const char* item : {"Sonvela", "Sonvela Help", "readme.txt"})
+        files.push_back(group + ProgramManager::fileNameFor(item) + ".desktop");
+    files.push_back(ProgramManager::menuFileFor(kGroupName));
+    files.push_back(ProgramManager::directoryFileFor(kGroupName));
+    for (const std::string& icon : iconFiles()) files.push_back(iconThemeFolder() + icon);
+    return files;
+}
+
+bool fitsDesktopEntries(const std::string& path) {
+    const QByteArray bytes = QByteArray::fromStdString(path);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError()) return false;
+    for (QChar c : text)
+        if (c.category() == QChar::Other_Control) return false;
+    return true;
+}
+
+bool isPlainAbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return false;
+    std::string rest = path.substr(1);
+    if (!rest.empty() && rest.back() == '/') rest.pop_back();   // a folder's final slash
+    if (rest.empty()) return true;
+    for (size_t start = 0;;) {
+        const size_t end = std::min(rest.find('/', start), rest.size());
+        const std::string level = rest.substr(start, end - start);
+        if (level.empty() || level == "." || level == "..") return false;
+        if (end == rest.size()) return true;
+        start = end + 1;
+    }
+}
+
+std::string formatInstalledFile(const InstalledFile& f) {
+    return f.sha256 + " " + std::to_string(f.size) + " " + f.path;
+}
+
+bool parseInstalledFile(const std::string& line, InstalledFile& f) {
+    const size_t a = line.find(' ');
+    if (a == std::string::npos) return false;
+    const size_t b = line.find(' ', a + 1);
+    if (b == std::string::npos) return false;
+    f.sha256 = line.substr(0, a);
+    const std::string size = line.substr(a + 1, b - a - 1);
+    f.path = line.substr(b + 1);
+    if (f.sha256.size() != 64 || f.sha256.find_first_not_of("0123456789abcdef") != std::string::npos) return false;
+    if (size.empty() || size.size() > 19 || size.find_first_not_of("0123456789") != std::string::npos) return false;
+    f.size = std::stoull(size);
+    return !f.path.empty();
+}
+
+void recordInstalledFiles(const std::vector<InstalledFile>& files) {
+    Registry reg(RegistryRoot::LocalMachine);
+    reg.openKey(kUninstallKey, true);
+    std::vector<std::string> lines = splitLines(reg.readString(kInstalledFilesValue));
+    for (const InstalledFile& f : files) {
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [&](const std::string& l) {
+                                       InstalledFile old;
+                                       return parseInstalledFile(l, old) && old.path == f.path;
+                                   }),
+                    lines.end());
+        lines.push_back(formatInstalledFile(f));
+    }
+    reg.writeString(kInstalledFilesValue, joinLines(lines));
+    reg.closeKey();
 }
 
 int checkWritable(const std::string& path) {
@@ -211,9 +324,14 @@ std::string programFilesDir() {
 std::string createGroupMacro(const std::string& group) { return "[CreateGroup(" + group + ")]\r\n"; }
 
 std::string addItemMacro(const std::string& commandLine, const std::string& name) {
-    // A folder name with a comma or a bracket would split the macro.
+    // A folder name with a comma, a bracket or a quote would split the
+    // macro: such a command line is quoted, a quote in it doubled.
     std::string cmd = commandLine;
-    if (cmd.find_first_of(",()[]") != std::string::npos) cmd = "\"" + cmd + "\"";
+    if (cmd.find_first_of(",()[]\"") != std::string::npos) {
+        cmd = "\"";
+        for (char c : commandLine) cmd += c == '"' ? std::string("\"\"") : std::string(1, c);
+        cmd += "\"";
+    }
     return "[AddItem(" + cmd + "," + name + ")]\r\n";
 }
 

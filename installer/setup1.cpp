@@ -22,9 +22,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "installer/icon_theme.h"
 #include "installer/install_steps.h"
+#include "installer/install_undo.h"
 #include "installer/setup_widgets.h"
 #include "installer/view_pictures.h"
 #include "platform/exedir.h"
@@ -278,6 +280,15 @@ void TSetup1frm::finalize() {
                 sv::Icon::Warning);
         return;
     }
+    // The menu entries, the desktop's defaults and the uninstall entry name
+    // the program by its path, one line each.
+    if (!sv::install::fitsDesktopEntries(target)) {
+        message("Sonvela cannot be installed into " + target +
+                    ": the desktop's menu entries cannot name a folder whose name holds a line break or another "
+                    "control character, or is not UTF-8 text. Please choose another folder.",
+                sv::Icon::Warning);
+        return;
+    }
     // Installing over the files being copied would replace each with itself.
     if (sv::dirExists(target) && sv::canonicalPath(target) == sv::canonicalPath(SourceDir)) {
         message("Sonvela cannot be installed into the folder that Setup runs from. Please choose another folder.",
@@ -293,55 +304,84 @@ void TSetup1frm::finalize() {
         sv::install::removeEmptyFolders(created);
         return;
     }
+    // From here on, a failure puts everything back as it was.
+    sv::install::InstallUndo undo;
+    undo.rememberFolders(created);
+    for (const std::string& file : sv::install::filesWritten(target)) {
+        if (int e = undo.rememberFile(file)) {
+            message("Unable to read " + file + ": " + std::strerror(e) +
+                        ".\n\nSetup keeps every file it changes, to put it back should the installation fail. "
+                        "Nothing has been installed.",
+                    sv::Icon::Error);
+            sv::install::removeEmptyFolders(created);
+            return;
+        }
+    }
 
+    const std::string failure = install(target, created);
+    if (!failure.empty()) {
+        Label5->setText("Error");
+        const std::vector<std::string> left = undo.undo();
+        std::string text = failure + "\n\nNothing has been installed: Setup has put back everything it had changed.";
+        if (!left.empty()) {
+            text = failure + "\n\nNothing has been installed, but Setup could not put these back as they were:";
+            for (const std::string& l : left) text += "\n    " + l;
+        }
+        progresar(0, 9);
+        message(text, sv::Icon::Error);
+        Failed = true;
+        return;   // the window stays open: the user may choose another folder
+    }
+    Failed = false;
+    Label5->setText("OK!");
+    close();
+}
+
+std::string TSetup1frm::install(const std::string& target, const std::vector<std::string>& created) {
+    const std::string program = target + sv::install::kProgramName;
     try {
         if (CheckBox1->isChecked()) {
             sv::install::registerWavEditor(target);
-            if (!sv::setWavDesktopAssociation(target + sv::install::kProgramName))
-                message("Unable to make Sonvela the desktop's application for WAVE files: " +
-                            std::string(std::strerror(errno)),
-                        sv::Icon::Warning);
+            if (!sv::setWavDesktopAssociation(program))
+                return "Unable to make Sonvela the desktop's application for WAVE files: " +
+                       std::string(std::strerror(errno));
         }
         sv::install::registerUninstall(target, created);
         if (CheckBox2->isChecked()) {
             sv::install::registerCdPlayer(target);
-            if (!sv::setCdDesktopAssociation(target + sv::install::kProgramName))
-                message("Unable to make Sonvela the desktop's player for audio CDs: " +
-                            std::string(std::strerror(errno)),
-                        sv::Icon::Warning);
+            if (!sv::setCdDesktopAssociation(program))
+                return "Unable to make Sonvela the desktop's player for audio CDs: " + std::string(std::strerror(errno));
         }
     } catch (const sv::RegistryError& e) {
-        // The window stays open: the user may choose again.
-        message(e.what(), sv::Icon::Error);
-        sv::install::removeEmptyFolders(created);
-        return;
+        return e.what();
     }
 
+    std::vector<sv::install::InstalledFile> copied;
     std::string failure;
-    const bool copied = copyFiles(failure);
+    if (!copyFiles(copied, failure)) return "Error while copying a file... " + failure;
 
-    Failed = false;
-    sv::IniFile(target + "dadoruz.ini").WriteInteger("Options", "ViewAccessBar",
-                                                     viewmoderadiogroup->itemIndex() == 0 ? 1 : 0);
-    if (copied) {
-        Label5->setText("OK!");
-    } else {
-        Label5->setText("Error");
-        message("Error while copying a file... the application may not run correctly.\n"
-                "Try to execute the .exe file directly.\n\n" + failure,
-                sv::Icon::Error);
-        Failed = true;
+    const int viewAccessBar = viewmoderadiogroup->itemIndex() == 0 ? 1 : 0;
+    sv::IniFile settings(target + sv::install::kSettingsName);
+    settings.WriteInteger("Options", "ViewAccessBar", viewAccessBar);
+    if (settings.ReadInteger("Options", "ViewAccessBar", -1) != viewAccessBar)
+        return "Unable to write the setting of the view mode to " + settings.path() + ".";
+    try {
+        sv::install::recordInstalledFiles(copied);
+    } catch (const sv::RegistryError& e) {
+        return e.what();
     }
-    creategrp();
-    close();
+    return creategrp();
 }
 
 bool TSetup1frm::prepareFolders(const std::string& target) {
     const std::string kept = sv::install::uninstallerPath();
     for (const std::string& folder : {target, kept.substr(0, kept.find_last_of('/') + 1)}) {
         if (sv::dirExists(folder)) continue;
-        if (int e = sv::install::makeFolders(folder); e || !sv::dirExists(folder)) {
-            message("Unable to create the folder " + folder + ": " + std::strerror(e ? e : ENOTDIR), sv::Icon::Error);
+        std::string level;
+        if (int e = sv::install::makeFolders(folder, &level)) {
+            message("Unable to create the folder " + level + (level == folder ? "" : " (for " + folder + ")") + ": " +
+                        std::strerror(e) + ".\n\nNothing has been installed. Please choose a folder you can write to.",
+                    sv::Icon::Error);
             return false;
         }
     }
@@ -360,72 +400,77 @@ bool TSetup1frm::prepareFolders(const std::string& target) {
     return true;
 }
 
-bool TSetup1frm::copyFiles(std::string& failure) {
+bool TSetup1frm::copyFiles(std::vector<sv::install::InstalledFile>& copied, std::string& failure) {
     const auto& files = sv::install::installFiles();
     const int count = int(files.size());
-    CopyOk.assign(files.size(), true);
-    installed_.assign(files.size(), false);
+    CopyOk.assign(files.size(), false);
+    auto record = [&](const std::string& path, const std::string& sha) {
+        struct stat st;
+        copied.push_back({path, ::stat(path.c_str(), &st) == 0 ? uint64_t(st.st_size) : 0, sha});
+    };
+    // The first failure ends the copy: the installation is undone anyway.
     for (int n = 0; n < count; ++n) {
         const auto& f = files[size_t(n)];
         const std::string source = SourceDir + f.name;
         const std::string dest = TargetDir + f.name;
-        std::string failedPath;
-        int e = sv::install::copyFile(source, dest, f.showPath, &failedPath);
-        installed_[size_t(n)] = e == 0;
+        std::string failedPath, sha;
+        int e = sv::install::copyFile(source, dest, f.showPath, &failedPath, &sha);
+        if (e == 0) record(dest, sha);
         if (e == 0 && std::strcmp(f.name, sv::install::kUninstallerName) == 0) {
             // The uninstaller's second copy, the one its entry names, is
             // what the row's flag records.
             progresar(n + 1, count);
             const std::string kept = sv::install::uninstallerPath();
-            e = sv::install::makeFolders(kept.substr(0, kept.find_last_of('/') + 1));
-            if (e == 0) e = sv::install::copyFile(dest, kept, false, &failedPath);
-            else failedPath = kept;
+            e = sv::install::copyFile(dest, kept, false, &failedPath, &sha);
+            if (e == 0) record(kept, sha);
         }
-        if (e != 0 && failure.empty()) failure = failedPath + ": " + std::strerror(e);
-        CopyOk[size_t(n)] = e == 0;
         if (f.showPath) {
             Label5->setText(QString::fromStdString(dest));
             Label5->repaint();
         }
         progresar(n + 1, count);
+        if (e != 0) {
+            failure = failedPath + ": " + std::strerror(e) + ".";
+            return false;
+        }
+        CopyOk[size_t(n)] = true;
     }
-    for (bool ok : CopyOk)
-        if (!ok) return false;
     return true;
 }
 
-void TSetup1frm::creategrp() {
+std::string TSetup1frm::creategrp() {
     if (!DdeClient) {
         DdeClient = std::make_unique<sv::ProgramManager>();
         DdeClient->icon = sv::kIconName;
         DdeClient->programCategories = "AudioVideo;Audio;AudioVideoEditing;";
     }
-    auto info = [](const std::string& text) {
-        sv::prompts().messageBox("Information", text, sv::Buttons::Ok, sv::Icon::Information);
-    };
+    auto reason = [] { return std::string(": ") + std::strerror(errno ? errno : EIO) + "."; };
     // The menu and the entries show the program's icon.
-    if (!sv::install::installIcons()) info("Unable to install the program's icon.");
-    if (!DdeClient->execute(sv::install::createGroupMacro(sv::install::kGroupName))) {
-        info("Unable to create group.");
-        return;
-    }
-    // Items only for files that are there: a menu item must open something.
-    const auto& files = sv::install::installFiles();
-    auto isInstalled = [&](const char* name) {
-        for (size_t i = 0; i < files.size(); ++i)
-            if (std::strcmp(files[i].name, name) == 0) return i < installed_.size() && installed_[i];
-        return false;
-    };
+    if (!sv::install::installIcons()) return "Unable to install the program's icon" + reason();
+    errno = 0;
+    if (!DdeClient->execute(sv::install::createGroupMacro(sv::install::kGroupName)))
+        return "Unable to create group" + reason();
+    // The editor's items need the editor in place: the help item runs the
+    // editor itself, never a document opener.
     const std::pair<const char*, const char*> items[] = {
         {sv::install::kProgramName, "Sonvela"},
         {sv::install::kHelpName, "Sonvela Help"},
         {sv::install::kReadmeName, "readme.txt"},
     };
+    const auto& files = sv::install::installFiles();
+    auto copied = [&](const char* name) {
+        for (size_t i = 0; i < files.size(); ++i)
+            if (std::strcmp(files[i].name, name) == 0) return i < CopyOk.size() && CopyOk[i];
+        return false;
+    };
     for (const auto& [file, name] : items) {
-        if (!isInstalled(file)) continue;
-        if (!DdeClient->execute(sv::install::addItemMacro(sv::install::menuItemCommand(TargetDir, file), name)))
-            info(std::string("Unable to add group item. (") + name + ")");
+        errno = 0;
+        const bool inPlace = copied(file) && (std::strcmp(file, sv::install::kHelpName) != 0 || copied(sv::install::kProgramName));
+        if (!inPlace ||
+            !DdeClient->execute(sv::install::addItemMacro(sv::install::menuItemCommand(TargetDir, file), name)))
+            return std::string("Unable to add group item. (") + name + ")" + reason();
     }
+    return {};
 }
 
 void TSetup1frm::closeEvent(QCloseEvent* event) {

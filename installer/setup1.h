@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "installer/install_steps.h"
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -69,7 +71,8 @@ public:
     void Button2Click();
     void creardir(const std::string& path);
     void progresar(int position, int max);
-    void creategrp();
+    // Installs the icon and makes the program group; "" or what failed.
+    std::string creategrp();
 
     bool atStep2() const { return step2_; }
 
@@ -87,10 +90,14 @@ private:
     // Creates the folders the copy writes into and makes sure that every
     // file it writes can be written; false after telling the user why not.
     bool prepareFolders(const std::string& target);
-    bool copyFiles(std::string& failure);
+    // Registers, copies, writes the first setting, records the files and
+    // makes the menu; "" or what failed (the caller undoes it all).
+    std::string install(const std::string& target, const std::vector<std::string>& created);
+    // Copies the nine files, stopping at the first that fails; copied gets
+    // every file written with its size and checksum.
+    bool copyFiles(std::vector<sv::install::InstalledFile>& copied, std::string& failure);
     QString statusText(int step) const;
 
     std::vector<std::string> params_;
-    std::vector<bool> installed_;    // copied, not only skipped
     bool step2_ = false;
 };

@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "installer/install_steps.h"
@@ -57,10 +59,31 @@ void TUninstallfrm::step(QLabel* label) {
     label->repaint();
 }
 
+bool TUninstallfrm::waitForEditors() {
+    if (sv::install::runningEditors(installation).empty()) return true;
+    QMessageBox box(QMessageBox::Information, kCaption,
+                    "Sonvela is running. Please close it (every window of it): the removal goes on as soon as it "
+                    "has been closed.\n\nCancel leaves Sonvela installed.",
+                    QMessageBox::Cancel, this);
+    constexpr int kClosed = 1000;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &box, [&] {
+        if (sv::install::runningEditors(installation).empty()) box.done(kClosed);
+    });
+    poll.start(250);
+    return box.exec() == kClosed;
+}
+
 void TUninstallfrm::Button1Click() {
     Button1->setEnabled(false);
     Button2->setEnabled(false);
     CheckBox1->setEnabled(false);
+    if (!waitForEditors()) {
+        Button1->setEnabled(true);
+        Button2->setEnabled(true);
+        CheckBox1->setEnabled(true);
+        return;
+    }
     sv::install::UninstallReport report;
     step(Label6);
     sv::install::removeAssociations(installation);

@@ -26,10 +26,13 @@ public:
     sv::install::Installation installation;
     bool Done = false;               // the removal ran
 
-    // Runs the removal and closes with the report.
+    // Runs the removal and closes with the report; first waits for every
+    // running editor of the installation to be closed (which would write
+    // its settings back into a removed folder), or for the user to cancel.
     void Button1Click();
     void Button2Click();
 
 private:
     void step(QLabel* label);
+    bool waitForEditors();
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,9 +99,56 @@ Installation findInstallation() {
     folders.push_back(reg.readString("InstallLocation"));
     for (std::string& f : folders)
         if (!f.empty() && f.back() != '/') f += '/';
+    folders.erase(std::remove_if(folders.begin(), folders.end(), [](const std::string& f) { return !isPlainAbsolutePath(f); }),
+                  folders.end());
     addMissing(inst.folders, folders);
-    inst.createdFolders = splitLines(reg.readString("CreatedFolders"));
+    for (const std::string& f : splitLines(reg.readString("CreatedFolders")))
+        if (isPlainAbsolutePath(f) && f.back() == '/') inst.createdFolders.push_back(f);
+    inst.hasRecord = reg.valueExists(kInstalledFilesValue);
+    for (const std::string& line : splitLines(reg.readString(kInstalledFilesValue))) {
+        InstalledFile f;
+        if (parseInstalledFile(line, f) && isPlainAbsolutePath(f.path) && f.path.back() != '/' &&
+            isProgramFileName(f.path.substr(f.path.find_last_of('/') + 1)))
+            inst.files.push_back(f);
+    }
     return inst;
+}
+
+std::vector<long> runningEditors(const Installation& inst) {
+    std::vector<std::string> editors;
+    for (const std::string& folder : inst.folders) editors.push_back(folder + kProgramName);
+    std::vector<std::pair<dev_t, ino_t>> ids;
+    for (const std::string& e : editors) {
+        struct stat st;
+        if (::stat(e.c_str(), &st) == 0) ids.emplace_back(st.st_dev, st.st_ino);
+    }
+    std::vector<long> pids;
+    DIR* d = ::opendir("/proc");
+    if (!d) return pids;
+    const long self = long(::getpid());
+    while (dirent* e = ::readdir(d)) {
+        char* end = nullptr;
+        const long pid = std::strtol(e->d_name, &end, 10);
+        if (pid <= 0 || *end || pid == self) continue;
+        const std::string exe = "/proc/" + std::string(e->d_name) + "/exe";
+        // The program's path, also when it was replaced or removed since it
+        // started; else the file itself, whatever name it was started by.
+        char buf[4096];
+        const ssize_t n = ::readlink(exe.c_str(), buf, sizeof buf - 1);
+        if (n <= 0) continue;   // another user's process, or one that has ended
+        std::string path(buf, size_t(n));
+        const std::string deleted = " (deleted)";
+        if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+            path.resize(path.size() - deleted.size());
+        bool ours = std::find(editors.begin(), editors.end(), path) != editors.end();
+        struct stat st;
+        if (!ours && ::stat(exe.c_str(), &st) == 0)
+            ours = std::find(ids.begin(), ids.end(), std::make_pair(st.st_dev, st.st_ino)) != ids.end();
+        if (ours) pids.push_back(pid);
+    }
+    ::closedir(d);
+    std::sort(pids.begin(), pids.end());
+    return pids;
 }
 
 void removeAssociations(const Installation& inst) {
@@ -126,13 +174,46 @@ void removeMenus(const Installation&) {
 }
 
 void removeProgramFiles(const Installation& inst, bool removeSettings, UninstallReport& report) {
-    for (const std::string& folder : inst.folders) {
-        bool any = false;
-        for (const InstallFile& f : installFiles()) any = removeFile(folder + f.name, report) || any;
-        if (removeSettings) any = removeFile(folder + kSettingsName, report) || any;
-        if (any) report.removedFrom.push_back(folder);
+    // The folders setup created go when they are left empty, but only those
+    // that a removed file of ours was in, or that setup always uses for the
+    // desktop: an entry naming any other folder cannot have it removed.
+    std::vector<std::string> ours;
+    for (std::string f : installationFolders(programDataFolder())) ours.push_back(f);
+    auto removed = [&](const std::string& path) {
+        const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+        ours.push_back(folder);
+        if (std::find(inst.folders.begin(), inst.folders.end(), folder) != inst.folders.end() &&
+            std::find(report.removedFrom.begin(), report.removedFrom.end(), folder) == report.removedFrom.end())
+            report.removedFrom.push_back(folder);
+    };
+    if (inst.hasRecord) {
+        for (const InstalledFile& f : inst.files) {
+            struct stat st;
+            if (::lstat(f.path.c_str(), &st) != 0) continue;   // gone already
+            if (!S_ISREG(st.st_mode) || uint64_t(st.st_size) != f.size || fileSha256(f.path) != f.sha256) {
+                report.changed.push_back(f.path);
+                continue;
+            }
+            if (removeFile(f.path, report)) removed(f.path);
+        }
+        // The settings file goes only from a folder that held verified
+        // program files: its name alone does not make it ours.
+        const std::vector<std::string> verified = report.removedFrom;
+        for (const std::string& folder : verified) {
+            const std::string settings = folder + kSettingsName;
+            struct stat st;
+            if (removeSettings && ::lstat(settings.c_str(), &st) == 0 && S_ISREG(st.st_mode) && removeFile(settings, report))
+                removed(settings);
+        }
+    } else {
+        report.unrecorded = inst.folders;
+        // The uninstaller's own copy is recognised as the program running.
+        struct stat kept, self;
+        const std::string copy = uninstallerPath();
+        if (::lstat(copy.c_str(), &kept) == 0 && ::stat("/proc/self/exe", &self) == 0 && kept.st_dev == self.st_dev &&
+            kept.st_ino == self.st_ino && removeFile(copy, report))
+            removed(copy);
     }
-    removeFile(uninstallerPath(), report);
     try {
         Registry reg(RegistryRoot::LocalMachine);
         reg.deleteKey(kUninstallKey);
@@ -143,16 +224,23 @@ void removeProgramFiles(const Installation& inst, bool removeSettings, Uninstall
     }
     removeRegistryFileIfEmpty();
     // A folder that still holds something stays.
-    removeEmptyFolders(inst.createdFolders);
-    for (const std::string& folder : inst.folders) {
+    std::vector<std::string> prune;
+    for (const std::string& f : inst.createdFolders)
+        if (std::any_of(ours.begin(), ours.end(), [&](const std::string& o) { return startsWith(o, f); }))
+            prune.push_back(f);
+    removeEmptyFolders(prune);
+    // A folder left as it was is not listed name by name: its program files
+    // are there with the user's.
+    for (const std::string& folder : report.removedFrom) {
         std::vector<std::string> names = entriesOf(folder);
         if (!names.empty()) report.kept.emplace_back(folder, std::move(names));
     }
 }
 
 std::string reportText(const UninstallReport& report) {
-    std::string t = "Sonvela has been removed from this computer: " + std::to_string(report.removed.size()) +
-                    " files, its menu, its icon and its associations.";
+    const size_t n = report.removed.size();
+    std::string t = "Sonvela has been removed from this computer: " + std::to_string(n) + (n == 1 ? " file" : " files") +
+                    ", its menu, its icon and its associations.";
     if (!report.removedFrom.empty()) {
         t += "\n\nThe program files were removed from:";
         for (const std::string& folder : report.removedFrom) t += "\n    " + folder;
@@ -163,6 +251,14 @@ std::string reportText(const UninstallReport& report) {
         for (size_t i = 0; i < shown; ++i) t += "\n    " + names[i];
         if (names.size() > shown) t += "\n    and " + std::to_string(names.size() - shown) + " more";
     }
+    if (!report.changed.empty()) {
+        t += "\n\nThese files were left in place: they have changed since Setup installed them.";
+        for (const std::string& f : report.changed) t += "\n    " + f;
+    }
+    for (const std::string& folder : report.unrecorded)
+        t += "\n\nThe program files in " + folder +
+             " were left in place: this installation kept no record of them, so they cannot be told from "
+             "your own files. Remove them yourself if you no longer need them.";
     if (!report.failed.empty()) {
         t += "\n\nThese could not be removed:";
         for (const std::string& f : report.failed) t += "\n    " + f;

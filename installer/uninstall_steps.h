@@ -8,22 +8,41 @@
 #include <utility>
 #include <vector>
 
+#include "installer/install_steps.h"
+
 namespace sv::install {
 
 // The installation as its uninstall entry describes it.
 // Setup may have run more than once, into more than one folder: the
 // uninstaller removes Sonvela from each of them.
+// Only what the entry says in a form that cannot point elsewhere is taken
+// from it: full paths without "." or ".." levels; the rest is left out.
 struct Installation {
     bool found = false;                    // the uninstall entry exists
     std::vector<std::string> folders;      // each with a trailing '/', the earliest first
     std::vector<std::string> createdFolders;
+    // The files setup installed, with their sizes and checksums. An entry
+    // of a setup that kept no record has none (hasRecord false): then no
+    // program file can be told from a file of the user's, and none is
+    // removed.
+    bool hasRecord = false;
+    std::vector<InstalledFile> files;
 };
 Installation findInstallation();
+
+// The editors of the installation that are running: the processes whose
+// program is the editor of one of its folders.
+std::vector<long> runningEditors(const Installation& inst);
 
 // What the removal did, for the closing report.
 struct UninstallReport {
     std::vector<std::string> removed;      // files removed
     std::vector<std::string> removedFrom;  // installation folders that program files were removed from
+    // Recorded files left in place because they are no longer what setup
+    // installed (changed or replaced since).
+    std::vector<std::string> changed;
+    // Folders whose program files were left in place for want of a record.
+    std::vector<std::string> unrecorded;
     // The user's files left in place: an installation folder and the
     // names it still holds.
     std::vector<std::pair<std::string, std::vector<std::string>>> kept;
@@ -36,9 +55,10 @@ struct UninstallReport {
 void removeAssociations(const Installation& inst);
 // The program group, its directory entry and merged menu, and the icon.
 void removeMenus(const Installation& inst);
-// The nine files of every installation folder (and the settings files
-// when removeSettings), the copy of the uninstaller, then the uninstall
-// entry and the folders setup created that are left empty.
+// The recorded files that are still as setup installed them (and the
+// settings file of each installation folder when removeSettings), the copy
+// of the uninstaller, then the uninstall entry and the folders setup
+// created that are left empty.
 void removeProgramFiles(const Installation& inst, bool removeSettings, UninstallReport& report);
 
 // The report as the user reads it.

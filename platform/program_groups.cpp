@@ -94,13 +94,16 @@ std::vector<std::string> readLines(const std::string& path) {
 
 const char kDefaults[] = "[Default Applications]";
 
-// Splits "a,\"b,c\",d" into its arguments; quotes group, and are removed.
+// Splits "a,\"b,c\",d" into its arguments; quotes group, and are removed;
+// inside quotes, a doubled quote stands for one.
 std::vector<std::string> splitArguments(const std::string& s) {
     std::vector<std::string> args;
     std::string cur;
     bool quoted = false;
-    for (char c : s) {
-        if (c == '"') quoted = !quoted;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '"' && quoted && i + 1 < s.size() && s[i + 1] == '"') { cur += '"'; ++i; }
+        else if (c == '"') quoted = !quoted;
         else if (c == ',' && !quoted) { args.push_back(trim(cur)); cur.clear(); }
         else cur += c;
     }
@@ -157,6 +160,112 @@ std::string desktopExecArgument(const std::string& arg) {
     return out;
 }
 
+DesktopExec DesktopExec::program(const std::string& path) {
+    DesktopExec e;
+    if (path.find('%') != std::string::npos) {
+        e.line = "env";
+        e.argv.push_back("env");
+    }
+    return e.arg(path);
+}
+
+DesktopExec& DesktopExec::arg(const std::string& literal) {
+    line += (line.empty() ? "" : " ") + desktopExecArgument(literal);
+    argv.push_back(literal);
+    return *this;
+}
+
+DesktopExec& DesktopExec::fieldCode(const char* code) {
+    line += (line.empty() ? "" : " ") + std::string(code);
+    argv.push_back(code);
+    return *this;
+}
+
+bool parseDesktopExec(const std::string& fileValue, std::vector<std::string>& argv) {
+    // The string value's own escapes.
+    std::string v;
+    for (size_t i = 0; i < fileValue.size(); ++i) {
+        char c = fileValue[i];
+        if (c == '\\' && i + 1 < fileValue.size()) {
+            const char n = fileValue[++i];
+            if (n == 's') c = ' ';
+            else if (n == 'n') c = '\n';
+            else if (n == 't') c = '\t';
+            else if (n == 'r') c = '\r';
+            else if (n == '\\') c = '\\';
+            else return false;
+        } else if (c == '\\') {
+            return false;
+        }
+        v += c;
+    }
+    // The Exec key's quoting.
+    static const std::string reserved = "\t\n\"'\\><~|&;$*?#()`";
+    argv.clear();
+    std::string cur;
+    bool inArg = false, quoted = false, closed = false;   // closed: just after a closing quote
+    for (size_t i = 0; i < v.size(); ++i) {
+        const char c = v[i];
+        if (quoted) {
+            if (c == '"') {
+                quoted = false;
+                closed = true;
+            } else if (c == '\\') {
+                if (i + 1 >= v.size() || std::string("\"`$\\").find(v[i + 1]) == std::string::npos) return false;
+                cur += v[++i];
+            } else {
+                cur += c;
+            }
+        } else if (c == ' ') {
+            if (inArg) argv.push_back(cur);
+            cur.clear();
+            inArg = closed = false;
+        } else if (closed || (c == '"' && inArg)) {
+            return false;   // a quoted argument is the whole argument
+        } else if (c == '"') {
+            quoted = inArg = true;
+        } else if (reserved.find(c) != std::string::npos) {
+            return false;
+        } else {
+            cur += c;
+            inArg = true;
+        }
+    }
+    if (quoted) return false;
+    if (inArg) argv.push_back(cur);
+    // "%%" is a percent sign; a field code stays.
+    for (std::string& a : argv) {
+        std::string out;
+        for (size_t i = 0; i < a.size(); ++i) {
+            out += a[i];
+            if (a[i] == '%' && i + 1 < a.size() && a[i + 1] == '%') ++i;
+        }
+        a = out;
+    }
+    return !argv.empty();
+}
+
+namespace {
+
+// Whether the Exec lines of the file at path (the entry's, then each
+// action's, in order) run what the entry says they run.
+bool execLinesRun(const std::string& path, const DesktopEntry& e) {
+    std::vector<const std::vector<std::string>*> wanted = {&e.argv};
+    for (const auto& a : e.actions) wanted.push_back(&a.argv);
+    size_t n = 0;
+    for (const std::string& line : readLines(path)) {
+        if (line.compare(0, 5, "Exec=") != 0) continue;
+        if (n >= wanted.size()) return false;
+        std::vector<std::string> argv;
+        const std::vector<std::string>& want = *wanted[n++];
+        if (want.empty()) continue;
+        if (!parseDesktopExec(line.substr(5), argv) || argv != want) return false;
+    }
+    return n == wanted.size();
+}
+
+} // namespace
+
 bool writeDesktopEntry(const std::string& path, const DesktopEntry& e) {
     std::string t = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
     t += "Name=" + entryValue(e.name) + "\n";
@@ -174,7 +283,13 @@ bool writeDesktopEntry(const std::string& path, const DesktopEntry& e) {
         for (const auto& a : e.actions)
             t += "\n[Desktop Action " + a.id + "]\nName=" + entryValue(a.name) + "\nExec=" + entryValue(a.exec) + "\n";
     }
-    return writeWhole(path, t);
+    if (!writeWhole(path, t)) return false;
+    if (!execLinesRun(path, e)) {
+        ::unlink(path.c_str());
+        errno = EINVAL;
+        return false;
+    }
+    return true;
 }
 
 const char kWavDesktopId[] = "sonvela.desktop";
@@ -294,15 +409,18 @@ bool restoreDesktopDefault(const std::string& mimeType, const std::string& deskt
 bool setWavDesktopAssociation(const std::string& programPath) {
     const std::string folder = applicationsFolder();
     if (!makeFolders(folder)) return false;
-    const std::string program = desktopExecArgument(programPath);
+
     DesktopEntry e;
     e.name = "Sonvela";
     e.comment = "Audio editor and player";
-    e.exec = program + " %f";
+    const DesktopExec open = DesktopExec::program(programPath).fieldCode("%f");
+    e.exec = open.line;
+    e.argv = open.argv;
     e.mimeTypes = "audio/x-wav;";
     e.icon = kIconName;
     e.noDisplay = true;   // the menu item is the program group's
-    e.actions.push_back({"Play", "Play audio", program + " -PLAY %f"});
+    const DesktopExec play = DesktopExec::program(programPath).arg("-PLAY").fieldCode("%f");
+    e.actions.push_back({"Play", "Play audio", play.line, play.argv});
     return writeDesktopEntry(folder + kWavDesktopId, e) && takeDesktopDefault("audio/x-wav", kWavDesktopId);
 }
 
@@ -314,7 +432,9 @@ bool setCdDesktopAssociation(const std::string& programPath) {
     DesktopEntry e;
     e.name = "Sonvela CD Player";
     e.comment = "Plays audio CDs";
-    e.exec = desktopExecArgument(programPath) + " -CD";
+    const DesktopExec cd = DesktopExec::program(programPath).arg("-CD");
+    e.exec = cd.line;
+    e.argv = cd.argv;
     e.mimeTypes = std::string(kCdContentType) + ";";
     e.icon = kIconName;
     e.noDisplay = true;
@@ -442,13 +562,21 @@ bool ProgramManager::addItem(const std::string& commandLine, const std::string& 
         path = line;
         arguments.clear();
     }
+    // A command line naming no file would make an item that opens nothing
+    // (or hands a program's arguments to the document opener).
+    if (!isFile(path)) {
+        errno = ENOENT;
+        return false;
+    }
     std::string title = trim(name);
     if (title.empty()) title = path.substr(path.find_last_of('/') + 1);
     DesktopEntry e;
     e.name = title;
-    e.exec = program ? desktopExecArgument(path) : "xdg-open " + desktopExecArgument(path);
+    DesktopExec exec = program ? DesktopExec::program(path) : DesktopExec::program("xdg-open").arg(path);
     std::istringstream words(arguments);
-    for (std::string w; words >> w;) e.exec += " " + desktopExecArgument(w);
+    for (std::string w; words >> w;) exec.arg(w);
+    e.exec = exec.line;
+    e.argv = exec.argv;
     e.icon = icon;
     e.categories = program ? programCategories : documentCategories;
     return writeDesktopEntry(group_ + fileNameFor(title) + ".desktop", e) && writeMenu();

@@ -41,17 +41,41 @@ void setMimeAppsFile(const std::string& file);           // "" restores the defa
 // One argument of a desktop entry's Exec line: quoted when it needs it, and
 // '%' doubled so that a path is never taken for a field code.
 std::string desktopExecArgument(const std::string& arg);
+// An Exec value as the file holds it, split into its arguments the way the
+// desktop does: the string value's escapes first (\\, \s, \n, \t, \r),
+// then the quoting of the Exec key (an argument in double quotes, where
+// \" \` \$ \\ stand for the character), and "%%" for '%'. A field code
+// ("%f") stays as it is. False when the value breaks those rules.
+bool parseDesktopExec(const std::string& fileValue, std::vector<std::string>& argv);
+
+// An Exec line made argument by argument, with what it runs (the argv of
+// DesktopEntry).
+struct DesktopExec {
+    std::string line;
+    std::vector<std::string> argv;
+    // Starts the line with a program. A path holding '%' is run through
+    // "env": desktops built on GLib look the first argument up before they
+    // turn "%%" into '%', and would not find the program.
+    static DesktopExec program(const std::string& path);
+    DesktopExec& arg(const std::string& literal);    // quoted and escaped as needed
+    DesktopExec& fieldCode(const char* code);        // "%f", as it is
+};
 
 struct DesktopAction {
     std::string id;      // [Desktop Action <id>]
     std::string name;
     std::string exec;    // a complete Exec line (see desktopExecArgument)
+    std::vector<std::string> argv{};   // what exec must run (see DesktopEntry)
 };
 
 struct DesktopEntry {
     std::string name;
     std::string comment;
     std::string exec;        // a complete Exec line (see desktopExecArgument)
+    // What exec must run, argument by argument (field codes as "%f"): when
+    // given, the written file's Exec lines are read back and must give
+    // exactly these, or the entry is not written.
+    std::vector<std::string> argv;
     std::string mimeTypes;   // "audio/x-wav;" or empty
     std::string icon;        // an icon theme name ("sonvela") or empty
     std::string categories;  // "AudioVideo;Audio;" or empty
@@ -64,7 +88,8 @@ struct DesktopEntry {
 extern const char kIconName[];   // "sonvela"
 
 // Writes the entry (beside the file, then renamed); false with errno set on
-// failure. The folder must exist.
+// failure (EINVAL for an Exec line that would not run what argv says). The
+// folder must exist.
 bool writeDesktopEntry(const std::string& path, const DesktopEntry& entry);
 
 // The "[Default Applications]" line of a MIME type in mimeAppsFile(); every
@@ -115,7 +140,8 @@ public:
     bool createGroup(const std::string& name);
     // The command line is a program (run as it is, with the arguments that
     // follow it) or a document (opened with the desktop's application for
-    // it).
+    // it). A command line that names no file is refused: a menu item must
+    // open something.
     bool addItem(const std::string& commandLine, const std::string& name);
     // Removes the group's entries, folder, directory entry and menu file.
     bool deleteGroup(const std::string& name);

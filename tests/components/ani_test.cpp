@@ -185,3 +185,35 @@ TEST(AnimatedCursor, SavingIsNotOffered) {
     EXPECT_TRUE(out.empty());
     EXPECT_TRUE(sv::test::scripted().sawMessage("Function not yet implemented"));
 }
+
+
+// A header may declare a step for every four bytes and the "fram" list hold
+// an icon for every few dozen: reading such a file costs its size, not
+// icons times steps. This one (130 000 icons, 5 million steps) reads in
+// about a second; a reader that looks at every step for every icon needs
+// far longer than the test may run.
+TEST(AnimatedCursor, ManyIconsAndStepsReadInTimeProportionalToTheFile) {
+    AniSpec s;
+    const size_t icons = 130000;
+    s.icons.assign(icons, iconFile(0, 0, 255));
+    s.icons[7] = iconFile(255, 0, 0);
+    s.frames = uint32_t(icons);
+    const size_t bytes = aniFile(s).size();
+    s.steps = uint32_t(bytes / 4);   // the most the file's size allows
+    s.seq = {0, 7, 7};               // the first three steps: icon 0, then icon 7 twice
+    TAnimatedCursorImage ani = read(aniFile(s));
+    // Steps 1 and 2 show icon 7 by the sequence, every other step up to the
+    // last icon the icon of its own number, the steps beyond none. Icons 1
+    // and 2 are shown by no step: each gets one of its own.
+    ASSERT_EQ(ani.Count(), int(icons) + 2);
+    EXPECT_EQ(ani.Header.StepCount, uint32_t(icons) + 2);
+    for (int i : {1, 2, 7}) {
+        EXPECT_EQ(ani.Frames(i).IconIndex, 7);
+        EXPECT_EQ(pixel(ani.Frames(i)), 0xFF0000u);
+    }
+    EXPECT_EQ(ani.Frames(3).IconIndex, 3);
+    EXPECT_EQ(pixel(ani.Frames(3)), 0x0000FFu);
+    EXPECT_EQ(ani.Frames(int(icons) - 1).IconIndex, int(icons) - 1);
+    EXPECT_EQ(ani.Frames(int(icons)).IconIndex, -1);
+    EXPECT_EQ(ani.Frames(int(icons) + 1).IconIndex, -1);
+}

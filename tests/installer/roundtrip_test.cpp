@@ -2,11 +2,14 @@
 // its own (HOME and the XDG folders pointed there), then the uninstaller.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <cstdio>
 #include <cerrno>
@@ -18,13 +21,18 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <csignal>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "installer/install_steps.h"
 #include "installer/setup1.h"
 #include "installer/setup_widgets.h"
 #include "installer/svuninst.h"
+#include "installer/uninstall_steps.h"
 #include "mainwindow/Help.h"
 #include "platform/exedir.h"
 #include "platform/files.h"
@@ -137,6 +145,18 @@ protected:
         w.Button1Click();
         EXPECT_EQ(sv::test::scripted().messages(), std::vector<std::string>{"Sonvela setup has been successful!"});
         EXPECT_EQ(w.Label5->text(), "OK!");
+    }
+
+    // Step 1 to the end with both boxes checked: the messages shown.
+    std::vector<std::string> tryInstall(const std::string& folder) {
+        sv::test::scripted().log.clear();
+        TSetup1frm w({});
+        w.edit1->setText(QString::fromStdString(folder));
+        w.CheckBox1->setChecked(true);
+        w.CheckBox2->setChecked(true);
+        w.Button1Click();
+        w.Button1Click();
+        return sv::test::scripted().messages();
     }
 
     std::string uninstall(bool removeSettings) {
@@ -314,6 +334,206 @@ TEST_F(RoundTripTest, TheHelpItemStartsTheEditorOnItsHelpContents) {
     help->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(help);
+}
+
+// A disk that fills while the editor is copied (here the file-size limit
+// stops the write), into a new folder and over an earlier installation:
+// every change is put back, the desktop's defaults and the registry too.
+TEST_F(RoundTripTest, ACopyThatFailsPartwayLeavesTheHomeAsItWas) {
+    sv::ignoreFileSizeSignal();
+    for (bool earlier : {false, true}) {
+        if (earlier) install();
+        const auto before = snapshot(home_);
+        rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 1 << 20;   // the editor is larger
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const auto msgs = tryInstall(target());
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ASSERT_EQ(msgs.size(), 1u) << earlier;
+        EXPECT_EQ(msgs[0].rfind("Error while copying a file... " + target() + "sonvela: " + std::strerror(EFBIG), 0), 0u)
+            << msgs[0];
+        EXPECT_NE(msgs[0].find("Nothing has been installed"), std::string::npos) << msgs[0];
+        EXPECT_EQ(snapshot(home_), before) << earlier;
+    }
+}
+
+// The menu's help item runs the editor: a command line whose program is
+// not there makes no item, never a document opener given that line.
+TEST_F(RoundTripTest, TheHelpItemIsMadeOnlyForAnEditorInPlace) {
+    sv::ProgramManager pm;
+    ASSERT_TRUE(pm.execute(sv::install::createGroupMacro("Sonvela")));
+    const std::string missing = home_ + "/Programs/Sonvela/";
+    EXPECT_FALSE(pm.execute(sv::install::addItemMacro(sv::install::menuItemCommand(missing, "sonvela.hlp"), "Sonvela Help")));
+    EXPECT_FALSE(fs::exists(pm.groupFolder() + "sonvela-help.desktop"));
+}
+
+namespace {
+
+// An Exec value split as the desktop does it: the string escapes of the
+// file, then the quoting of the Exec key, then "%%".
+std::vector<std::string> execArguments(std::string value) {
+    std::string v;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\') { v += value[i]; continue; }
+        const char n = value[++i];
+        v += n == 's' ? ' ' : n == 'n' ? '\n' : n == 't' ? '\t' : n == 'r' ? '\r' : n;
+    }
+    std::vector<std::string> args;
+    std::string cur;
+    bool quoted = false, any = false;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const char c = v[i];
+        if (quoted && c == '\\') cur += v[++i];
+        else if (c == '"') quoted = !quoted, any = true;
+        else if (c == ' ' && !quoted) { if (any) args.push_back(cur); cur.clear(); any = false; }
+        else if (c == '%' && i + 1 < v.size() && v[i + 1] == '%') cur += v[i++], any = true;
+        else cur += c, any = true;
+    }
+    if (any) args.push_back(cur);
+    return args;
+}
+
+} // namespace
+
+// A folder name with a quote, a backslash, a backquote, a dollar and a
+// percent sign: every entry still runs what it names. A line break cannot
+// be written in an entry: such a folder is refused before anything is done.
+TEST_F(RoundTripTest, EveryMenuEntryRunsWhatItNamesWhateverTheFolderName) {
+    const std::string folder = home_ + "/My \"best\" apps $HOME 100% a\\b `x`/";
+    install(folder);
+    int entries = 0;
+    for (const auto& e : fs::recursive_directory_iterator(home_ + "/.local/share/applications")) {
+        if (e.path().extension() != ".desktop" || e.path().filename() == "other-player.desktop") continue;
+        const std::string text = readAll(e.path().string());
+        EXPECT_EQ(validate(e.path().string()), "") << e.path();
+        for (size_t at = text.find("\nExec="); at != std::string::npos; at = text.find("\nExec=", at + 1)) {
+            ++entries;
+            const std::vector<std::string> args = execArguments(text.substr(at + 6, text.find('\n', at + 1) - at - 6));
+            ASSERT_FALSE(args.empty()) << text;
+            // The program, or the document that xdg-open is given (a
+            // program whose path holds '%' is run through env).
+            const std::string named = args[0] == "xdg-open" || args[0] == "env" ? args.at(1) : args[0];
+            EXPECT_EQ(named.rfind(folder, 0), 0u) << text;
+            EXPECT_TRUE(fs::exists(named)) << named << "\n" << text;
+        }
+    }
+    EXPECT_EQ(entries, 6);   // the editor's two, the CD player's, the three menu items
+    uninstall(true);
+
+    const auto before = snapshot(home_);
+    const auto msgs = tryInstall(home_ + "/Two\nlines/");
+    ASSERT_EQ(msgs.size(), 1u);
+    EXPECT_NE(msgs[0].find("cannot be installed into"), std::string::npos) << msgs[0];
+    EXPECT_EQ(snapshot(home_), before);
+}
+
+// A folder that cannot be made is reported by the first level that failed,
+// with its own reason: a file in the way (also for the superuser), and a
+// folder of another user (only checked when not running as the superuser).
+TEST_F(RoundTripTest, AFolderThatCannotBeMadeIsReportedByItsFirstFailingLevel) {
+    writeText(home_ + "/plain file", "mine");
+    fs::create_directories(home_ + "/Locked");
+    ::chmod((home_ + "/Locked").c_str(), 0555);
+    const auto before = snapshot(home_);
+    struct Case {
+        std::string level;   // the first that cannot be made
+        int error;
+    };
+    std::vector<Case> cases = {{home_ + "/plain file", ENOTDIR}};
+    if (::geteuid() != 0) cases.push_back({home_ + "/Locked/sub", EACCES});
+    for (const Case& c : cases) {
+        const std::string folder = c.level + "/sub/Sonvela/";
+        const auto msgs = tryInstall(folder);
+        ASSERT_EQ(msgs.size(), 1u);
+        EXPECT_EQ(msgs[0].rfind("Unable to create the folder " + c.level + "/ (for " + folder + "): " +
+                                    std::strerror(c.error), 0),
+                  0u)
+            << msgs[0];
+        EXPECT_EQ(snapshot(home_), before);
+    }
+    ::chmod((home_ + "/Locked").c_str(), 0755);
+}
+
+// The editor, started from the installation, is running when the user
+// asks for the removal: the uninstaller says so and waits until it is
+// closed, and what the editor writes as it closes goes with the rest.
+TEST_F(RoundTripTest, TheUninstallerWaitsForTheRunningEditor) {
+    const auto before = snapshot(home_);
+    install();
+    const std::string editor = target() + "sonvela";
+    pid_t pid = 0;
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) env.push_back(*e);
+    env.push_back("SONVELA_AUDIO=virtual");
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(editor.c_str()), nullptr};
+    ASSERT_EQ(::posix_spawn(&pid, editor.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+
+    TUninstallfrm u;
+    std::string waitText;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) waitText = box->text().toStdString();
+        ::kill(pid, SIGTERM);   // as a log-out closes it: it writes its settings
+    });
+    u.CheckBox1->setChecked(true);
+    u.Button1Click();
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_NE(waitText.find("Sonvela is running"), std::string::npos) << waitText;
+    EXPECT_TRUE(u.Done);
+    EXPECT_EQ(snapshot(home_), before);
+}
+
+// An uninstall entry naming a relative folder, or one reached through
+// "..", and recording a file that is not what setup installed there: the
+// user's files stay. An entry without a record removes no program file.
+TEST_F(RoundTripTest, TheUninstallerRemovesOnlyRecordedFilesThatStillMatch) {
+    install();
+    writeText(home_ + "/Music/sample1.wav", "my own sound");
+    writeText(home_ + "/relative/sample1.wav", "another of mine");
+    writeText(home_ + "/relative/sonvela", "my own program");
+    {
+        Registry reg(RegistryRoot::LocalMachine);
+        ASSERT_TRUE(reg.openKey(sv::install::kUninstallKey, false));
+        reg.writeString("InstallLocations", target() + "\nrelative/\n" + home_ + "/.local/../Music/\n");
+        reg.writeString("CreatedFolders", reg.readString("CreatedFolders") + "relative/\n" + home_ + "/Music/\n");
+        // A record naming the user's sound with the size and checksum of ours.
+        sv::install::InstalledFile ours;
+        ASSERT_TRUE(sv::install::parseInstalledFile(
+            sv::install::splitLines(reg.readString(sv::install::kInstalledFilesValue)).at(2), ours));
+        ASSERT_EQ(ours.path, target() + "sample1.wav");
+        ours.path = home_ + "/Music/sample1.wav";
+        reg.writeString(sv::install::kInstalledFilesValue, reg.readString(sv::install::kInstalledFilesValue) +
+                                                               sv::install::formatInstalledFile(ours) + "\n");
+    }
+    writeText(target() + "readme.txt", "my notes");   // changed since
+    const auto mine = snapshot(home_ + "/Music");
+    const std::string cwd = fs::current_path();
+    fs::current_path(home_);
+    const std::string report = uninstall(true);
+    fs::current_path(cwd);
+    EXPECT_EQ(snapshot(home_ + "/Music"), mine);
+    EXPECT_EQ(readAll(home_ + "/relative/sample1.wav"), "another of mine");
+    EXPECT_EQ(readAll(home_ + "/relative/sonvela"), "my own program");
+    EXPECT_EQ(readAll(target() + "readme.txt"), "my notes");
+    EXPECT_FALSE(fs::exists(target() + "sonvela"));
+    EXPECT_NE(report.find("changed since Setup installed them.\n    " + target() + "readme.txt"), std::string::npos)
+        << report;
+
+    // An earlier setup's entry, without the record.
+    install();
+    {
+        Registry reg(RegistryRoot::LocalMachine);
+        ASSERT_TRUE(reg.openKey(sv::install::kUninstallKey, false));
+        reg.deleteValue(sv::install::kInstalledFilesValue);
+    }
+    const std::string old = uninstall(true);
+    EXPECT_TRUE(fs::exists(target() + "sonvela"));
+    EXPECT_NE(old.find("The program files in " + target() + " were left in place"), std::string::npos) << old;
 }
 
 } // namespace
