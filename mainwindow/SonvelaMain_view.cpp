@@ -542,8 +542,9 @@ void applyStartupView(TSVMainfrm* m) {
 QPoint farthestToolBarPlace(const QWidget* window) {
     const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
     const QSize room = screen ? screen->availableGeometry().size() : QSize(1024, 768);
-    // A bar's grip is 20 pixels wide and its row 29 pixels high.
-    return QPoint(std::max(0, room.width() - 20), std::max(0, room.height() - 29));
+    // A bar's grip is 20 pixels wide and its row 29 pixels high; the bars
+    // keep to the upper half, so that the sounds keep the rest.
+    return QPoint(std::max(0, room.width() - 20), std::max(0, room.height() / 2 - 29));
 }
 
 QToolBar* toolBarPanel(TSVMainfrm* main, const char* name) {

@@ -27,8 +27,8 @@ void buildViewPanels(TSVMainfrm* main);
 void installViewCommands(TSVMainfrm* main);
 
 // The farthest place (left, top) a tool bar may take in the control bar:
-// its grip and its row stay on the screen the window is on. Stored places
-// are brought into 0..this when they are read.
+// its grip stays on the screen the window is on, its row in the upper half
+// of it. Stored places are brought into 0..this when they are read.
 QPoint farthestToolBarPlace(const QWidget* window);
 
 // One of "PanelFile", "PanelEdit", "PanelTools", "PanelFilter",
