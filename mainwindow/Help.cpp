@@ -49,10 +49,9 @@ QImage HelpResources::picture(const QUrl& name) {
     } else {
         return QImage();
     }
-    // The picture's own header says how large it is: nothing is decoded
-    // before that is known to fit.
-    // Only the plain picture formats: a vector picture may name files of
-    // its own, and its size is whatever it asks for.
+    // Only the plain picture formats (a vector picture may name files of
+    // its own, and its size is whatever it asks for), and nothing is decoded
+    // before the picture's own header says that it fits.
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
