@@ -129,7 +129,7 @@ void TFadeInOutfrm::prepare(int32_t direction) {
     Direction = direction;
     accepted_ = false;
     sv::IniFile ini = sv::Settings();
-    Percent = std::clamp<int32_t>(ini.ReadInteger(kSection, percentKey(direction), 50), 0, 100);
+    Percent = ini.ReadInteger(kSection, percentKey(direction), 50, 0, 100);
     Progression = ini.ReadInteger(kSection, progressKey(direction), 0);
     const QString caption = isFadeOut(direction) ? QStringLiteral("Fade Out") : QStringLiteral("Fade In");
     setWindowTitle(caption);

@@ -1,11 +1,15 @@
-// The help file "sonvela.hlp" as the help window reads it. The build's help
-// maker writes it; the seeds are pieces of the built file, each the header
-// and the contents page with a few pages after it, cut at page lines so
-// that every piece stays a help file small enough for the fuzzer.
+// The help file "sonvela.hlp" as the help window reads and shows it: every
+// page the window would take is laid out as the window lays it out, with
+// its pictures. The build's help maker writes the file; the seeds are
+// pieces of the built file, each the header and the contents page with a
+// few pages after it, cut at page lines so that every piece stays a help
+// file small enough for the fuzzer, and pages no window can show.
+#include <QAbstractTextDocumentLayout>
 #include <algorithm>
 #include <cstdlib>
 
 #include "fuzz/support/fuzz_support.h"
+#include "mainwindow/Help.h"
 #include "platform/help_file.h"
 
 using namespace sv;
@@ -38,6 +42,18 @@ void sv::fuzz::writeSeeds(const std::string& folder) {
         seedFile(folder, "help" + std::to_string(i / kPagesPerSeed) + ".hlp",
                  std::vector<uint8_t>(seed.begin(), seed.end()));
     }
+    // A picture that is a device without end, and tables nested far deeper
+    // than the text layout can take.
+    const std::string endless = pieces[0] + contentsPiece +
+                                "@page pictures.html\n<p><img src=\"/dev/zero\"><img src=\"file:///dev/zero\">"
+                                "<img src=\"../../../../dev/zero\"><img src=\"qrc:/nothing.png\"></p>\n";
+    seedFile(folder, "endless_picture.hlp", std::vector<uint8_t>(endless.begin(), endless.end()));
+    std::string nested = pieces[0] + "@page contents.html\n";
+    for (int i = 0; i < 5000; ++i) nested += "<table><tr><td>";
+    nested += "x";
+    for (int i = 0; i < 5000; ++i) nested += "</td></tr></table>";
+    nested += "\n";
+    seedFile(folder, "nested_tables.hlp", std::vector<uint8_t>(nested.begin(), nested.end()));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -47,6 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case HelpLoad::Ok:
         // A help file the window takes always opens on its contents page.
         if (!help.pages.count(kHelpContentsPage)) __builtin_trap();
+        fuzz::guiApplication();
+        for (const auto& [name, page] : help.pages) {
+            std::string problem;
+            if (!helpPageFits(help, page, problem)) {
+                if (problem.empty()) __builtin_trap();   // the user is told why
+                continue;
+            }
+            HelpDocument doc(help);
+            doc.setTextWidth(600);
+            doc.setHtml(QString::fromStdString(page));
+            (void)doc.documentLayout()->documentSize();
+        }
         break;
     case HelpLoad::Damaged:
         // The window names the reason, and shows nothing of the file.

@@ -17,6 +17,7 @@
 #include "platform/program_groups.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
+#include "sound/display_ruler.h"
 #include "platform/settings.h"
 
 using sv::IniFile;
@@ -193,9 +194,9 @@ void TColorsfrm::loadForm(uint32_t p1, uint32_t p2, uint32_t p4, uint32_t p3) {
     Panel6->setColor(uint32_t(ini.ReadInteger("Colors", "grid", 0x808080)));
     Panel7->setColor(uint32_t(ini.ReadInteger("Colors", "gridfons", 0x808080)));
     Panel8->setColor(uint32_t(ini.ReadInteger("Colors", "gridfont", 0xFFFFFF)));
-    // An index outside the three items checks none of them.
-    const int scale = ini.ReadInteger("Configuration", "VerticalScale", 1) - 1;
-    rg1->setItemIndex(scale >= 0 && scale < rg1->count() ? scale : -1);
+    using sv::kScalePercent, sv::kScaleDecibels;
+    const int scale = ini.ReadInteger("Configuration", "VerticalScale", kScalePercent, kScalePercent, kScaleDecibels) - 1;
+    rg1->setItemIndex(scale < rg1->count() ? scale : -1);
     UndoLevels->setValue(ini.ReadInteger("Options", "UndoLevels", 10));
     cb1->setChecked(ini.ReadInteger("Options", "DisableUndo", 0) == 1);
     cb2->setChecked(ini.ReadInteger("Options", "ConfirmExit", 0) == 1);

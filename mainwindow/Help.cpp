@@ -1,22 +1,145 @@
 #include "mainwindow/Help.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextFrame>
+#include <QTextLength>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cmath>
+#include <utility>
+#include <vector>
 
 #include "mainwindow/Links.h"
 #include "platform/prompts.h"
 
-QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
-    if (type == QTextDocument::HtmlResource) {
-        auto it = help.pages.find(name.path().toStdString());
-        if (it != help.pages.end()) return QString::fromStdString(it->second);
+namespace {
+
+// The bytes of a data: address ("data:image/png;base64,..."); false for
+// one that is malformed or larger than a help picture may be.
+bool dataAddressBytes(const QUrl& name, QByteArray& bytes) {
+    const QByteArray text = name.toEncoded(QUrl::RemoveScheme);
+    const qsizetype comma = text.indexOf(',');
+    if (comma < 0 || text.size() - comma - 1 > HelpResources::kMostPictureBytes * 4 / 3 + 4) return false;
+    const QByteArray payload = QByteArray::fromPercentEncoding(text.mid(comma + 1));
+    if (text.left(comma).endsWith(";base64")) {
+        auto decoded = QByteArray::fromBase64Encoding(payload);
+        if (!decoded) return false;
+        bytes = std::move(*decoded);
+    } else {
+        bytes = payload;
     }
-    // Nothing from outside the help file: a page never pulls in a file or
-    // a picture from the disk or the network.
-    return QVariant();
+    return bytes.size() <= HelpResources::kMostPictureBytes;
+}
+
+} // namespace
+
+QImage HelpResources::picture(const QUrl& name) {
+    QByteArray bytes;
+    if (name.scheme() == "data") {
+        if (!dataAddressBytes(name, bytes)) return QImage();
+    } else if (name.scheme() == "qrc" || (name.scheme().isEmpty() && name.path().startsWith(":/"))) {
+        QFile file(name.scheme() == "qrc" ? ":" + name.path() : name.path());
+        if (!file.open(QIODevice::ReadOnly) || file.size() > kMostPictureBytes) return QImage();
+        bytes = file.readAll();
+    } else {
+        return QImage();
+    }
+    // Only the plain picture formats (a vector picture may name files of
+    // its own, and its size is whatever it asks for), and nothing is decoded
+    // before the picture's own header says that it fits.
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    static const QList<QByteArray> plain{"png", "jpeg", "gif", "bmp"};
+    if (!plain.contains(reader.format())) return QImage();
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMostPictureSide || size.height() > kMostPictureSide ||
+        qint64(size.width()) * size.height() > pixelsLeft_)
+        return QImage();
+    QImage image = reader.read();
+    if (image.size() != size) return QImage();
+    pixelsLeft_ -= qint64(size.width()) * size.height();
+    return image;
+}
+
+QVariant HelpResources::load(int type, const QUrl& name) {
+    if (type == QTextDocument::HtmlResource) {
+        auto it = help_.pages.find(name.path().toStdString());
+        return it != help_.pages.end() ? QString::fromStdString(it->second) : QString("");
+    }
+    if (type == QTextDocument::ImageResource) {
+        QImage image = picture(name);
+        if (image.isNull()) {
+            // A blank picture: a null one would send Qt to the disk for it.
+            image = QImage(1, 1, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+        }
+        return image;
+    }
+    return QByteArray("");
+}
+
+namespace {
+
+// The deepest nesting of frames (each table is one) in a document.
+int frameDepth(QTextFrame* root) {
+    int deepest = 0;
+    std::vector<std::pair<QTextFrame*, int>> todo{{root, 0}};
+    while (!todo.empty()) {
+        auto [frame, depth] = todo.back();
+        todo.pop_back();
+        deepest = std::max(deepest, depth);
+        for (QTextFrame* child : frame->childFrames()) todo.push_back({child, depth + 1});
+    }
+    return deepest;
+}
+
+bool withinPageNumbers(double d) { return std::fabs(d) <= kLargestPageNumber; }   // false for NaN too
+
+// Numbers of a text format's property: sizes, spans, counts and indents.
+bool withinPageNumbers(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Float:
+    case QMetaType::Double: return withinPageNumbers(v.toDouble());
+    default: break;
+    }
+    if (v.userType() == qMetaTypeId<QTextLength>()) return withinPageNumbers(v.value<QTextLength>().rawValue());
+    if (v.userType() == qMetaTypeId<QList<QTextLength>>()) {
+        for (const QTextLength& l : v.value<QList<QTextLength>>())
+            if (!withinPageNumbers(l.rawValue())) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool helpPageFits(const sv::HelpFile& help, const std::string& page, std::string& problem) {
+    // Read as the window reads it, but not laid out: the text layout is
+    // where a page beyond these limits does its harm.
+    HelpDocument doc(help);
+    doc.setHtml(QString::fromStdString(page));
+    if (frameDepth(doc.rootFrame()) > kMostNestedTables) {
+        problem = "its tables are nested more than " + std::to_string(kMostNestedTables) + " deep";
+        return false;
+    }
+    for (const QTextFormat& format : doc.allFormats()) {
+        const QMap<int, QVariant> properties = format.properties();
+        for (auto it = properties.begin(); it != properties.end(); ++it) {
+            if (it.key() == QTextFormat::ObjectIndex || withinPageNumbers(it.value())) continue;
+            problem = "it holds a size, span or count over " + std::to_string(int(kLargestPageNumber));
+            return false;
+        }
+    }
+    return true;
 }
 
 THelpfrm::THelpfrm(QWidget* owner) : QWidget(owner, Qt::Window) {
@@ -69,7 +192,15 @@ bool THelpfrm::loadHelp(const std::string& path) {
 
 bool THelpfrm::showPage(const std::string& page) {
     const QUrl url(QString::fromStdString(page));
-    if (!Browser->help.pages.count(url.path().toStdString())) return false;
+    const std::string name = url.path().toStdString();
+    auto it = Browser->help.pages.find(name);
+    if (it == Browser->help.pages.end()) return false;
+    std::string problem;
+    if (!helpPageFits(Browser->help, it->second, problem)) {
+        sv::ShowMessage("The help page " + name + " cannot be shown: " + problem + ".");
+        return false;
+    }
+    Browser->resources.newPage();
     Browser->setSource(url, QTextDocument::HtmlResource);
     return true;
 }
@@ -86,8 +217,10 @@ void THelpfrm::linkClicked(const QUrl& url) {
         Browser->scrollToAnchor(url.fragment());
         return;
     }
-    if (!showPage(url.toString().toStdString()))
+    if (!Browser->help.pages.count(url.path().toStdString()))
         sv::ShowMessage("The help has no page " + url.toString().toStdString() + ".");
+    else
+        showPage(url.toString().toStdString());
 }
 
 THelpfrm* showHelpContents(QWidget* owner, const std::string& exeDir) {
@@ -104,7 +237,10 @@ THelpfrm* showHelpContents(QWidget* owner, const std::string& exeDir) {
         return nullptr;
     }
     window->Browser->clearHistory();
-    window->showPage(sv::kHelpContentsPage);
+    if (!window->showPage(sv::kHelpContentsPage)) {
+        window->close();
+        return nullptr;
+    }
     window->show();
     window->raise();
     window->activateWindow();

@@ -141,8 +141,8 @@ void TSVMainfrm::readSettings() {
     RecentFile1 = ini.ReadString("Configuration", "abrir1", "");
     RecentFile2 = ini.ReadString("Configuration", "abrir2", "");
     RecentFile3 = ini.ReadString("Configuration", "abrir3", "");
-    VerticalScale = ini.ReadInteger("Configuration", "VerticalScale", 1);
-    UndoLevels = ini.ReadInteger("Options", "UndoLevels", 10);
+    VerticalScale = ini.ReadInteger("Configuration", "VerticalScale", 1, 1, 3);
+    UndoLevels = UndoStore::levelsFromSettings(ini);
     PlayFromCursorPosition = ini.ReadInteger("Options", "PlayFromCursorPosition", 0);
     BackgroundColor = uint32_t(ini.ReadInteger("Colors", "fons", 0xC0C0C0));
     WaveformColor = uint32_t(ini.ReadInteger("Colors", "ona", 0x800000));
@@ -152,8 +152,8 @@ void TSVMainfrm::readSettings() {
     GridPanelBackColor = uint32_t(ini.ReadInteger("Colors", "gridfons", 0x808080));
     GridPanelFontColor = uint32_t(ini.ReadInteger("Colors", "gridfont", 0xFFFFFF));
     for (PanelPosition& p : PanelPositions) {
-        p.left = ini.ReadInteger("Options", p.name + "_Left", p.left);
-        p.top = ini.ReadInteger("Options", p.name + "_Top", p.top);
+        p.left = ini.ReadInteger("Options", p.name + "_Left", p.left, 0, farthestToolBarPlace(this).x());
+        p.top = ini.ReadInteger("Options", p.name + "_Top", p.top, 0, farthestToolBarPlace(this).y());
     }
 }
 

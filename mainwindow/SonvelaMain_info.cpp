@@ -13,6 +13,7 @@
 #include "platform/activity.h"
 #include "platform/settings.h"
 #include "sound/Sound.h"
+#include "sound/display_ruler.h"
 
 namespace {
 
@@ -61,8 +62,9 @@ void applyColorsAndOptions(TSVMainfrm* main) {
     main->GridColor = uint32_t(ini.ReadInteger("Colors", "grid", 0x808080));
     main->GridPanelBackColor = uint32_t(ini.ReadInteger("Colors", "gridfons", 0x808080));
     main->GridPanelFontColor = uint32_t(ini.ReadInteger("Colors", "gridfont", 0xFFFFFF));
-    main->VerticalScale = ini.ReadInteger("Configuration", "VerticalScale", 1);
-    main->UndoLevels = ini.ReadInteger("Options", "UndoLevels", 10);
+    using sv::kScalePercent, sv::kScaleDecibels;
+    main->VerticalScale = ini.ReadInteger("Configuration", "VerticalScale", kScalePercent, kScalePercent, kScaleDecibels);
+    main->UndoLevels = sv::UndoStore::levelsFromSettings(ini);
     main->PlayFromCursorPosition = ini.ReadInteger("Options", "PlayFromCursorPosition", 0);
     if (main->Gauge1) main->Gauge1->setStyleSheet(barColorStyle(main->WaveformColor));
     if (main->Gauge2) main->Gauge2->setStyleSheet(barColorStyle(main->StereoColor));

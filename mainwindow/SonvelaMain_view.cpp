@@ -288,8 +288,9 @@ public:
             auto* me = static_cast<QMouseEvent*>(e);
             if (!(me->buttons() & Qt::LeftButton)) return false;
             QPoint to = startPos_ + (me->globalPosition().toPoint() - pressAt_);
-            to.setX(std::clamp(to.x(), 0, std::max(0, L->ControlBar1->width() - 20)));
-            to.setY(std::max(0, to.y()));
+            const QPoint farthest = farthestToolBarPlace(m_);
+            to.setX(std::clamp(to.x(), 0, std::min(farthest.x(), std::max(0, L->ControlBar1->width() - 20))));
+            to.setY(std::clamp(to.y(), 0, farthest.y()));
             panel->move(to);
             if (auto* place = storedPlace(m_, bar)) {
                 place->left = to.x();
@@ -538,6 +539,14 @@ void applyStartupView(TSVMainfrm* m) {
 
 } // namespace
 
+QPoint farthestToolBarPlace(const QWidget* window) {
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    // A bar's grip is 20 pixels wide and its row 29 pixels high; the bars
+    // keep to the upper half, so that the sounds keep the rest.
+    return QPoint(std::max(0, room.width() - 20), std::max(0, room.height() / 2 - 29));
+}
+
 QToolBar* toolBarPanel(TSVMainfrm* main, const char* name) {
     ViewLayout* L = layoutOf(main);
     if (!L) return nullptr;
@@ -651,8 +660,9 @@ void CloseAccessBarClick(TSVMainfrm* m) {
         const BarInfo& b = kBars[bar];
         const bool on = ini.ReadInteger("Options", b.key, 1) == 1;
         const std::string name = b.panel;
-        const int left = ini.ReadInteger("Options", name + "_Left", b.left);
-        const int top = ini.ReadInteger("Options", name + "_Top", b.top);
+        const QPoint farthest = farthestToolBarPlace(m);
+        const int left = ini.ReadInteger("Options", name + "_Left", b.left, 0, farthest.x());
+        const int top = ini.ReadInteger("Options", name + "_Top", b.top, 0, farthest.y());
         if (auto* place = storedPlace(m, bar)) {
             place->left = left;
             place->top = top;

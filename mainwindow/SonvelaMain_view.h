@@ -9,9 +9,11 @@
 // The stored places are always the tool-bar layout: the access bar moves a
 // shown bar to its own place without touching them.
 #pragma once
+#include <QPoint>
 
 class TSVMainfrm;
 class QToolBar;
+class QWidget;
 
 // Creates the control bar with the seven tool bars and their buttons, the
 // access bar and the meter panel (VumeterPanel, Gauge1, Gauge2). Run by the
@@ -23,6 +25,11 @@ void buildViewPanels(TSVMainfrm* main);
 // drop-downs and lays the window out from the settings file (start-up
 // steps of the view). Safe to call more than once.
 void installViewCommands(TSVMainfrm* main);
+
+// The farthest place (left, top) a tool bar may take in the control bar:
+// its grip stays on the screen the window is on, its row in the upper half
+// of it. Stored places are brought into 0..this when they are read.
+QPoint farthestToolBarPlace(const QWidget* window);
 
 // One of "PanelFile", "PanelEdit", "PanelTools", "PanelFilter",
 // "PanelMisc", "PanelView", "PanelHelp"; null before buildViewPanels.

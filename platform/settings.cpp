@@ -1,5 +1,6 @@
 #include "platform/settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +98,11 @@ int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
     int32_t out;
     if (lookup(section, key, v) && parseInteger(v, out)) return out;
     return def;
+}
+
+int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, int32_t def, int32_t least,
+                             int32_t most) const {
+    return std::clamp(ReadInteger(section, key, def), least, most);
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {

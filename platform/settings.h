@@ -17,6 +17,11 @@ public:
     const std::string& path() const { return path_; }
 
     int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
+    // As above, brought into least..most: a number that places, sizes or
+    // counts something never leaves the range the program can use, whatever
+    // the file says.
+    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def, int32_t least,
+                        int32_t most) const;
     std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
     void WriteString(const std::string& section, const std::string& key, const std::string& value);

@@ -168,8 +168,8 @@ void TSoundfrm::ActualitzarOpcions() {
 void TSoundfrm::applyPreferredZoom() {
     IniFile ini = Settings();
     if (ini.ReadInteger("Options", "AutoZoom", 1) == 0) {
-        int64_t preferred = ini.ReadInteger("Options", "PreferredZoom", 1);
-        if (preferred < 1) preferred = 1;
+        // The zoom box holds eight digits.
+        const int64_t preferred = ini.ReadInteger("Options", "PreferredZoom", 1, 1, 99999999);
         if (preferred < Zoom) Zoom = preferred;
     }
 }

@@ -127,8 +127,7 @@ void UndoStore::removeStaleFiles(const std::string& folder) {
 }
 
 int UndoStore::levelsFromSettings(const IniFile& ini) {
-    const int v = ini.ReadInteger("Options", "UndoLevels", 10);
-    return v < 1 ? 1 : v;
+    return ini.ReadInteger("Options", "UndoLevels", 10, 1, kMostLevels);
 }
 
 bool UndoStore::disabledFromSettings(const IniFile& ini) { return ini.ReadInteger("Options", "DisableUndo", 0) != 0; }

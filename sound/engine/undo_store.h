@@ -11,6 +11,7 @@
 // The layout of an undo file is fixed (see UndoFileHeader); files left
 // behind by a crash stay readable by the same layout, and are known by it.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -87,12 +88,14 @@ public:
     // holds it; everything else stays.
     static void removeStaleFiles(const std::string& folder);
 
-    // [Options] UndoLevels (default 10); a value below 1 counts as 1.
+    // The most steps kept per sound, as many as the options dialog offers.
+    static constexpr int kMostLevels = 9999;
+    // [Options] UndoLevels (default 10), brought into 1..kMostLevels.
     static int levelsFromSettings(const IniFile& ini);
     // [Options] DisableUndo (default 0).
     static bool disabledFromSettings(const IniFile& ini);
 
-    void setLevels(int levels) { levels_ = levels < 1 ? 1 : levels; }
+    void setLevels(int levels) { levels_ = std::clamp(levels, 1, kMostLevels); }
     int levels() const { return levels_; }
     void setDisabled(bool disabled) { disabled_ = disabled; }
     bool disabled() const { return disabled_; }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QImage>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -144,8 +147,54 @@ TEST_F(HelpWindowTest, WebLinksGoToTheBrowserAndUnknownPagesAreReported) {
     emit help->Browser->anchorClicked(QUrl("nowhere.html"));
     EXPECT_TRUE(scripted().sawMessage("The help has no page nowhere.html."));
     EXPECT_EQ(help->currentPage(), "contents.html");
-    // Nothing is fetched from outside the help file.
-    EXPECT_FALSE(help->Browser->loadResource(QTextDocument::ImageResource, QUrl("file:///etc/passwd")).isValid());
+    // Nothing is fetched from outside the help file: a blank picture, as a
+    // null one would send Qt to the disk for it.
+    const QVariant outside = help->Browser->loadResource(QTextDocument::ImageResource, QUrl("file:///etc/passwd"));
+    EXPECT_EQ(outside.typeId(), QMetaType::QImage);
+    EXPECT_EQ(outside.value<QImage>().size(), QSize(1, 1));
+}
+
+TEST_F(HelpWindowTest, PicturesComeOnlyFromTheHelpFileAndPagesTooDeepOrLargeAreRefused) {
+    QImage red(4, 4, QImage::Format_RGB32), green(2, 2, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    green.fill(Qt::green);
+    const std::string outside = dir.file("outside.png");
+    ASSERT_TRUE(red.save(QString::fromStdString(outside)));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    green.save(&buffer, "PNG");
+    const std::string inside = "data:image/png;base64," + png.toBase64().toStdString();
+    auto tables = [](int depth) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) open += "<table><tr><td>", close += "</td></tr></table>";
+        return open + "x" + close;
+    };
+    std::ofstream(dir.file("sonvela.hlp"))
+        << "SONVELA HELP 1\n@page contents.html\n<p><img src=\"" << outside << "\"><img src=\"" << inside
+        << "\"></p>\n@page deep.html\n" << tables(kMostNestedTables + 1) << "\n@page fits.html\n"
+        << tables(kMostNestedTables) << "\n@page padded.html\n<table cellpadding=2000000000><tr><td>x</td></tr></table>\n";
+    start();
+    THelpfrm* help = showHelpContents(main.get(), dir.path());
+    ASSERT_NE(help, nullptr);
+    QTextDocument* doc = help->Browser->document();
+    (void)doc->documentLayout()->documentSize();   // lays the page out, pictures and all
+    EXPECT_EQ(doc->resource(QTextDocument::ImageResource, QUrl::fromLocalFile(QString::fromStdString(outside)))
+                  .value<QImage>()
+                  .size(),
+              QSize(1, 1));
+    EXPECT_EQ(doc->resource(QTextDocument::ImageResource, QUrl(QString::fromStdString(inside))).value<QImage>().size(),
+              QSize(2, 2));
+
+    // Refused before Qt lays it out: each level of tables doubles that work.
+    ASSERT_FALSE(help->showPage("deep.html"));
+    EXPECT_TRUE(scripted().sawMessage("The help page deep.html cannot be shown: its tables are nested more than " +
+                                      std::to_string(kMostNestedTables) + " deep."));
+    EXPECT_EQ(help->currentPage(), "contents.html");
+    EXPECT_TRUE(help->showPage("fits.html"));
+    ASSERT_FALSE(help->showPage("padded.html"));
+    EXPECT_TRUE(scripted().sawMessage("The help page padded.html cannot be shown: it holds a size, span or count over 10000."));
+    EXPECT_EQ(help->currentPage(), "fits.html");
 }
 
 } // namespace

@@ -5,7 +5,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QToolBar>
+#include <fstream>
 
+#include "dialogs/ParamDialog.h"
+#include "mainwindow/Colors.h"
 #include "mainwindow/SonvelaMain.h"
 #include "mainwindow/SonvelaMain_view.h"
 #include "platform/qt/volume_control.h"
@@ -130,6 +133,31 @@ TEST_F(ViewTest, AMovedBarComesBackWhereItWasAfterTheAccessBar) {
     ViewToolBars1Click(main.get());
     EXPECT_EQ(panel("PanelEdit")->pos(), QPoint(111, 71));
     EXPECT_EQ(panel("PanelFile")->pos(), QPoint(11, 2));
+}
+
+TEST_F(ViewTest, PlacesAndCountsFromADamagedSettingsFileAreBroughtIntoRange) {
+    {
+        std::ofstream out(dir.file("dadoruz.ini"));
+        out << "[Options]\nViewAccessBar=0\nPanelEdit_Top=2147483647\nPanelMisc_Left=2147483647\n"
+               "PanelFile_Left=-2147483648\nPanelHelp_Top=-5\nUndoLevels=2147483647\n"
+               "[Configuration]\nVerticalScale=-2147483648\n";
+    }
+    start();
+    // Each bar keeps its grip on the screen.
+    const QPoint farthest = farthestToolBarPlace(main.get());
+    EXPECT_EQ(panel("PanelEdit")->pos(), QPoint(11, farthest.y()));
+    EXPECT_EQ(panel("PanelMisc")->pos(), QPoint(farthest.x(), 31));
+    EXPECT_EQ(panel("PanelFile")->pos(), QPoint(0, 2));
+    EXPECT_EQ(panel("PanelHelp")->pos(), QPoint(427, 0));
+    EXPECT_LE(child("ControlBar1")->height(), farthest.y() + 40);
+    EXPECT_EQ(main->VerticalScale, 1);
+    EXPECT_EQ(main->UndoLevels, UndoStore::kMostLevels);
+    TColorsfrm colors(nullptr);
+    colors.loadForm(0, 0, 0, 0);
+    EXPECT_EQ(colors.rg1->ItemIndex(), 0);
+    // What is stored again is the place the bar took.
+    main->FormClose();
+    EXPECT_EQ(ini().ReadInteger("Options", "PanelEdit_Top", -1), farthest.y());
 }
 
 TEST_F(ViewTest, PageButtonsShowOneBarWithItsTitle) {
