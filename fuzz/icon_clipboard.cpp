@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include "components/IcoList.h"
 #include "components/icon_clipboard.h"
@@ -31,6 +32,11 @@ void sv::fuzz::writeSeeds(const std::string& folder) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::guiApplication();
+    // Every picture an icon hands out goes into Qt's picture cache under a
+    // name of its own, and a name outlives its evicted picture until it is
+    // looked up again: across millions of inputs the names alone would fill
+    // the memory. A cache of no size takes nothing.
+    QPixmapCache::setCacheLimit(0);
     registerIconClipboardFormat();
     auto* mime = new QMimeData;
     mime->setData(iconClipboardFormat(), QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));

@@ -2,6 +2,7 @@
 // count, then each icon as an icon file with its size, every icon through
 // Qt's icon reader; what was read is written back and read again.
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include "components/IcoList.h"
 #include "fuzz/support/fuzz_support.h"
@@ -36,6 +37,11 @@ void sv::fuzz::writeSeeds(const std::string& folder) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::guiApplication();
+    // Every picture an icon hands out goes into Qt's picture cache under a
+    // name of its own, and a name outlives its evicted picture until it is
+    // looked up again: across millions of inputs the names alone would fill
+    // the memory. A cache of no size takes nothing.
+    QPixmapCache::setCacheLimit(0);
     TIconList list;
     try {
         list.ReadData(std::vector<uint8_t>(data, data + size));
