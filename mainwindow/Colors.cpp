@@ -19,6 +19,7 @@
 #include "platform/registry.h"
 #include "platform/settings.h"
 #include "sound/display_ruler.h"
+#include "sound/engine/undo_store.h"
 
 using sv::IniFile;
 using sv::Registry;
@@ -153,7 +154,8 @@ TColorsfrm::TColorsfrm(QWidget* owner) : QDialog(owner) {
     auto* other = new QWidget;
     auto* o = new QVBoxLayout(other);
     UndoLevels = new QSpinBox(other);
-    UndoLevels->setRange(0, 9999);
+    // "Disable Undo" is how to keep no step: the sounds keep at least one.
+    UndoLevels->setRange(1, sv::UndoStore::kMostLevels);
     auto* undoLabel = new QLabel("Undo &Levels", other);
     undoLabel->setBuddy(UndoLevels);
     cb1 = new QCheckBox("Disable &Undo", other);
@@ -197,7 +199,8 @@ void TColorsfrm::loadForm(uint32_t p1, uint32_t p2, uint32_t p4, uint32_t p3) {
     using sv::kScalePercent, sv::kScaleDecibels;
     const int scale = ini.ReadInteger("Configuration", "VerticalScale", kScalePercent, kScalePercent, kScaleDecibels) - 1;
     rg1->setItemIndex(scale < rg1->count() ? scale : -1);
-    UndoLevels->setValue(ini.ReadInteger("Options", "UndoLevels", 10));
+    // The number of steps the sounds really keep: a stored 0 keeps one.
+    UndoLevels->setValue(sv::UndoStore::levelsFromSettings(ini));
     // Read as the commands read them, so that a hand-edited value shows
     // what it does.
     cb1->setChecked(ini.ReadYesNo(sv::kDisableUndo));

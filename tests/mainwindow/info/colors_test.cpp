@@ -111,6 +111,16 @@ TEST_F(ColorsTest, OkWritesEveryOptionAndAColourDialogChangesAPanel) {
     EXPECT_EQ(g->PreferredZoom->value(), 40);
 }
 
+TEST_F(ColorsTest, UndoLevelsStartAtOneAndAStoredZeroShowsAsTheOneStepKept) {
+    IniFile(dir.file("dadoruz.ini")).WriteInteger("Options", "UndoLevels", 0);
+    auto f = form();
+    EXPECT_EQ(f->UndoLevels->minimum(), 1);
+    EXPECT_EQ(f->UndoLevels->value(), 1);
+    f->UndoLevels->setValue(0);
+    f->Button1Click();
+    EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadInteger("Options", "UndoLevels", -1), 1);
+}
+
 // People edit the file by hand: a value other than 0 or 1 shows in the
 // dialog as the program acts on it.
 TEST_F(ColorsTest, HandEditedYesNoValuesShowAsTheProgramActsOnThem) {
