@@ -84,8 +84,23 @@ TRecordNewSoundfrm::TRecordNewSoundfrm(QWidget* parent, std::function<void(const
     RadioGroup3->setItemIndex(0);
     Edit2 = new QLineEdit(QStringLiteral("11025"), RadioGroup1);
     Edit2->setMaxLength(5);
+    Edit2->setFixedWidth(Edit2->fontMetrics().horizontalAdvance(QStringLiteral("99999")) + 12);
+    // The rate box opens beside "Other" in a place kept for it: a box that
+    // took new room would grow the dialog, which never shrinks back when the
+    // box hides again, and the groups would keep a blank band.
+    QSizePolicy keepPlace(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    keepPlace.setRetainSizeWhenHidden(true);
+    Edit2->setSizePolicy(keepPlace);
     Edit2->hide();
-    RadioGroup1->layout()->addWidget(Edit2);
+    auto* rates = static_cast<QVBoxLayout*>(RadioGroup1->layout());
+    rates->removeWidget(RadioGroup1->button(3));
+    auto* otherRow = new QHBoxLayout;
+    otherRow->addWidget(RadioGroup1->button(3));
+    otherRow->addWidget(Edit2);
+    rates->addLayout(otherRow);
+    // At its own width on the left: a row that could stretch would make the
+    // group claim the width of its neighbours.
+    otherRow->setAlignment(Qt::AlignLeft);
 
     VumeterPanel = new QWidget(this);
     Gauge1 = makeGauge(VumeterPanel);

@@ -17,8 +17,9 @@
 #include "platform/program_groups.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
-#include "sound/display_ruler.h"
 #include "platform/settings.h"
+#include "sound/display_ruler.h"
+#include "sound/engine/undo_store.h"
 
 using sv::IniFile;
 using sv::Registry;
@@ -153,7 +154,8 @@ TColorsfrm::TColorsfrm(QWidget* owner) : QDialog(owner) {
     auto* other = new QWidget;
     auto* o = new QVBoxLayout(other);
     UndoLevels = new QSpinBox(other);
-    UndoLevels->setRange(0, 9999);
+    // "Disable Undo" is how to keep no step: the sounds keep at least one.
+    UndoLevels->setRange(1, sv::UndoStore::kMostLevels);
     auto* undoLabel = new QLabel("Undo &Levels", other);
     undoLabel->setBuddy(UndoLevels);
     cb1 = new QCheckBox("Disable &Undo", other);
@@ -197,34 +199,29 @@ void TColorsfrm::loadForm(uint32_t p1, uint32_t p2, uint32_t p4, uint32_t p3) {
     using sv::kScalePercent, sv::kScaleDecibels;
     const int scale = ini.ReadInteger("Configuration", "VerticalScale", kScalePercent, kScalePercent, kScaleDecibels) - 1;
     rg1->setItemIndex(scale < rg1->count() ? scale : -1);
-    UndoLevels->setValue(ini.ReadInteger("Options", "UndoLevels", 10));
-    cb1->setChecked(ini.ReadInteger("Options", "DisableUndo", 0) == 1);
-    cb2->setChecked(ini.ReadInteger("Options", "ConfirmExit", 0) == 1);
-    cb3->setChecked(ini.ReadInteger("Options", "ViewVumeters", 0) == 1);
-    cb4->setChecked(ini.ReadInteger("Options", "PlayFromCursorPosition", 0) != 0);
-    cb5->setChecked(ini.ReadInteger("Options", "AutoZoom", 1) != 0);
-    cb6->setChecked(ini.ReadInteger("Options", "ViewFullFilePath", 1) != 0);
-    cb7->setChecked(ini.ReadInteger("Options", "DoScroll", 1) != 0);
+    // The number of steps the sounds really keep: a stored 0 keeps one.
+    UndoLevels->setValue(sv::UndoStore::levelsFromSettings(ini));
+    // Read as the commands read them, so that a hand-edited value shows
+    // what it does.
+    cb1->setChecked(ini.ReadYesNo(sv::kDisableUndo));
+    cb2->setChecked(ini.ReadYesNo(sv::kConfirmExit));
+    cb3->setChecked(ini.ReadYesNo(sv::kViewVumeters));
+    cb4->setChecked(ini.ReadYesNo(sv::kPlayFromCursorPosition));
+    cb5->setChecked(ini.ReadYesNo(sv::kAutoZoom));
+    cb6->setChecked(ini.ReadYesNo(sv::kViewFullFilePath));
+    cb7->setChecked(ini.ReadYesNo(sv::kDoScroll));
     PreferredZoom->setValue(ini.ReadInteger("Options", "PreferredZoom", 1));
     cb5Click();
     IssetCD();
     IssetAE();
 }
 
-void TColorsfrm::FormActivate() {
-    cb->setCurrentIndex(0);
-    // Read again with the program's own defaults: without a settings file
-    // the exit question and the meters are on.
-    IniFile ini = sv::Settings();
-    cb1->setChecked(ini.ReadInteger("Options", "DisableUndo", 0) == 1);
-    cb2->setChecked(ini.ReadInteger("Options", "ConfirmExit", 1) == 1);
-    cb3->setChecked(ini.ReadInteger("Options", "ViewVumeters", 1) == 1);
-}
+void TColorsfrm::FormActivate() { cb->setCurrentIndex(0); }
 
 void TColorsfrm::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     // Only the first activation: a question asked by an association button
-    // hands the activation back, and must not undo the user's ticks.
+    // hands the activation back, and must not undo the user's choice of set.
     if (!activated_) {
         activated_ = true;
         FormActivate();

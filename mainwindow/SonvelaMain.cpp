@@ -143,7 +143,7 @@ void TSVMainfrm::readSettings() {
     RecentFile3 = ini.ReadString("Configuration", "abrir3", "");
     VerticalScale = ini.ReadInteger("Configuration", "VerticalScale", 1, 1, 3);
     UndoLevels = UndoStore::levelsFromSettings(ini);
-    PlayFromCursorPosition = ini.ReadInteger("Options", "PlayFromCursorPosition", 0);
+    PlayFromCursorPosition = ini.ReadYesNo(kPlayFromCursorPosition);
     BackgroundColor = uint32_t(ini.ReadInteger("Colors", "fons", 0xC0C0C0));
     WaveformColor = uint32_t(ini.ReadInteger("Colors", "ona", 0x800000));
     CentralLineColor = uint32_t(ini.ReadInteger("Colors", "linia", 0x0000FF));
@@ -188,8 +188,8 @@ void TSVMainfrm::FormCreate() {
     installCommands(this);
 
     IniFile ini(ExeDir + "dadoruz.ini");
-    ViewGrid1->setChecked(ini.ReadInteger("Configuration", "ViewGrid", 0) == 1);
-    VumeterPanel->setVisible(ini.ReadInteger("Options", "ViewVumeters", 1) == 1);
+    ViewGrid1->setChecked(ini.ReadYesNo(kViewGrid));
+    VumeterPanel->setVisible(ini.ReadYesNo(kViewVumeters));
     Gauge1->setStyleSheet(barStyle(WaveformColor));
     Gauge2->setStyleSheet(barStyle(StereoColor));
 
@@ -517,7 +517,7 @@ void TSVMainfrm::processCommandLine() {
 
 bool TSVMainfrm::FormCloseQuery() {
     IniFile ini(ExeDir + "dadoruz.ini");
-    if (ini.ReadInteger("Options", "ConfirmExit", 1) != 0) {
+    if (ini.ReadYesNo(kConfirmExit)) {
         if (!askYesNo("Sonvela", "Are you sure you want to exit?")) return false;
         if (cdPlayingHook && cdPlayingHook()) {
             if (!askYesNo("Sonvela", "The CD is playing. Do you still want to exit?")) return false;

@@ -89,7 +89,7 @@ constexpr RepeatItem kRepeatItems[] = {
 void refreshUndoItem(TSVMainfrm* main) {
     TSoundfrm* w = main->activeSound();
     if (!w || activity() != Activity::Idle) return;
-    if (IniFile(main->ExeDir + "dadoruz.ini").ReadInteger("Options", "DisableUndo", 0) != 0) return;
+    if (IniFile(main->ExeDir + "dadoruz.ini").ReadYesNo(kDisableUndo)) return;
     main->enableItem("undo1", w->habilitomenuundo());
 }
 

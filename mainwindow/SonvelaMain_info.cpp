@@ -65,10 +65,10 @@ void applyColorsAndOptions(TSVMainfrm* main) {
     using sv::kScalePercent, sv::kScaleDecibels;
     main->VerticalScale = ini.ReadInteger("Configuration", "VerticalScale", kScalePercent, kScalePercent, kScaleDecibels);
     main->UndoLevels = sv::UndoStore::levelsFromSettings(ini);
-    main->PlayFromCursorPosition = ini.ReadInteger("Options", "PlayFromCursorPosition", 0);
+    main->PlayFromCursorPosition = ini.ReadYesNo(sv::kPlayFromCursorPosition);
     if (main->Gauge1) main->Gauge1->setStyleSheet(barColorStyle(main->WaveformColor));
     if (main->Gauge2) main->Gauge2->setStyleSheet(barColorStyle(main->StereoColor));
-    if (main->VumeterPanel) main->VumeterPanel->setVisible(ini.ReadInteger("Options", "ViewVumeters", 1) == 1);
+    if (main->VumeterPanel) main->VumeterPanel->setVisible(ini.ReadYesNo(sv::kViewVumeters));
 
     // Each window keeps its own zoom; the zoom box holds the active one's.
     TSoundfrm* active = main->activeSound();

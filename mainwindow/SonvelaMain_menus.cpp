@@ -225,7 +225,7 @@ void TSVMainfrm::Edit1Click() {
     bool ok = false;
     const bool sel = Edit3->text().toLongLong(&ok) > 0 && ok;
     const bool V = child && sel && idle;
-    const bool undoOn = IniFile(ExeDir + "dadoruz.ini").ReadInteger("Options", "DisableUndo", 0) == 0;
+    const bool undoOn = !IniFile(ExeDir + "dadoruz.ini").ReadYesNo(kDisableUndo);
     TSoundfrm* w = activeSound();
     enableItem("undo1", child && idle && undoOn && w && w->undoAvailable());
     for (const char* n : {"Cut1", "Copy1", "Repetir1", "Insertarsilencio1", "Forzarsilencio1", "Borrar1",

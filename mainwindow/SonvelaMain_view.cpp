@@ -31,17 +31,17 @@ struct BarInfo {
     const char* panel;
     const char* title;
     const char* item;
-    const char* key;
+    const YesNoKey* shown;
     int left, top;
 };
 constexpr BarInfo kBars[7] = {
-    {"PanelFile", "File", "FileToolBar1", "ViewPanelFile", 11, 2},
-    {"PanelEdit", "Edit", "EditToolBar1", "ViewPanelEdit", 11, 31},
-    {"PanelTools", "Tools", "ToolsToolBar1", "ViewPanelTools", 11, 60},
-    {"PanelFilter", "Filter", "FilterToolBar1", "ViewPanelFilter", 11, 89},
-    {"PanelMisc", "Miscellaneous", "MiscToolBar1", "ViewPanelMisc", 406, 31},
-    {"PanelView", "View", "ViewToolBar1", "ViewPanelView", 514, 60},
-    {"PanelHelp", "Help", "HelpToolBar1", "ViewPanelHelp", 427, 2}};
+    {"PanelFile", "File", "FileToolBar1", &kViewPanelFile, 11, 2},
+    {"PanelEdit", "Edit", "EditToolBar1", &kViewPanelEdit, 11, 31},
+    {"PanelTools", "Tools", "ToolsToolBar1", &kViewPanelTools, 11, 60},
+    {"PanelFilter", "Filter", "FilterToolBar1", &kViewPanelFilter, 11, 89},
+    {"PanelMisc", "Miscellaneous", "MiscToolBar1", &kViewPanelMisc, 406, 31},
+    {"PanelView", "View", "ViewToolBar1", &kViewPanelView, 514, 60},
+    {"PanelHelp", "Help", "HelpToolBar1", &kViewPanelHelp, 427, 2}};
 enum { kFile, kEdit, kTools, kFilter, kMisc, kView, kHelp };
 // The order in which the tool-bar layout is read back.
 constexpr int kRestoreOrder[7] = {kFile, kHelp, kEdit, kMisc, kTools, kView, kFilter};
@@ -448,7 +448,7 @@ void applyToolBarItem(TSVMainfrm* m, int bar) {
     if (!L || !a) return;
     const bool on = a->isChecked();
     if (!accessBarMode(m)) L->panels[bar]->setVisible(on);
-    settingsOf(m).WriteInteger("Options", kBars[bar].key, on ? 1 : 0);
+    settingsOf(m).WriteInteger(kBars[bar].shown->section, kBars[bar].shown->key, on ? 1 : 0);
     fitControlBar(m);
 }
 
@@ -516,14 +516,14 @@ void applyStartupView(TSVMainfrm* m) {
         if (QWidget* picture = m->findChild<QWidget*>("gif_animat")) picture->setContextMenuPolicy(Qt::NoContextMenu);
     }
     IniFile ini = settingsOf(m);
-    const bool vumeters = ini.ReadInteger("Options", "ViewVumeters", 1) == 1;
+    const bool vumeters = ini.ReadYesNo(kViewVumeters);
     setChecked(m, "ViewVumeters1", vumeters);
     m->VumeterPanel->setVisible(vumeters);
-    const bool access = ini.ReadInteger("Options", "ViewAccessBar", 1) == 1;
+    const bool access = ini.ReadYesNo(kViewAccessBar);
     setChecked(m, "ViewAccessBar1", access);
     setChecked(m, "ViewToolBars1", !access);
     modeButtons(m);
-    const bool image = ini.ReadInteger("Options", "ViewImage", 1) == 1;
+    const bool image = ini.ReadYesNo(kViewImage);
     setChecked(m, "HideShowImage1", image);
     setChecked(m, "ShowImage1", image);
     // On a 640-pixel screen there is no room for the picture.
@@ -658,7 +658,7 @@ void CloseAccessBarClick(TSVMainfrm* m) {
     ini.WriteInteger("Options", "ViewAccessBar", 0);
     for (int bar : kRestoreOrder) {
         const BarInfo& b = kBars[bar];
-        const bool on = ini.ReadInteger("Options", b.key, 1) == 1;
+        const bool on = ini.ReadYesNo(*b.shown);
         const std::string name = b.panel;
         const QPoint farthest = farthestToolBarPlace(m);
         const int left = ini.ReadInteger("Options", name + "_Left", b.left, 0, farthest.x());
@@ -711,8 +711,8 @@ void enableZoomItems(TSVMainfrm* m, bool E) {
 void View1Click(TSVMainfrm* m) {
     enableZoomItems(m, miscellaneousE(m));
     IniFile ini = settingsOf(m);
-    setChecked(m, "ViewVumeters1", ini.ReadInteger("Options", "ViewVumeters", 1) == 1);
-    const bool access = ini.ReadInteger("Options", "ViewAccessBar", 1) == 1;
+    setChecked(m, "ViewVumeters1", ini.ReadYesNo(kViewVumeters));
+    const bool access = ini.ReadYesNo(kViewAccessBar);
     setChecked(m, "ViewAccessBar1", access);
     setChecked(m, "ViewToolBars1", !access);
     showToolBarItems(m, !access);

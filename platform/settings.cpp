@@ -105,6 +105,11 @@ int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
     return std::clamp(ReadInteger(section, key, def), least, most);
 }
 
+bool IniFile::ReadYesNo(const YesNoKey& k) const {
+    const int32_t v = ReadInteger(k.section, k.key, k.byDefault ? 1 : 0);
+    return k.onlyOneIsYes ? v == 1 : v != 0;
+}
+
 std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
     std::string v;
     return lookup(section, key, v) ? v : def;

@@ -149,8 +149,8 @@ void TSoundfrm::ActualitzarOpcions() {
     IniFile ini = Settings();
     DefaultInput = ini.ReadInteger("Configuration", "DefaultInput", -1);
     DefaultOutput = ini.ReadInteger("Configuration", "DefaultOutput", -1);
-    DoScroll = ini.ReadInteger("Options", "DoScroll", 1);
-    DisableUndo = ini.ReadInteger("Options", "DisableUndo", 0);
+    DoScroll = ini.ReadYesNo(kDoScroll);
+    DisableUndo = ini.ReadYesNo(kDisableUndo);
     if (DisableUndo && SVMainfrm && SVMainfrm->undo1) SVMainfrm->undo1->setText("&Undo DISABLED");
     if (Undo) {
         Undo->setDisabled(UndoStore::disabledFromSettings(ini));
@@ -158,7 +158,7 @@ void TSoundfrm::ActualitzarOpcions() {
     }
     PlayCursorColor = static_cast<uint32_t>(ini.ReadInteger("Colors", "PlayCursor", 255));
     if (!FileName.empty()) {
-        bool full = ini.ReadInteger("Options", "ViewFullFilePath", 1) != 0;
+        bool full = ini.ReadYesNo(kViewFullFilePath);
         setCaption(full ? FileName : extractFileName(FileName));
     }
 }
@@ -167,7 +167,7 @@ void TSoundfrm::ActualitzarOpcions() {
 // fitting zoom.
 void TSoundfrm::applyPreferredZoom() {
     IniFile ini = Settings();
-    if (ini.ReadInteger("Options", "AutoZoom", 1) == 0) {
+    if (!ini.ReadYesNo(kAutoZoom)) {
         // The zoom box holds eight digits.
         const int64_t preferred = ini.ReadInteger("Options", "PreferredZoom", 1, 1, 99999999);
         if (preferred < Zoom) Zoom = preferred;

@@ -130,7 +130,7 @@ int UndoStore::levelsFromSettings(const IniFile& ini) {
     return ini.ReadInteger("Options", "UndoLevels", 10, 1, kMostLevels);
 }
 
-bool UndoStore::disabledFromSettings(const IniFile& ini) { return ini.ReadInteger("Options", "DisableUndo", 0) != 0; }
+bool UndoStore::disabledFromSettings(const IniFile& ini) { return ini.ReadYesNo(kDisableUndo); }
 
 std::string UndoStore::pathFor(int32_t n) const { return folder_ + stem_ + std::to_string(n) + ".tmp"; }
 

@@ -63,6 +63,26 @@ TEST(Settings, InvalidIntegersGiveDefaultAndHexIsRead) {
     EXPECT_EQ(ini.ReadInteger("Colors", "big", 4), 4);
 }
 
+// A hand-edited yes/no value keeps the meaning the program always gave it:
+// the option keys say yes for any number but 0, the view keys only for 1.
+TEST(Settings, YesNoKeysKeepTheirOwnReading) {
+    test::TempExeDir dir;
+    {
+        std::ofstream out(dir.file("dadoruz.ini"));
+        out << "[Options]\nDisableUndo=2\nConfirmExit=0\nDoScroll=yes\nViewVumeters=2\nViewImage=1\n"
+               "[Configuration]\nViewGrid=-1\n";
+    }
+    IniFile ini = Settings();
+    EXPECT_TRUE(ini.ReadYesNo(kDisableUndo));
+    EXPECT_FALSE(ini.ReadYesNo(kConfirmExit));
+    EXPECT_TRUE(ini.ReadYesNo(kDoScroll));   // not a number: the default
+    EXPECT_FALSE(ini.ReadYesNo(kPlayFromCursorPosition));   // missing: the default
+    EXPECT_FALSE(ini.ReadYesNo(kViewVumeters));
+    EXPECT_TRUE(ini.ReadYesNo(kViewImage));
+    EXPECT_FALSE(ini.ReadYesNo(kViewGrid));
+    EXPECT_TRUE(ini.ReadYesNo(kViewAccessBar));
+}
+
 TEST(Settings, OtherLinesAndSectionsSurviveAWrite) {
     test::TempExeDir dir;
     {

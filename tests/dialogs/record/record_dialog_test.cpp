@@ -381,6 +381,28 @@ TEST_F(RecordDialog, OtherTakesARateFromOneTo99999) {
     EXPECT_EQ(p.declaredSize, 3000);
 }
 
+// The rate box opens beside "Other" in room kept for it: the dialog keeps
+// its size, and no blank band stays once the box hides again.
+TEST_F(RecordDialog, OtherOpensItsBoxBesideItWithoutResizingTheDialog) {
+    make();
+    f->show();
+    QCoreApplication::processEvents();
+    const QSize size = f->size();
+    QRadioButton* other = f->RadioGroup1->button(3);
+    f->RadioGroup1->setItemIndex(3);
+    f->RadioGroup1Click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->size(), size);
+    EXPECT_EQ(f->Edit2->geometry().center().y(), other->geometry().center().y());
+    EXPECT_GT(f->Edit2->x(), other->geometry().right());
+    EXPECT_LE(f->Edit2->geometry().right(), f->RadioGroup1->contentsRect().right());
+    f->Edit2->setText("99999");
+    f->Edit2Exit();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->size(), size);
+    EXPECT_EQ(other->text(), "99999");
+}
+
 TEST_F(RecordDialog, RadioGroupsChooseTheFormatOfTheNextTake) {
     make();
     choose(2, 1, 1);

@@ -49,10 +49,9 @@ TEST_F(ColorsTest, SetsFillAllEightPanelsAndCustomKeepsThem) {
     EXPECT_EQ(f->Panel5->color(), 0xC0C0C0u);
 }
 
-TEST_F(ColorsTest, WithoutSettingsFileDefaultsShowAndActivationChecksExitAndMeters) {
+TEST_F(ColorsTest, WithoutSettingsFileDefaultsShowWithExitAndMetersChecked) {
     auto f = std::make_unique<TColorsfrm>(nullptr);
     f->loadForm(p1, p2, p4, p3);
-    EXPECT_FALSE(f->cb2->isChecked());   // the first read uses 0
     f->FormActivate();
     EXPECT_TRUE(f->cb2->isChecked());
     EXPECT_TRUE(f->cb3->isChecked());
@@ -110,6 +109,40 @@ TEST_F(ColorsTest, OkWritesEveryOptionAndAColourDialogChangesAPanel) {
     EXPECT_FALSE(g->cb2->isChecked());
     EXPECT_TRUE(g->PreferredZoom->isEnabled());
     EXPECT_EQ(g->PreferredZoom->value(), 40);
+}
+
+TEST_F(ColorsTest, UndoLevelsStartAtOneAndAStoredZeroShowsAsTheOneStepKept) {
+    IniFile(dir.file("dadoruz.ini")).WriteInteger("Options", "UndoLevels", 0);
+    auto f = form();
+    EXPECT_EQ(f->UndoLevels->minimum(), 1);
+    EXPECT_EQ(f->UndoLevels->value(), 1);
+    f->UndoLevels->setValue(0);
+    f->Button1Click();
+    EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadInteger("Options", "UndoLevels", -1), 1);
+}
+
+// People edit the file by hand: a value other than 0 or 1 shows in the
+// dialog as the program acts on it.
+TEST_F(ColorsTest, HandEditedYesNoValuesShowAsTheProgramActsOnThem) {
+    IniFile ini(dir.file("dadoruz.ini"));
+    for (const char* key : {"DisableUndo", "ConfirmExit", "ViewVumeters", "PlayFromCursorPosition"})
+        ini.WriteInteger("Options", key, 2);
+    start();
+    TSoundfrm* w = openWave("song.wav");
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->Undo->disabled());
+    EXPECT_EQ(main->undo1->text(), "&Undo DISABLED");
+    EXPECT_TRUE(main->VumeterPanel->isHidden());
+    EXPECT_EQ(main->PlayFromCursorPosition, 1);
+    scripted().answer(mrNo);
+    EXPECT_FALSE(main->FormCloseQuery());
+    EXPECT_TRUE(scripted().sawMessage("Are you sure you want to exit?"));
+
+    auto f = form();
+    EXPECT_TRUE(f->cb1->isChecked());
+    EXPECT_TRUE(f->cb2->isChecked());
+    EXPECT_FALSE(f->cb3->isChecked());
+    EXPECT_TRUE(f->cb4->isChecked());
 }
 
 TEST_F(ColorsTest, CancelKeepsColoursButStoresThemAndReloadsCachedSettings) {
