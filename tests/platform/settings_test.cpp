@@ -36,8 +36,12 @@ TEST(Settings, MissingFileGivesDefaults) {
 
 TEST(Settings, WriteCreatesSectionAndReadsBackWithoutCase) {
     test::TempExeDir dir;
+    // A user's file named as an earlier version named the temporaries.
+    const std::string lookAlike = dir.file("dadoruz.ini.part999999999");
+    { std::ofstream(lookAlike) << "x"; }
     IniFile ini = Settings();
     ini.WriteInteger("Options", "UndoLevels", 5);
+    EXPECT_EQ(slurp(lookAlike), "x");
     ini.WriteString("Configuration", "abrir1", "/home/a b/x.wav");
     EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadInteger("OPTIONS", "undolevels", 10), 5);
     EXPECT_EQ(ini.ReadString("configuration", "ABRIR1", ""), "/home/a b/x.wav");
