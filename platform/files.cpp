@@ -9,8 +9,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/random.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <system_error>
@@ -213,7 +213,9 @@ constexpr size_t kTokenDigits = 12;
 constexpr char kPartMark[] = "user.sonvela.partial";
 
 // What the temporaries of a target named `name` start with. A long name is
-// shortened so that the temporary's name still fits in a folder entry.
+// shortened so that the temporary's name still fits in a folder entry; two
+// long names alike up to there share their temporaries' cleanup, which
+// still removes only the program's own leftovers.
 std::string partPrefix(std::string name) {
     constexpr size_t kLongestName = 255;
     constexpr size_t kTail = 5 + 10 + sizeof kPartMarker - 1 + kTokenDigits;   // ".part", pid, marker, token
