@@ -5,11 +5,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -20,6 +23,9 @@ namespace sv {
 static std::function<int(const std::string&)> g_createFault;
 
 void setCreateFaultHook(std::function<int(const std::string&)> hook) { g_createFault = std::move(hook); }
+
+// The errno the test hook asks for when creating `path`, or 0.
+static int faultFor(const std::string& path) { return g_createFault ? g_createFault(path) : 0; }
 
 bool readFullyAt(int fd, int64_t off, void* dst, size_t n) {
     uint8_t* p = static_cast<uint8_t*>(dst);
@@ -89,8 +95,9 @@ ScopedFd::~ScopedFd() {
 }
 
 std::FILE* createFile(const std::string& path) {
-    if (g_createFault) {
-        if (int e = g_createFault(path)) { errno = e; return nullptr; }
+    if (int e = faultFor(path)) {
+        errno = e;
+        return nullptr;
     }
     return std::fopen(path.c_str(), "wb");
 }
@@ -185,24 +192,10 @@ bool unlinkIfSame(const std::string& path, const struct stat& st) {
     return ::unlink(path.c_str()) == 0;
 }
 
-int createOwnFileUnhooked(const std::string& path, mode_t mode) {
+// Creates the file exclusively, never through a link, and locks it.
+int createLocked(const std::string& path, mode_t mode) {
     int fd = openExclusive(path, mode);
     if (fd < 0 && errno == EMFILE && raiseOpenFileLimit()) fd = openExclusive(path, mode);
-    if (fd < 0 && errno == EEXIST) {
-        // A run that had this process id before us left the name behind.
-        struct stat st;
-        const int old = openUnusedOwnFile(path, st);
-        bool removed = false;
-        if (old >= 0) {
-            removed = !isCutShortTake(old, st.st_size) && unlinkIfSame(path, st);
-            ::close(old);
-        }
-        if (!removed) {
-            errno = EEXIST;
-            return -1;
-        }
-        fd = openExclusive(path, mode);
-    }
     if (fd < 0) return -1;
     // Where the file system keeps no locks the file still serves; it is then
     // known as in use by its process id alone.
@@ -210,16 +203,98 @@ int createOwnFileUnhooked(const std::string& path, mode_t mode) {
     return fd;
 }
 
-} // namespace
+// A save's temporary is "<name>.part<pid>-sonvela-<token>": the marker and
+// the random token make a name nobody gives a file of their own, and the
+// process id tells whether the save that made it may still be running.
+constexpr char kPartMarker[] = "-sonvela-";
+constexpr size_t kTokenDigits = 12;
+// The mark a save puts on its temporary where the file system keeps
+// extended attributes, taken off once the file has its final name.
+constexpr char kPartMark[] = "user.sonvela.partial";
 
-int createOwnFile(const std::string& path, mode_t mode) {
-    if (g_createFault) {
-        if (int e = g_createFault(path)) {
-            errno = e;
-            return -1;
+// What the temporaries of a target named `name` start with. A long name is
+// shortened so that the temporary's name still fits in a folder entry; two
+// long names alike up to there share their temporaries' cleanup, which
+// still removes only the program's own leftovers.
+std::string partPrefix(std::string name) {
+    constexpr size_t kLongestName = 255;
+    constexpr size_t kTail = 5 + 10 + sizeof kPartMarker - 1 + kTokenDigits;   // ".part", pid, marker, token
+    if (name.size() > kLongestName - kTail) {
+        name.resize(kLongestName - kTail);
+        // No character cut in two.
+        while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0x80)) name.pop_back();
+    }
+    return name + ".part";
+}
+
+// The process that made a temporary named `entry`, or 0 for any other name.
+long partFileProcess(const std::string& entry, const std::string& prefix) {
+    if (entry.compare(0, prefix.size(), prefix) != 0) return 0;
+    const size_t marker = entry.find(kPartMarker, prefix.size());
+    if (marker == std::string::npos || marker - prefix.size() > 10) return 0;
+    const std::string digits = entry.substr(prefix.size(), marker - prefix.size());
+    const size_t tokenAt = marker + sizeof kPartMarker - 1;
+    const bool tokenOk =
+        entry.size() - tokenAt == kTokenDigits && std::all_of(entry.begin() + long(tokenAt), entry.end(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        });
+    return tokenOk && allDigits(digits) && digits[0] != '0' ? std::stol(digits) : 0;
+}
+
+std::string randomToken() {
+    uint8_t bytes[kTokenDigits / 2];
+    size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t r = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += size_t(r);
+    }
+    if (got < sizeof bytes) {
+        // No random source: the clock still gives a name unlike any other.
+        timespec t{};
+        ::clock_gettime(CLOCK_REALTIME, &t);
+        uint64_t x = uint64_t(t.tv_sec) * 1000000007u ^ uint64_t(t.tv_nsec);
+        for (auto& b : bytes) {
+            x = x * 6364136223846793005u + 1442695040888963407u;
+            b = uint8_t(x >> 56);
         }
     }
-    return createOwnFileUnhooked(path, mode);
+    static const char hex[] = "0123456789abcdef";
+    std::string token;
+    for (uint8_t b : bytes) {
+        token += hex[b >> 4];
+        token += hex[b & 15];
+    }
+    return token;
+}
+
+// A file without the mark was not made by a save, unless its file system
+// keeps no extended attributes at all.
+bool carriesPartMark(int fd) { return ::fgetxattr(fd, kPartMark, nullptr, 0) >= 0 || errno == ENOTSUP; }
+
+} // namespace
+
+int createOwnFile(const std::string& path, mode_t mode, const std::function<bool(int fd, int64_t size)>& recognise) {
+    if (int e = faultFor(path)) {
+        errno = e;
+        return -1;
+    }
+    const int fd = createLocked(path, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+    // A run that had this process id before us may have left the name behind.
+    struct stat st;
+    const int old = openUnusedOwnFile(path, st);
+    bool removed = false;
+    if (old >= 0) {
+        removed = recognise(old, st.st_size) && unlinkIfSame(path, st);
+        ::close(old);
+    }
+    if (!removed) {
+        errno = EEXIST;
+        return -1;
+    }
+    return createLocked(path, mode);
 }
 
 bool isCutShortTake(int fd, int64_t size) {
@@ -252,17 +327,10 @@ void removeLeftoversOfEndedProcesses(const std::string& folder,
 void removeStalePartFiles(const std::string& target) {
     std::string folder, name;
     splitPath(target, folder, name);
-    const std::string prefix = name + ".part";
+    const std::string prefix = partPrefix(name);
     removeLeftoversOfEndedProcesses(
-        folder,
-        [&](const std::string& entry) -> long {
-            if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) return 0;
-            const std::string digits = entry.substr(prefix.size());
-            // Process ids are written without leading zeros; "x.part01" is
-            // a piece of a user's split file.
-            return digits.size() <= 9 && digits[0] != '0' && allDigits(digits) ? std::stol(digits) : 0;
-        },
-        [](int fd, int64_t size) { return !isCutShortTake(fd, size); });
+        folder, [&](const std::string& entry) { return partFileProcess(entry, prefix); },
+        [](int fd, int64_t size) { return carriesPartMark(fd) && !isCutShortTake(fd, size); });
 }
 
 SafeFileWriter::~SafeFileWriter() {
@@ -274,21 +342,26 @@ SafeFileWriter::~SafeFileWriter() {
 
 int SafeFileWriter::open(const std::string& target) {
     target_ = target;
-    // The fault hook sees the target name: that is what the user chose.
-    if (g_createFault) {
-        if (int e = g_createFault(target)) return e;
-    }
+    // The fault hook sees the target name first: that is what the user chose.
+    if (int e = faultFor(target)) return e;
     int e = 0;
     real_ = followLinks(target, e);
     if (e) return e;
     removeStalePartFiles(real_);
-    temp_ = real_ + ".part" + std::to_string(::getpid());
+    std::string folder, name;
+    splitPath(real_, folder, name);
+    temp_ = real_.substr(0, real_.size() - name.size()) + partPrefix(name) + std::to_string(::getpid()) +
+            kPartMarker + randomToken();
+    if ((e = faultFor(temp_))) return e;
     struct stat st;
     const bool replacing = ::stat(real_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     // A replaced file's readers stay its readers: the new file is made
-    // private and then given the old one's owner, group and mode.
-    const int fd = createOwnFileUnhooked(temp_, replacing ? 0600 : 0666);
+    // private and then given the old one's owner, group and mode. Whatever
+    // stands under the temporary's name (a planted link) is left alone and
+    // the save refused.
+    const int fd = createLocked(temp_, replacing ? 0600 : 0666);
     if (fd < 0) return errno ? errno : EIO;
+    (void)::fsetxattr(fd, kPartMark, "1", 1, 0);
     if (replacing) {
         if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd, uid_t(-1), st.st_gid);
         (void)::fchmod(fd, st.st_mode & 07777);
@@ -346,6 +419,8 @@ void SafeFileWriter::publish() {
     if (std::fflush(f_) != 0 || ::fsync(::fileno(f_)) != 0 || ::rename(temp_.c_str(), real_.c_str()) != 0)
         fail(errno ? errno : EIO);
     published_ = true;
+    // Under its final name it is the user's file, no temporary any more.
+    (void)::fremovexattr(::fileno(f_), kPartMark);
     std::string folder, name;
     splitPath(real_, folder, name);
     if (int e = syncFolder(folder)) throw FileIOError("I/O error writing " + target_ + ": " + std::strerror(e), e);

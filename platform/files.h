@@ -45,7 +45,9 @@ struct ScopedFd {
     ScopedFd& operator=(const ScopedFd&) = delete;
 };
 
-// Tests: return a non-zero errno to make creating that path fail.
+// Tests: return a non-zero errno to make creating that path fail. The hook
+// sees each path just before it is created: a save's target, then the name
+// of the temporary written beside it.
 void setCreateFaultHook(std::function<int(const std::string& path)> hook);
 
 // Creates (truncates) a file for writing; nullptr with errno set on failure.
@@ -56,9 +58,10 @@ std::FILE* createFile(const std::string& path);
 // included, is not opened), with `mode` less the umask, and locked for as
 // long as the descriptor stays open, so that the cleanup of ended runs, on
 // this machine or on another one sharing the folder, leaves it alone. A
-// leftover under this very name of a run that has ended (ours, unlocked) is
-// replaced. The descriptor, or -1 with errno set.
-int createOwnFile(const std::string& path, mode_t mode);
+// leftover under this very name of a run that has ended (ours, unlocked,
+// and known to `recognise` as one of the program's own) is replaced. The
+// descriptor, or -1 with errno set.
+int createOwnFile(const std::string& path, mode_t mode, const std::function<bool(int fd, int64_t size)>& recognise);
 
 // A file that starts as a WAVE header stating no data while data follows:
 // a recording cut short before its header was patched. Never removed.
@@ -79,19 +82,27 @@ void removeLeftoversOfEndedProcesses(const std::string& folder,
                                      const std::function<long(const std::string& name)>& pidOf,
                                      const std::function<bool(int fd, int64_t size)>& recognise);
 
-// Removes "name.part<pid>" files beside the target left by runs that have
-// ended (a save killed halfway), as above; a recording is never removed.
+// Removes the temporaries beside the target that saves of runs which have
+// ended left behind (a save killed halfway), as above. Only a name no user
+// would choose is taken for one ("name.part<pid>-sonvela-" and twelve random
+// hexadecimal digits), and where the file system keeps extended attributes
+// the file must also carry the mark each save puts on its temporary: a
+// user's file of any other name, or named alike without the mark, stays.
+// A recording is never removed.
 void removeStalePartFiles(const std::string& target);
 
-// Writes a new file "name.part<pid>" beside the target and, on commit(),
-// flushes it to the disk, renames it over the target and flushes the
-// folder, so a crash or power cut at any point leaves the old file or the
-// new one whole. The partial file is created as createOwnFile does; a
-// replaced file keeps its permission bits (and its owner and group where
-// the user may set them), a new one gets 0666 less the umask; a target that
-// is a symbolic link is written through: the file it points to is replaced
-// and the link stays. Destroying it without commit() removes the partial
-// file; open() first removes leftovers of ended runs for the same target.
+// Writes a new temporary beside the target (named as above, the target's
+// name shortened where the whole would not fit in a folder entry) and, on
+// commit(), flushes it to the disk, renames it over the target and flushes
+// the folder, so a crash or power cut at any point leaves the old file or
+// the new one whole. The temporary is created exclusively, never through a
+// link and locked, as createOwnFile does, but an entry already under its
+// name is never replaced: open() then fails with EEXIST. A replaced file
+// keeps its permission bits (and its owner and group where the user may set
+// them), a new one gets 0666 less the umask; a target that is a symbolic
+// link is written through: the file it points to is replaced and the link
+// stays. Destroying it without commit() removes the temporary; open()
+// first removes leftovers of ended runs for the same target.
 class SafeFileWriter {
 public:
     SafeFileWriter() = default;

@@ -144,8 +144,13 @@ bool g_unattended = false;
 void tellWriteFailure(const std::string& path, int error) {
     if (g_writeFailureTold) return;
     g_writeFailureTold = true;
-    const std::string text = "The settings could not be saved in " + path + ": " + std::strerror(error) +
-                             ". The file keeps the settings it had.";
+    // A failed write leaves the file as it was; where there was none yet,
+    // nothing keeps what this run set.
+    const std::string text =
+        fileExists(path)
+            ? "The settings could not be saved in " + path + ": " + std::strerror(error) +
+                  ". The file keeps the settings it had."
+            : "The settings of this run could not be stored in " + path + ": " + std::strerror(error) + ".";
     if (g_unattended)
         std::fprintf(stderr, "%s: %s\n", applicationTitle().c_str(), text.c_str());
     else

@@ -10,31 +10,6 @@
 
 using namespace sv;
 
-namespace {
-
-void tooLong() {
-    prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
-}
-
-// Writes the samples, reporting a failure once the busy state is over; true
-// when the whole file was written.
-bool writeSamples(const std::string& name, const SampleFormat& format, const uint8_t* data, int64_t bytes,
-                  bool asWav) {
-    int err = 0;
-    const OperationFailure f = attemptOperation([&] { err = writeWaveFile(name, format, data, bytes, asWav); });
-    if (f.failed) {
-        reportFailure(f);
-        return false;
-    }
-    if (err) {
-        prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
-                             Buttons::Ok, Icon::Warning);
-        return false;
-    }
-    return true;
-}
-} // namespace
-
 bool TSoundfrm::askOpenDamaged() {
     return askYesNo("Error", "Format seems corrupted. Do you want to continue opening the waveform?", Icon::Error);
 }
@@ -164,11 +139,9 @@ void TSoundfrm::abrir_sonido(const std::string& name) {
 bool TSoundfrm::guardar_como(const std::string& nameIn, bool asWav) {
     const std::string name = forceExtension(nameIn, asWav ? ".wav" : ".raw");
     const int64_t bytes = FrameCount() * SampleFormat.nBlockAlign;
-    if (asWav && bytes > WaveFileHeader::kMaxDataBytes) {
-        tooLong();
+    // A sound too long for the header's sizes is refused by the writer.
+    if (!runSave(name, [&] { return writeWaveFile(name, SampleFormat, Sound.bytes.data(), bytes, asWav); }))
         return false;
-    }
-    if (!writeSamples(name, SampleFormat, Sound.bytes.data(), bytes, asWav)) return false;
     // Only a complete file counts as saved.
     IsNew = false;
     Modified = false;
@@ -184,9 +157,5 @@ bool TSoundfrm::guardar_como(const std::string& nameIn, bool asWav) {
 bool TSoundfrm::guardar_seleccion(const std::string& nameIn) {
     const std::string name = forceExtension(nameIn, ".wav");
     const int64_t bytes = SelectionLength * SampleFormat.nBlockAlign;
-    if (bytes > WaveFileHeader::kMaxDataBytes) {
-        tooLong();
-        return false;
-    }
-    return writeSamples(name, SampleFormat, Sound.frame(SelectionStart), bytes, true);
+    return runSave(name, [&] { return writeWaveFile(name, SampleFormat, Sound.frame(SelectionStart), bytes, true); });
 }

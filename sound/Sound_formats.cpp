@@ -20,39 +20,11 @@
 #include "sound/engine/wave_file.h"
 #include "sound/operation_failure.h"
 
-#include <cerrno>
-
 using namespace sv;
 
 namespace {
 
 const char* kSndUnsupported = "Sonvela only supports linear 8/16 bit or mulaw SND files";
-
-void reportCreateError(int err) {
-    if (err == EFBIG) {
-        prompts().messageBox("Warning", "The sound is too long for a WAVE file.", Buttons::Ok, Icon::Warning);
-        return;
-    }
-    prompts().messageBox("Warning", "Error " + std::to_string(err) + " accessing the file, try another name.",
-                         Buttons::Ok, Icon::Warning);
-}
-
-// Runs a writer that returns the errno of a failed creation; reports every
-// failure once the busy state is over. True when the whole file was written.
-template <typename Fn>
-bool runWriter(Fn&& write) {
-    int err = 0;
-    const OperationFailure f = attemptOperation([&] { err = write(); });
-    if (f.failed) {
-        reportFailure(f);
-        return false;
-    }
-    if (err) {
-        reportCreateError(err);
-        return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -155,21 +127,21 @@ void TSoundfrm::afterFormatSave(const std::string& name) {
 
 bool TSoundfrm::salvar_law(const std::string& nameIn, bool muLaw) {
     const std::string name = forceExtension(nameIn, ".wav");
-    if (!runWriter([&] { return writeLawWave(name, Sound, muLaw); })) return false;
+    if (!runSave(name, [&] { return writeLawWave(name, Sound, muLaw); })) return false;
     afterFormatSave(name);
     return true;
 }
 
 bool TSoundfrm::salvar_csv(const std::string& nameIn, char separator, const std::string& extension, char lineEnd) {
     const std::string name = forceExtension(nameIn, extension);
-    return runWriter([&] { return writeDelimitedText(name, Sound, separator, lineEnd); });
+    return runSave(name, [&] { return writeDelimitedText(name, Sound, separator, lineEnd); });
 }
 
 // ---- Kept in the window's interface; no command reaches them ----
 
 bool TSoundfrm::salvar_DVI_ADPCM(const std::string& nameIn) {
     const std::string name = forceExtension(nameIn, ".wav");
-    if (!runWriter([&] { return writeDviAdpcmWave(name, Sound); })) return false;
+    if (!runSave(name, [&] { return writeDviAdpcmWave(name, Sound); })) return false;
     afterFormatSave(name);
     return true;
 }
@@ -181,7 +153,7 @@ bool TSoundfrm::salvar_ascii(const std::string& nameIn) {
     const bool eight = Sound.format.wBitsPerSample == 8;
     const int64_t samples = FrameCount() * Sound.format.nChannels - 1;
     const double step = Sound.format.nSamplesPerSec ? 1000000.0 / Sound.format.nSamplesPerSec : 0.0;
-    return runWriter([&] {
+    return runSave(name, [&] {
         SafeFileWriter w;
         if (int e = w.open(name)) return e;
         std::string line;

@@ -2,11 +2,25 @@
 
 #include <QProgressBar>
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/paths.h"
 #include "sound/Sound.h"
 #include "sound/display_state.h"
 
 namespace sv {
+
+void reportSaveRefused(const std::string& path, int err) {
+    std::string text;
+    if (err == EFBIG)
+        text = "The sound is too long for a WAVE file.";
+    else if (err == EEXIST)
+        text = "Cannot save " + path + ": " + std::strerror(err);
+    else
+        text = "Error " + std::to_string(err) + " accessing the file, try another name.";
+    prompts().messageBox("Warning", text, Buttons::Ok, Icon::Warning);
+}
 
 std::string openFailureText(const std::string& path) {
     const ReadProblem problem = readProblem(path);

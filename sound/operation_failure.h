@@ -43,6 +43,32 @@ inline void reportFailure(const OperationFailure& f) {
     prompts().messageBox(applicationTitle(), f.text, Buttons::Ok, Icon::Error);
 }
 
+// What a sound window says when a save could not create its file (`err`,
+// the writer's errno): the sound too long for the file (EFBIG); the
+// system's reason where something already stood under the name of the
+// temporary the save writes first (EEXIST: that is no fault of the name
+// the user chose); otherwise the name or its folder refused, and the user
+// is asked to try another name.
+void reportSaveRefused(const std::string& path, int err);
+
+// Runs a save whose writer returns the errno of a file it could not create
+// (0 when it wrote the file), and reports a failure once the busy state is
+// over. True when the whole file was written.
+template <typename Fn>
+bool runSave(const std::string& path, Fn&& write) {
+    int err = 0;
+    const OperationFailure f = attemptOperation([&] { err = write(); });
+    if (f.failed) {
+        reportFailure(f);
+        return false;
+    }
+    if (err) {
+        reportSaveRefused(path, err);
+        return false;
+    }
+    return true;
+}
+
 // What a sound window says when it could not open a file: what is wrong
 // with it (a folder, a pipe, no permission), or the plain "Error opening
 // file" when the file seems readable again by the time it is asked.

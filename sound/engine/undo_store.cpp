@@ -167,7 +167,7 @@ bool UndoStore::guardar_deshacer(const std::string& description, int64_t frames,
     const int32_t number = counter_ + 1;
     Step step;
     step.path = pathFor(number);
-    step.fd = createOwnFile(step.path, 0600);
+    step.fd = createOwnFile(step.path, 0600, UndoFileHeader::recognise);
     if (step.fd < 0) throw ioError("creating", step.path);
     uint8_t head[UndoFileHeader::kBytes];
     h.toBytes(head);

@@ -1,15 +1,18 @@
 // Saves written beside their file: a save killed halfway leaves the old file
-// whole, and its leftover is cleared by the next save of the same file.
+// whole, and its leftover is cleared by the next save of the same file; a
+// user's file named like it is not.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,24 +35,37 @@ void save(const std::string& path, const std::vector<uint8_t>& bytes) {
     w.commit();
 }
 
+// The temporaries of a file's saves in `folder`.
+std::vector<std::string> partFiles(const std::string& folder, const std::string& name) {
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().rfind(name + ".part", 0) == 0) found.push_back(e.path().string());
+    return found;
+}
+
 } // namespace
 
-TEST(DurableSave, AKilledSaveLeavesTheOldFileAndTheNextSaveClearsItsLeftover) {
+TEST(DurableSave, AKilledSaveLeavesTheOldFileAndTheNextSaveClearsOnlyItsLeftover) {
     TempExeDir dir;
-    const std::string target = dir.file("song.wav");
+    const std::string target = dir.file("song.wav"), take = dir.file("take.wav");
     const std::vector<uint8_t> old(5000, 1), fresh(7000, 2);
     save(target, old);
+    std::vector<uint8_t> cutShort(44 + 100, 7);
+    WaveFileHeader::build(cutShort.data(), SampleFormat::pcm(11025, 8, 1), 0);
 
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // Halfway through a save: part of the new file is on the disk.
-        SafeFileWriter w;
-        if (w.open(target) != 0) ::_exit(1);
+        // Halfway through two saves: part of each new file is on the disk,
+        // one of them a recording whose header was not patched yet.
+        SafeFileWriter w, t;
+        if (w.open(target) != 0 || t.open(take) != 0) ::_exit(1);
         w.write(fresh.data(), 3000);
+        t.write(cutShort.data(), cutShort.size());
         std::fflush(w.file());
+        std::fflush(t.file());
         const char c = 1;
         (void)!::write(ready[1], &c, 1);
         for (;;) ::pause();
@@ -62,31 +78,36 @@ TEST(DurableSave, AKilledSaveLeavesTheOldFileAndTheNextSaveClearsItsLeftover) {
     ::close(ready[0]);
     ::close(ready[1]);
 
-    const std::string leftover = target + ".part" + std::to_string(child);
+    const auto leftovers = partFiles(dir.path(), "song.wav"), takeLeftovers = partFiles(dir.path(), "take.wav");
+    ASSERT_EQ(leftovers.size(), 1u);
+    ASSERT_EQ(takeLeftovers.size(), 1u);
     EXPECT_EQ(readBytes(target), old);
-    EXPECT_EQ(fileSizeOf(leftover), 3000);
+    EXPECT_EQ(fileSizeOf(leftovers[0]), 3000);
 
-    // A leftover of a process that is still running is not ours to remove.
-    const std::string running = target + ".part1";
-    writeBytes(running, {9});
+    // Files of the user's named like the temporaries stay: one named as an
+    // earlier version named them, one named exactly as now but without the
+    // mark a save puts on its temporary (where the file system keeps such
+    // marks), a piece of a split file.
+    const std::string pid = std::to_string(child);
+    const std::string lookAlike = target + ".part" + pid, piece = target + ".part0" + pid;
+    const std::string unmarked = leftovers[0].substr(0, leftovers[0].size() - 12) + "0123456789ab";
+    for (const auto& f : {lookAlike, piece, unmarked}) writeBytes(f, {9});
+    const bool keepsMarks = ::setxattr(unmarked.c_str(), "user.test", "1", 1, 0) == 0;
+    // A save still running (in this process) keeps its temporary.
+    SafeFileWriter running;
+    ASSERT_EQ(running.open(target), 0);
     save(target, fresh);
     EXPECT_EQ(readBytes(target), fresh);
-    EXPECT_EQ(fileSizeOf(leftover), -1);
-    EXPECT_EQ(fileSizeOf(running), 1);
-    // Another file's leftovers stay too.
-    writeBytes(dir.file("other.wav.part999999999"), {9});
-    save(target, old);
-    EXPECT_EQ(fileSizeOf(dir.file("other.wav.part999999999")), 1);
-    // So do a piece of a user's split file, and a recording cut short
-    // before its header was patched (the data size field says 0).
-    const std::string piece = target + ".part0" + std::to_string(child), take = target + ".part" + std::to_string(child);
-    writeBytes(piece, {9});
-    std::vector<uint8_t> cutShort(44 + 100, 7);
-    WaveFileHeader::build(cutShort.data(), SampleFormat::pcm(11025, 8, 1), 0);
-    writeBytes(take, cutShort);
-    save(target, fresh);
+    EXPECT_EQ(fileSizeOf(leftovers[0]), -1);
+    EXPECT_EQ(fileSizeOf(lookAlike), 1);
     EXPECT_EQ(fileSizeOf(piece), 1);
-    EXPECT_EQ(readBytes(take), cutShort);
+    EXPECT_EQ(fileSizeOf(unmarked), keepsMarks ? 1 : -1);
+    EXPECT_EQ(partFiles(dir.path(), "song.wav").size(), keepsMarks ? 4u : 3u);
+    // Another file's leftover stays, and a recording cut short before its
+    // header was patched (the data size field says 0) even at its own save.
+    EXPECT_EQ(readBytes(takeLeftovers[0]), cutShort);
+    save(take, old);
+    EXPECT_EQ(readBytes(takeLeftovers[0]), cutShort);
 }
 
 // Replacing a file keeps who may read it; a link planted under the name of
@@ -109,20 +130,24 @@ TEST(DurableSave, AReplacedFileKeepsItsAccessAndLinksAreNeitherFollowedNorReplac
     ASSERT_EQ(::stat(dir.file("new.wav").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 
+    // The link is planted the moment before the temporary is made.
     const std::string victim = dir.file("victim.txt"), target = dir.file("song.wav");
     writeBytes(victim, {7});
-    const std::string planted = target + ".part" + std::to_string(::getpid());
-    ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+    std::string planted;
+    setCreateFaultHook([&](const std::string& p) {
+        if (p == target) return 0;
+        planted = p;
+        return ::symlink(victim.c_str(), p.c_str()) == 0 ? 0 : errno;
+    });
     {
         SafeFileWriter w;
-        if (w.open(target) == 0) {
-            w.write("new", 3);
-            w.commit();
-        }
+        EXPECT_EQ(w.open(target), EEXIST);
     }
+    setCreateFaultHook(nullptr);
     EXPECT_EQ(readBytes(victim), std::vector<uint8_t>{7});
     EXPECT_EQ(::lstat(planted.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_FALSE(fileExists(target));
 
     const std::string real = dir.file("real.wav"), alias = dir.file("alias.wav");
     save(real, {1});
@@ -143,7 +168,12 @@ TEST(DurableSave, AnUncommittedSaveRemovesItsPartAndKeepsTheTarget) {
         w.write("xyz", 3);
     }
     EXPECT_EQ(readBytes(target), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(fileSizeOf(target + ".part" + std::to_string(::getpid())), -1);
+    EXPECT_TRUE(partFiles(dir.path(), "a.svs").empty());
+    // A name as long as a folder entry takes still saves: its temporary's
+    // name is shortened to fit.
+    const std::string longest = dir.file(std::string(251, 'n') + ".wav");
+    save(longest, {4});
+    EXPECT_EQ(readBytes(longest), std::vector<uint8_t>{4});
 }
 
 // Long files go through in pieces (the read on several threads, the save

@@ -36,8 +36,12 @@ TEST(Settings, MissingFileGivesDefaults) {
 
 TEST(Settings, WriteCreatesSectionAndReadsBackWithoutCase) {
     test::TempExeDir dir;
+    // A user's file named as an earlier version named the temporaries.
+    const std::string lookAlike = dir.file("dadoruz.ini.part999999999");
+    { std::ofstream(lookAlike) << "x"; }
     IniFile ini = Settings();
     ini.WriteInteger("Options", "UndoLevels", 5);
+    EXPECT_EQ(slurp(lookAlike), "x");
     ini.WriteString("Configuration", "abrir1", "/home/a b/x.wav");
     EXPECT_EQ(IniFile(dir.file("dadoruz.ini")).ReadInteger("OPTIONS", "undolevels", 10), 5);
     EXPECT_EQ(ini.ReadString("configuration", "ABRIR1", ""), "/home/a b/x.wav");
@@ -107,15 +111,17 @@ namespace {
 
 // In a child process: fills the disk under the program's folder (a small
 // tmpfs of the child's own, or where that cannot be mounted, a file-size
-// limit just above the settings file) and changes two settings. Returns
-// what went wrong, "" for nothing.
-std::string changeSettingsOnAFullDisk(const std::string& folder) {
+// limit just above the settings file, when there is one) and changes two
+// settings. Returns what went wrong, "" for nothing.
+std::string changeSettingsOnAFullDisk(const std::string& folder, bool withFile) {
     const bool mounted = ::unshare(CLONE_NEWNS) == 0 &&
                          ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
                          ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
     IniFile ini = Settings();
-    ini.WriteInteger("Options", "UndoLevels", 5);
-    ini.WriteString("Configuration", "abrir1", "/music/a.wav");
+    if (withFile) {
+        ini.WriteInteger("Options", "UndoLevels", 5);
+        ini.WriteString("Configuration", "abrir1", "/music/a.wav");
+    }
     const std::string before = slurp(ini.path());
     if (mounted) {
         const int fd = ::open((folder + "filler").c_str(), O_WRONLY | O_CREAT, 0600);
@@ -131,6 +137,10 @@ std::string changeSettingsOnAFullDisk(const std::string& folder) {
     ini.WriteString("Configuration", "abrir2", "/music/b.wav");
     if (slurp(ini.path()) != before) return "the settings file changed: [" + slurp(ini.path()) + "]";
     if (test::scripted().messages().size() != 1) return std::to_string(test::scripted().messages().size()) + " messages";
+    // Only a file that was there keeps settings.
+    const std::string told = test::scripted().messages()[0];
+    const char* meant = withFile ? "The file keeps the settings it had." : "The settings of this run could not be stored";
+    if (told.find(meant) == std::string::npos) return "told: " + told;
     for (const auto& e : std::filesystem::directory_iterator(folder))
         if (e.path().filename() != "dadoruz.ini" && e.path().filename() != "filler") return "left " + e.path().string();
     return std::string();
@@ -139,21 +149,23 @@ std::string changeSettingsOnAFullDisk(const std::string& folder) {
 } // namespace
 
 TEST(Settings, AFullDiskKeepsTheFileAndIsToldOnce) {
-    test::TempExeDir dir;
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const std::string r = changeSettingsOnAFullDisk(dir.path()) + ".";
-        (void)!::write(out[1], r.data(), r.size());
-        ::_exit(0);
+    for (const bool withFile : {true, false}) {
+        test::TempExeDir dir;
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const std::string r = changeSettingsOnAFullDisk(dir.path(), withFile) + ".";
+            (void)!::write(out[1], r.data(), r.size());
+            ::_exit(0);
+        }
+        ::close(out[1]);
+        std::string result;
+        char buf[256];
+        for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) result.append(buf, size_t(n));
+        ::close(out[0]);
+        ::waitpid(child, nullptr, 0);
+        EXPECT_EQ(result, ".") << (withFile ? "with a settings file" : "without one");
     }
-    ::close(out[1]);
-    std::string result;
-    char buf[256];
-    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) result.append(buf, size_t(n));
-    ::close(out[0]);
-    ::waitpid(child, nullptr, 0);
-    EXPECT_EQ(result, ".");
 }

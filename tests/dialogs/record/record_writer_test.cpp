@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -146,6 +147,9 @@ TEST(RecordWriter, ATakeThatCannotStartKeepsTheEarlierFileAndADroppedOneKeepsIts
         setCreateFaultHook(nullptr);
     }
     EXPECT_EQ(readBytes(path), (std::vector<uint8_t>{1, 2, 3}));
+    // A user's file named as an earlier version named its temporaries.
+    const std::string lookAlike = path + ".part999999999";
+    writeBytes(lookAlike, {'x'});
     {
         RecordWriter w;
         ASSERT_EQ(w.create(path, SampleFormat::pcm(8000, 8, 1)), 0);
@@ -154,7 +158,10 @@ TEST(RecordWriter, ATakeThatCannotStartKeepsTheEarlierFileAndADroppedOneKeepsIts
     }
     EXPECT_EQ(probeWave(path).declaredSize, 100);
     EXPECT_EQ(fileSizeOf(path), 144);
-    EXPECT_EQ(fileSizeOf(path + ".part" + std::to_string(::getpid())), -1);
+    EXPECT_EQ(readBytes(lookAlike), std::vector<uint8_t>{'x'});
+    ::unlink(lookAlike.c_str());
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().filename().string().find(".part"), std::string::npos) << e.path();
 }
 
 // A take killed halfway is a WAVE file under its own name that opens with

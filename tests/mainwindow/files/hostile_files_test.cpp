@@ -1,9 +1,10 @@
 // Files whose header numbers do not fit their contents, opened the way a
 // user opens them (File > Open, Yes to the conversion, Convert), and a save
-// that runs into the process's file-size limit.
+// that runs into the process's file-size limit or a planted link.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -150,7 +151,9 @@ TEST_F(HostileFilesTest, ChannelAndBitCountsWhoseProductOverflowsAreOfferedForCo
     EXPECT_EQ(openWindows(), 0);
 }
 
-TEST_F(HostileFilesTest, ASaveBeyondTheFileSizeLimitSaysFileTooLargeAndKeepsTheOldFile) {
+// A save that cannot be made names the real cause and keeps the old file:
+// past the file-size limit, or with a link planted under its temporary's name.
+TEST_F(HostileFilesTest, AFailedSaveNamesTheCauseAndKeepsTheOldFile) {
     const std::string a = wav("a.wav", 100000, 16, 2);
     const auto old = readBytes(a);
     TSoundfrm* w = open(a);
@@ -175,9 +178,25 @@ TEST_F(HostileFilesTest, ASaveBeyondTheFileSizeLimitSaysFileTooLargeAndKeepsTheO
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
 
-    // Without the limit the same save goes through.
+    const std::string victim = dir.file("victim.txt");
+    writeBytes(victim, {7});
+    setCreateFaultHook([&](const std::string& p) {
+        return p.rfind(a + ".part", 0) == 0 && ::symlink(victim.c_str(), p.c_str()) != 0 ? errno : 0;
+    });
+    scripted().answer(mrYes);
+    main->Save2Click();
+    setCreateFaultHook(nullptr);
+    EXPECT_TRUE(scripted().sawMessage("Cannot save " + a + ": File exists"));
+    EXPECT_EQ(readBytes(victim), std::vector<uint8_t>{7});
+    EXPECT_EQ(readBytes(a), old);
+    EXPECT_TRUE(w->Modified);
+
+    // Otherwise the same save goes through, and leaves a user's file named
+    // as an earlier version named its temporaries.
+    writeBytes(a + ".part999999999", {'x'});
     scripted().answer(mrYes);
     main->Save2Click();
     EXPECT_FALSE(w->Modified);
     EXPECT_EQ(readBytes(a)[44], old[44] ^ 0x55);
+    EXPECT_EQ(readBytes(a + ".part999999999"), std::vector<uint8_t>{'x'});
 }
