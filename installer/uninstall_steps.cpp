@@ -373,14 +373,15 @@ void removeProgramFiles(const Installation& inst, bool removeSettings, Uninstall
 std::string reportText(const UninstallReport& report) {
     const size_t n = report.removed.size();
     const std::string files = std::to_string(n) + (n == 1 ? " file" : " files");
-    const std::string partly = n == 0 ? ", but none of its files." : ", and " + files + ".";
+    const std::string partly = n == 0 ? ", but none of its files. Its program files are still there, as said below."
+                                      : ", and " + files + ". Some of its program files are still there, as said below.";
     auto list = [](std::string& t, const std::string& heading, const std::vector<std::string>& paths) {
         if (paths.empty()) return;
         t += "\n\n" + heading;
         for (const std::string& p : paths) t += "\n    " + p;
     };
     std::string t = report.entryKept ? "Sonvela's menu, its icon and its associations have been removed from this computer" +
-                                           partly + " Some of its program files are still there, as said below."
+                                           partly
                                      : "Sonvela has been removed from this computer: " + files +
                                            ", its menu, its icon and its associations.";
     list(t, "The program files were removed from:", report.removedFrom);
@@ -406,11 +407,12 @@ std::string reportText(const UninstallReport& report) {
          report.settingsKept);
     list(t, "These could not be removed:", report.failed);
     if (report.entryKept)
-        t += "\n\nSonvela stays in the list of installed programs, with its uninstaller " + uninstallerPath() +
-             ", so that the removal can be finished: " +
-             (report.unrecorded.empty() ? std::string("run the uninstaller again once the files above can be removed.")
-                                        : "remove the program files above yourself, or install Sonvela into their "
-                                          "folder again (Setup then records them afresh), and run the uninstaller again.");
+        t += "\n\nSonvela stays in the list of installed programs, so that the removal can be finished: " +
+             std::string(report.unrecorded.empty()
+                             ? "once the files above can be removed, run its uninstaller again:"
+                             : "remove the program files above yourself, or install Sonvela into their folder again "
+                               "(Setup then records them afresh), then run its uninstaller again:") +
+             "\n    " + uninstallerPath();
     return t;
 }
 

@@ -618,7 +618,7 @@ TEST_F(RoundTripTest, AnUnreadableRecordKeepsTheProgramFilesAndSaysWhy) {
         const auto installed = snapshot(home_);
         const std::string report = uninstall(true);
         EXPECT_EQ(report.rfind("Sonvela's menu, its icon and its associations have been removed from this computer, "
-                               "but none of its files. Some of its program files are still there",
+                               "but none of its files. Its program files are still there",
                                0),
                   0u)
             << report;
@@ -635,7 +635,9 @@ TEST_F(RoundTripTest, AnUnreadableRecordKeepsTheProgramFilesAndSaysWhy) {
                               "alone.\n    " + target() + "dadoruz.ini"),
                   std::string::npos)
             << report;
-        EXPECT_NE(report.find("Sonvela stays in the list of installed programs, with its uninstaller " +
+        EXPECT_NE(report.find("Sonvela stays in the list of installed programs, so that the removal can be finished: "
+                              "remove the program files above yourself, or install Sonvela into their folder again "
+                              "(Setup then records them afresh), then run its uninstaller again:\n    " +
                               sv::install::uninstallerPath()),
                   std::string::npos)
             << report;
