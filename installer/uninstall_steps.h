@@ -85,8 +85,8 @@ void removeMenus(const Installation& inst);
 // The recorded files in the folders setup created that are still as setup
 // installed them (and the settings file of each installation folder they
 // were removed from when removeSettings); then, unless program files are
-// left that a later run may remove, the copy of the uninstaller, the
-// uninstall entry and the folders setup created that are left empty.
+// left that a later run may remove, the copy of the uninstaller and the
+// uninstall entry; last the folders setup created that are left empty.
 void removeProgramFiles(const Installation& inst, bool removeSettings, UninstallReport& report);
 
 // The report as the user reads it.
