@@ -288,9 +288,8 @@ void registerUninstall(const std::string& target, const std::vector<std::string>
     addMissing(folders, createdFolders);
     reg.writeString("CreatedFolders", joinLines(folders));
     struct stat st;
-    if (std::find(createdFolders.begin(), createdFolders.end(), target) != createdFolders.end() &&
-        ::stat(target.c_str(), &st) == 0) {
-        std::vector<std::string> ids = splitLines(reg.readString(kCreatedFolderIdsValue));
+    if (::stat(target.c_str(), &st) == 0) {
+        std::vector<std::string> ids = splitLines(reg.readString(kInstallFolderIdsValue));
         ids.erase(std::remove_if(ids.begin(), ids.end(),
                                  [&](const std::string& l) {
                                      uint64_t inode;
@@ -299,7 +298,7 @@ void registerUninstall(const std::string& target, const std::vector<std::string>
                                  }),
                   ids.end());
         ids.push_back(formatFolderId(st.st_ino, target));
-        reg.writeString(kCreatedFolderIdsValue, joinLines(ids));
+        reg.writeString(kInstallFolderIdsValue, joinLines(ids));
     }
     reg.closeKey();
 }

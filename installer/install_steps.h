@@ -35,10 +35,10 @@ const char kGroupName[] = "Sonvela";
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sonvela";
 // Its value recording every file installed, with its size and checksum.
 const char kInstalledFilesValue[] = "InstalledFiles";
-// Its value recording the identity of each installation folder that setup
-// created, one line each: "<inode> <folder>". A folder the entry names by
-// its path alone may be any folder of the user's.
-const char kCreatedFolderIdsValue[] = "CreatedFolderIds";
+// Its value recording the identity of each folder that setup installed
+// into, one line each: "<inode> <folder>". A folder the entry names by its
+// path alone may be any folder of the user's.
+const char kInstallFolderIdsValue[] = "InstallFolderIds";
 
 // The folders the installation writes into, each with a trailing '/'.
 std::vector<std::string> installationFolders(const std::string& target);
@@ -106,10 +106,10 @@ void registerCdPlayer(const std::string& target);    // "AudioCD" play verb
 // installation folder (InstallLocation, the latest), every installation
 // folder so far (InstallLocations) and the folders the installations
 // created (CreatedFolders); both lists keep what earlier installations
-// recorded and gain target and createdFolders. When target is among
-// createdFolders, its identity goes to CreatedFolderIds.
+// recorded and gain target and createdFolders; target's identity goes to
+// InstallFolderIds.
 void registerUninstall(const std::string& target, const std::vector<std::string>& createdFolders);
-// The lines of CreatedFolderIds: "<inode> <folder>".
+// The lines of InstallFolderIds: "<inode> <folder>".
 std::string formatFolderId(uint64_t inode, const std::string& folder);
 bool parseFolderId(const std::string& line, uint64_t& inode, std::string& folder);
 std::string uninstallerPath();   // programDataFolder() + svuninst

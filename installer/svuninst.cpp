@@ -36,10 +36,10 @@ TUninstallfrm::TUninstallfrm(QWidget* parent) : QDialog(parent) {
     if (!ours.empty())
         text += QString("\n\nThe program files are in:%1\n\nYour own sounds and other files in %2 are kept.")
                     .arg(lines(ours), ours.size() > 1 ? "those folders" : "that folder");
-    // A folder that the uninstall entry names but setup did not create may
-    // be the user's: nothing in it is removed.
+    // A folder that the uninstall entry names but setup did not install into
+    // may be the user's: nothing in it is removed.
     if (!others.empty())
-        text += QString("\n\nSetup did not create %1, so every file in %2 is kept:%3")
+        text += QString("\n\nSetup did not install Sonvela into %1, so every file in %2 is kept:%3")
                     .arg(others.size() > 1 ? "these folders" : "this folder", others.size() > 1 ? "them" : "it",
                          lines(others));
     Label1 = new QLabel(text, this);

@@ -184,21 +184,22 @@ Installation findInstallation() {
     addMissing(inst.folders, folders);
     for (const std::string& f : splitLines(reg.readString("CreatedFolders")))
         if (isPlainAbsolutePath(f) && f.back() == '/' && !isHomeOrAbove(f)) inst.createdFolders.push_back(f);
-    // The folder setup made is the one it recorded: another put in its place
-    // since, or named by a damaged entry, is not. An entry of an earlier
-    // setup, which recorded no identities, is taken as it reads.
-    const bool hasIds = reg.valueExists(kCreatedFolderIdsValue);
+    // A folder setup installed into is the one whose identity it recorded:
+    // another put in its place since, or one a damaged entry names, is not.
+    // An entry of an earlier setup, which recorded no identities, is taken
+    // as it reads for the folders setup created.
+    const bool hasIds = reg.valueExists(kInstallFolderIdsValue);
     std::vector<std::pair<std::string, uint64_t>> ids;
-    for (const std::string& line : splitLines(reg.readString(kCreatedFolderIdsValue))) {
+    for (const std::string& line : splitLines(reg.readString(kInstallFolderIdsValue))) {
         std::pair<std::string, uint64_t> id;
         if (parseFolderId(line, id.second, id.first)) ids.push_back(id);
     }
     for (const std::string& f : inst.folders) {
         struct stat st;
-        if (!contains(inst.createdFolders, f) || !createdLevelsAreFolders(f, inst.createdFolders) ||
-            ::lstat(f.c_str(), &st) != 0)
+        if (isHomeOrAbove(f) || !createdLevelsAreFolders(f, inst.createdFolders) || ::lstat(f.c_str(), &st) != 0)
             continue;
-        if (!hasIds || std::find(ids.begin(), ids.end(), std::make_pair(f, uint64_t(st.st_ino))) != ids.end())
+        if (hasIds ? std::find(ids.begin(), ids.end(), std::make_pair(f, uint64_t(st.st_ino))) != ids.end()
+                   : contains(inst.createdFolders, f))
             inst.programFolders.push_back(f);
     }
     inst.hasRecord = reg.valueExists(kInstalledFilesValue);
@@ -392,8 +393,8 @@ std::string reportText(const UninstallReport& report) {
         if (names.size() > shown) t += "\n    and " + std::to_string(names.size() - shown) + " more";
     }
     list(t, "These files were left in place: they have changed since Setup installed them.", report.changed);
-    list(t, "These files were left in place: they are not in a folder that Setup created for Sonvela, so they may be "
-            "your own.",
+    list(t, "These files were left in place: they are not in a folder that Setup installed Sonvela into, so they may "
+            "be your own.",
          report.outside);
     list(t,
          std::string("These program files were left in place: ") +

@@ -24,10 +24,12 @@ struct Installation {
     bool found = false;                    // the uninstall entry exists
     std::vector<std::string> folders;      // each with a trailing '/', the earliest first
     std::vector<std::string> createdFolders;
-    // The installation folders that setup created itself, as it recorded
-    // them: the only ones, with the program data folder, that program files
-    // are removed from. Never the home folder or one above it, nor a folder
-    // reached through a link put in place of one that setup created.
+    // The installation folders that setup installed into, the very folders
+    // whose identity it recorded (for an entry of an earlier setup, which
+    // recorded none, those it created): the only ones, with the program
+    // data folder, that program files are removed from. Never the home
+    // folder or one above it, nor a folder reached through a link put in
+    // place of one that setup created.
     std::vector<std::string> programFolders;
     // The files setup installed, with their sizes and checksums. An entry
     // of a setup that kept no record has none (hasRecord false): then no

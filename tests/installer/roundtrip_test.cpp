@@ -265,14 +265,16 @@ TEST_F(RoundTripTest, TheUninstallerRemovesTheFoldersSetupCreatedForTheInstallat
     install(folder);
     EXPECT_TRUE(fs::exists(folder + "sonvela"));
     // An entry of an earlier setup, which recorded no folder identities.
-    editEntry([](Registry& reg) { reg.deleteValue(sv::install::kCreatedFolderIdsValue); });
+    editEntry([](Registry& reg) { reg.deleteValue(sv::install::kInstallFolderIdsValue); });
     uninstall(true);
     EXPECT_EQ(snapshot(home_), before);
 }
 
+// The second folder was the user's before: its program files go all the same.
 TEST_F(RoundTripTest, TheUninstallerRemovesEveryInstallationAndNamesTheirFolders) {
-    const auto before = snapshot(home_);
     const std::string second = home_ + "/Programs/Sonvela 2/";
+    writeText(second + "mine.txt", "mine");
+    const auto before = snapshot(home_);
     install();
     install(second);
     EXPECT_EQ(sv::install::findInstallation().folders, (std::vector<std::string>{target(), second}));
@@ -564,7 +566,7 @@ TEST_F(RoundTripTest, TheUninstallerRemovesOnlyRecordedFilesInTheFoldersSetupCre
         EXPECT_EQ(u.installation.programFolders, std::vector<std::string>{target()});
         const std::string text = u.Label1->text().toStdString();
         EXPECT_NE(text.find("The program files are in:\n    " + target() + "\n\nYour own sounds"), std::string::npos) << text;
-        EXPECT_NE(text.find("Setup did not create these folders, so every file in them is kept:\n    " + second +
+        EXPECT_NE(text.find("Setup did not install Sonvela into these folders, so every file in them is kept:\n    " + second +
                             "\n    " + music +
                             "\n    " + link + "\n    " + home_ + "/"),
                   std::string::npos)
@@ -575,7 +577,7 @@ TEST_F(RoundTripTest, TheUninstallerRemovesOnlyRecordedFilesInTheFoldersSetupCre
     EXPECT_EQ(report.rfind("Sonvela has been removed from this computer: ", 0), 0u) << report;
     EXPECT_NE(report.find("changed since Setup installed them.\n    " + target() + "readme.txt"), std::string::npos)
         << report;
-    EXPECT_NE(report.find("not in a folder that Setup created for Sonvela, so they may be your own.\n    " + second +
+    EXPECT_NE(report.find("not in a folder that Setup installed Sonvela into, so they may be your own.\n    " + second +
                           "readme.txt\n"),
               std::string::npos)
         << report;
