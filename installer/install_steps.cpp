@@ -129,15 +129,14 @@ int copyFile(const std::string& source, const std::string& target, bool makeWrit
     return 0;
 }
 
-std::string fileSha256(const std::string& path) {
-    ScopedFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+std::string fileSha256(int fd) {
     struct stat st;
-    if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
     std::vector<char> buf(1 << 16);
     for (int64_t off = 0; off < st.st_size;) {
         const size_t n = static_cast<size_t>(std::min<int64_t>(int64_t(buf.size()), st.st_size - off));
-        if (!readFullyAt(in.fd, off, buf.data(), n)) return {};
+        if (!readFullyAt(fd, off, buf.data(), n)) return {};
         hash.addData(QByteArrayView(buf.data(), qsizetype(n)));
         off += int64_t(n);
     }
@@ -288,7 +287,30 @@ void registerUninstall(const std::string& target, const std::vector<std::string>
     std::vector<std::string> folders = splitLines(reg.readString("CreatedFolders"));
     addMissing(folders, createdFolders);
     reg.writeString("CreatedFolders", joinLines(folders));
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) {
+        std::vector<std::string> ids = splitLines(reg.readString(kInstallFolderIdsValue));
+        ids.erase(std::remove_if(ids.begin(), ids.end(),
+                                 [&](const std::string& l) {
+                                     uint64_t inode;
+                                     std::string folder;
+                                     return parseFolderId(l, inode, folder) && folder == target;
+                                 }),
+                  ids.end());
+        ids.push_back(formatFolderId(st.st_ino, target));
+        reg.writeString(kInstallFolderIdsValue, joinLines(ids));
+    }
     reg.closeKey();
+}
+
+std::string formatFolderId(uint64_t inode, const std::string& folder) { return std::to_string(inode) + " " + folder; }
+
+bool parseFolderId(const std::string& line, uint64_t& inode, std::string& folder) {
+    const size_t a = line.find(' ');
+    if (a == 0 || a == std::string::npos || a > 19 || line.find_first_not_of("0123456789") != a) return false;
+    inode = std::stoull(line.substr(0, a));
+    folder = line.substr(a + 1);
+    return !folder.empty();
 }
 
 void addMissing(std::vector<std::string>& lines, const std::vector<std::string>& more) {

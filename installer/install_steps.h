@@ -35,6 +35,10 @@ const char kGroupName[] = "Sonvela";
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sonvela";
 // Its value recording every file installed, with its size and checksum.
 const char kInstalledFilesValue[] = "InstalledFiles";
+// Its value recording the identity of each folder that setup installed
+// into, one line each: "<inode> <folder>". A folder the entry names by its
+// path alone may be any folder of the user's.
+const char kInstallFolderIdsValue[] = "InstallFolderIds";
 
 // The folders the installation writes into, each with a trailing '/'.
 std::vector<std::string> installationFolders(const std::string& target);
@@ -57,9 +61,9 @@ void removeEmptyFolders(std::vector<std::string> folders);
 // given, the checksum of the bytes copied (lower-case hexadecimal).
 int copyFile(const std::string& source, const std::string& target, bool makeWritable,
              std::string* failedPath = nullptr, std::string* sha256 = nullptr);
-// The checksum of a regular file's bytes as copyFile gives it; "" when it
-// cannot be read.
-std::string fileSha256(const std::string& path);
+// The checksum of the bytes of a regular file open for reading, as
+// copyFile gives it; "" when it cannot be read.
+std::string fileSha256(int fd);
 
 // Every file the installation into target may write: the program files and
 // the settings file, the uninstaller's copy, the registry file, the
@@ -102,8 +106,12 @@ void registerCdPlayer(const std::string& target);    // "AudioCD" play verb
 // installation folder (InstallLocation, the latest), every installation
 // folder so far (InstallLocations) and the folders the installations
 // created (CreatedFolders); both lists keep what earlier installations
-// recorded and gain target and createdFolders.
+// recorded and gain target and createdFolders; target's identity goes to
+// InstallFolderIds.
 void registerUninstall(const std::string& target, const std::vector<std::string>& createdFolders);
+// The lines of InstallFolderIds: "<inode> <folder>".
+std::string formatFolderId(uint64_t inode, const std::string& folder);
+bool parseFolderId(const std::string& line, uint64_t& inode, std::string& folder);
 std::string uninstallerPath();   // programDataFolder() + svuninst
 // The lines of a multi-line value, and back ("\n" after each line).
 std::vector<std::string> splitLines(const std::string& text);

@@ -318,7 +318,15 @@ void TSetup1frm::finalize() {
         }
     }
 
-    const std::string failure = install(target, created);
+    // A target that holds a settings file is one that an earlier
+    // installation made and its removal left for the user's settings: it
+    // counts as made by setup, so that the uninstaller removes the program
+    // files installed into it again.
+    std::vector<std::string> made = created;
+    struct stat settings;
+    if (::lstat((target + sv::install::kSettingsName).c_str(), &settings) == 0 && S_ISREG(settings.st_mode))
+        sv::install::addMissing(made, {target});
+    const std::string failure = install(target, made);
     if (!failure.empty()) {
         Label5->setText("Error");
         const std::vector<std::string> left = undo.undo();

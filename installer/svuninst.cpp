@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "installer/install_steps.h"
 #include "platform/prompts.h"
@@ -21,15 +22,27 @@ TUninstallfrm::TUninstallfrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kCaption);
     installation = sv::install::findInstallation();
     auto* top = new QVBoxLayout(this);
-    QString folders;
-    for (const std::string& f : installation.folders) folders += "\n    " + QString::fromStdString(f);
-    const bool several = installation.folders.size() > 1;
-    Label1 = new QLabel(QString("This removes Sonvela from this computer: its program files, its menu entries "
-                                "and icon, and its .wav and CD associations, which go back to the programs that "
-                                "had them before.\n\nThe program files are in:%1\n\nYour own sounds and other "
-                                "files in %2 are kept.")
-                            .arg(folders, several ? "those folders" : "that folder"),
-                        this);
+    auto lines = [](const std::vector<std::string>& folders) {
+        QString text;
+        for (const std::string& f : folders) text += "\n    " + QString::fromStdString(f);
+        return text;
+    };
+    const std::vector<std::string>& ours = installation.programFolders;
+    std::vector<std::string> others;
+    for (const std::string& f : installation.folders)
+        if (std::find(ours.begin(), ours.end(), f) == ours.end()) others.push_back(f);
+    QString text = "This removes Sonvela from this computer: its program files, its menu entries and icon, and its "
+                   ".wav and CD associations, which go back to the programs that had them before.";
+    if (!ours.empty())
+        text += QString("\n\nThe program files are in:%1\n\nYour own sounds and other files in %2 are kept.")
+                    .arg(lines(ours), ours.size() > 1 ? "those folders" : "that folder");
+    // A folder that the uninstall entry names but setup did not install into
+    // may be the user's: nothing in it is removed.
+    if (!others.empty())
+        text += QString("\n\nSetup did not install Sonvela into %1, so every file in %2 is kept:%3")
+                    .arg(others.size() > 1 ? "these folders" : "this folder", others.size() > 1 ? "them" : "it",
+                         lines(others));
+    Label1 = new QLabel(text, this);
     Label1->setWordWrap(true);
     Label1->setMinimumWidth(420);
     top->addWidget(Label1);

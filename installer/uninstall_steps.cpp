@@ -5,11 +5,15 @@
 #include <cstring>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "installer/icon_theme.h"
 #include "installer/install_steps.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/program_groups.h"
 #include "platform/registry.h"
 
@@ -87,6 +91,82 @@ bool removeFile(const std::string& path, UninstallReport& report) {
     return false;
 }
 
+bool contains(const std::vector<std::string>& list, const std::string& s) {
+    return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+std::string folderOf(const std::string& path) { return path.substr(0, path.find_last_of('/') + 1); }
+
+// Whether folder is the user's home or a folder above it, reached by
+// whatever path: setup, run by the user, never creates one of them.
+bool isHomeOrAbove(const std::string& folder) {
+    std::vector<std::string> homes;
+    if (const char* h = std::getenv("HOME"); h && *h) homes.push_back(h);
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) homes.push_back(pw->pw_dir);
+    std::string f = canonicalPath(folder);
+    if (!f.empty() && f.back() != '/') f += '/';
+    for (std::string h : homes) {
+        h = canonicalPath(h);
+        if (!h.empty() && h.back() != '/') h += '/';
+        if (startsWith(h, f)) return true;
+    }
+    return false;
+}
+
+// Whether each level of folder that setup created is still a folder, and
+// not a link put in its place since, which may lead to any folder of the
+// user's. Levels that were there before setup ran are as the user has them.
+bool createdLevelsAreFolders(const std::string& folder, const std::vector<std::string>& created) {
+    for (size_t i = 1; i < folder.size(); ++i) {
+        if (folder[i] != '/' || !contains(created, folder.substr(0, i + 1))) continue;
+        struct stat st;
+        if (::lstat(folder.substr(0, i).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    }
+    return true;
+}
+
+// The full path a damaged line of the record names: from its first '/'
+// that starts the line or follows a blank ("" when there is none).
+std::string pathInDamagedLine(const std::string& line) {
+    if (line[0] == '/') return line;
+    const size_t at = line.find(" /");
+    return at == std::string::npos ? std::string() : line.substr(at + 1);
+}
+
+// Removes a recorded file while it is still what setup installed. Its
+// folder is held open, opened without following a link put in its place
+// (but for the program data folder, which setup does not choose), so the
+// file checked is the file removed. Whether it was removed.
+bool removeRecorded(const InstalledFile& f, UninstallReport& report) {
+    std::string folder = folderOf(f.path);
+    const bool ownFolder = folder == programDataFolder();
+    folder.pop_back();
+    ScopedFd dir(::open(folder.empty() ? "/" : folder.c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC | (ownFolder ? 0 : O_NOFOLLOW)));
+    if (dir.fd < 0) {
+        if (errno == ELOOP || errno == ENOTDIR) report.outside.push_back(f.path);
+        else if (errno != ENOENT) report.failed.push_back(f.path + ": " + std::strerror(errno));
+        return false;
+    }
+    const std::string name = f.path.substr(f.path.find_last_of('/') + 1);
+    struct stat st, opened;
+    if (::fstatat(dir.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;   // gone already
+    // Not blocking on a pipe put in the file's place.
+    ScopedFd file(S_ISREG(st.st_mode) ? ::openat(dir.fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK)
+                                      : -1);
+    if (file.fd < 0 || ::fstat(file.fd, &opened) != 0 || opened.st_ino != st.st_ino || opened.st_dev != st.st_dev ||
+        uint64_t(st.st_size) != f.size || fileSha256(file.fd) != f.sha256) {
+        report.changed.push_back(f.path);
+        return false;
+    }
+    if (::unlinkat(dir.fd, name.c_str(), 0) != 0) {
+        report.failed.push_back(f.path + ": " + std::strerror(errno));
+        return false;
+    }
+    report.removed.push_back(f.path);
+    return true;
+}
+
 } // namespace
 
 Installation findInstallation() {
@@ -103,13 +183,30 @@ Installation findInstallation() {
                   folders.end());
     addMissing(inst.folders, folders);
     for (const std::string& f : splitLines(reg.readString("CreatedFolders")))
-        if (isPlainAbsolutePath(f) && f.back() == '/') inst.createdFolders.push_back(f);
+        if (isPlainAbsolutePath(f) && f.back() == '/' && !isHomeOrAbove(f)) inst.createdFolders.push_back(f);
+    // A folder setup installed into is the one whose identity it recorded:
+    // another put in its place since, or one a damaged entry names, is not.
+    // An entry of an earlier setup, which recorded no identities, is taken
+    // as it reads for the folders setup created.
+    const bool hasIds = reg.valueExists(kInstallFolderIdsValue);
+    std::vector<std::pair<std::string, uint64_t>> ids;
+    for (const std::string& line : splitLines(reg.readString(kInstallFolderIdsValue))) {
+        std::pair<std::string, uint64_t> id;
+        if (parseFolderId(line, id.second, id.first)) ids.push_back(id);
+    }
+    for (const std::string& f : inst.folders) {
+        struct stat st;
+        if (isHomeOrAbove(f) || !createdLevelsAreFolders(f, inst.createdFolders) || ::lstat(f.c_str(), &st) != 0)
+            continue;
+        if (hasIds ? std::find(ids.begin(), ids.end(), std::make_pair(f, uint64_t(st.st_ino))) != ids.end()
+                   : contains(inst.createdFolders, f))
+            inst.programFolders.push_back(f);
+    }
     inst.hasRecord = reg.valueExists(kInstalledFilesValue);
     for (const std::string& line : splitLines(reg.readString(kInstalledFilesValue))) {
         InstalledFile f;
-        if (parseInstalledFile(line, f) && isPlainAbsolutePath(f.path) && f.path.back() != '/' &&
-            isProgramFileName(f.path.substr(f.path.find_last_of('/') + 1)))
-            inst.files.push_back(f);
+        if (!parseInstalledFile(line, f)) inst.unreadable.push_back(pathInDamagedLine(line));
+        else if (f.path[0] == '/' && f.path.back() != '/') inst.files.push_back(f);
     }
     return inst;
 }
@@ -174,55 +271,92 @@ void removeMenus(const Installation&) {
 }
 
 void removeProgramFiles(const Installation& inst, bool removeSettings, UninstallReport& report) {
+    report.hasRecord = inst.hasRecord;
+    report.recordDamaged = !inst.unreadable.empty();
+    const std::string uninstaller = uninstallerPath();
+    // Program files go only from the folders setup created for them, and
+    // the uninstaller's copy from the folder it is kept in: a record may
+    // name any file, a user's copy of a program file among them.
+    auto removable = [&](const std::string& path) {
+        if (!isPlainAbsolutePath(path)) return false;
+        const std::string folder = folderOf(path);
+        return path == uninstaller || (contains(inst.programFolders, folder) && isProgramFileName(path.substr(folder.size())));
+    };
     // The folders setup created go when they are left empty, but only those
     // that a removed file of ours was in, or that setup always uses for the
     // desktop: an entry naming any other folder cannot have it removed.
-    std::vector<std::string> ours;
-    for (std::string f : installationFolders(programDataFolder())) ours.push_back(f);
+    std::vector<std::string> ours = installationFolders(programDataFolder());
     auto removed = [&](const std::string& path) {
-        const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+        const std::string folder = folderOf(path);
         ours.push_back(folder);
-        if (std::find(inst.folders.begin(), inst.folders.end(), folder) != inst.folders.end() &&
-            std::find(report.removedFrom.begin(), report.removedFrom.end(), folder) == report.removedFrom.end())
-            report.removedFrom.push_back(folder);
+        if (contains(inst.folders, folder) && !contains(report.removedFrom, folder)) report.removedFrom.push_back(folder);
     };
-    if (inst.hasRecord) {
-        for (const InstalledFile& f : inst.files) {
-            struct stat st;
-            if (::lstat(f.path.c_str(), &st) != 0) continue;   // gone already
-            if (!S_ISREG(st.st_mode) || uint64_t(st.st_size) != f.size || fileSha256(f.path) != f.sha256) {
-                report.changed.push_back(f.path);
-                continue;
-            }
-            if (removeFile(f.path, report)) removed(f.path);
+    std::vector<std::string> seen;   // every file that a line of the report names
+    const InstalledFile* recordedUninstaller = nullptr;
+    for (const InstalledFile& f : inst.files) {
+        if (f.path == uninstaller) {
+            recordedUninstaller = &f;
+            continue;
         }
-        // The settings file goes only from a folder that held verified
-        // program files: its name alone does not make it ours.
+        struct stat st;
+        if (contains(seen, f.path) || ::lstat(f.path.c_str(), &st) != 0) continue;   // gone already
+        seen.push_back(f.path);
+        if (!removable(f.path)) report.outside.push_back(f.path);
+        else if (removeRecorded(f, report)) removed(f.path);
+    }
+    // The settings file goes only from a folder that held verified program
+    // files: its name alone does not make it ours.
+    if (removeSettings) {
         const std::vector<std::string> verified = report.removedFrom;
         for (const std::string& folder : verified) {
             const std::string settings = folder + kSettingsName;
             struct stat st;
-            if (removeSettings && ::lstat(settings.c_str(), &st) == 0 && S_ISREG(st.st_mode) && removeFile(settings, report))
+            if (::lstat(settings.c_str(), &st) == 0 && S_ISREG(st.st_mode) && removeFile(settings, report))
                 removed(settings);
         }
-    } else {
-        report.unrecorded = inst.folders;
-        // The uninstaller's own copy is recognised as the program running.
-        struct stat kept, self;
-        const std::string copy = uninstallerPath();
-        if (::lstat(copy.c_str(), &kept) == 0 && ::stat("/proc/self/exe", &self) == 0 && kept.st_dev == self.st_dev &&
-            kept.st_ino == self.st_ino && removeFile(copy, report))
-            removed(copy);
+        for (const std::string& folder : inst.folders) {
+            const std::string settings = folder + kSettingsName;
+            struct stat st;
+            if (::lstat(settings.c_str(), &st) == 0 && !contains(verified, folder)) report.settingsKept.push_back(settings);
+        }
     }
-    try {
-        Registry reg(RegistryRoot::LocalMachine);
-        reg.deleteKey(kUninstallKey);
-        const std::string key = kUninstallKey;
-        pruneEmptyKeys(RegistryRoot::LocalMachine, key.substr(0, key.find_last_of('\\')));
-    } catch (const RegistryError& e) {
-        report.failed.push_back(e.what());
+    // What else is left that setup may have installed: the files named like
+    // program files in the folders of the installation that no readable
+    // line of the record accounts for, and the files that damaged lines
+    // name.
+    std::vector<std::string> left = inst.unreadable;
+    for (const std::string& folder : inst.folders)
+        for (const InstallFile& pf : installFiles()) left.push_back(folder + pf.name);
+    for (const std::string& path : left) {
+        struct stat st;
+        if (path.empty() || path == uninstaller || contains(seen, path) || ::lstat(path.c_str(), &st) != 0) continue;
+        seen.push_back(path);
+        (removable(path) ? report.unrecorded : report.outside).push_back(path);
     }
-    removeRegistryFileIfEmpty();
+    // While program files are left that a later run may remove, the entry
+    // that lets the user run it stays, and so does the uninstaller.
+    report.entryKept = !report.unrecorded.empty() || !report.failed.empty();
+    if (!report.entryKept) {
+        if (recordedUninstaller) {
+            if (removeRecorded(*recordedUninstaller, report)) removed(uninstaller);
+        } else {
+            // Without a line of its own, the uninstaller's copy is recognised
+            // as the program running.
+            struct stat kept, self;
+            if (::lstat(uninstaller.c_str(), &kept) == 0 && ::stat("/proc/self/exe", &self) == 0 &&
+                kept.st_dev == self.st_dev && kept.st_ino == self.st_ino && removeFile(uninstaller, report))
+                removed(uninstaller);
+        }
+        try {
+            Registry reg(RegistryRoot::LocalMachine);
+            reg.deleteKey(kUninstallKey);
+            const std::string key = kUninstallKey;
+            pruneEmptyKeys(RegistryRoot::LocalMachine, key.substr(0, key.find_last_of('\\')));
+        } catch (const RegistryError& e) {
+            report.failed.push_back(e.what());
+        }
+        removeRegistryFileIfEmpty();
+    }
     // A folder that still holds something stays.
     std::vector<std::string> prune;
     for (const std::string& f : inst.createdFolders)
@@ -239,30 +373,47 @@ void removeProgramFiles(const Installation& inst, bool removeSettings, Uninstall
 
 std::string reportText(const UninstallReport& report) {
     const size_t n = report.removed.size();
-    std::string t = "Sonvela has been removed from this computer: " + std::to_string(n) + (n == 1 ? " file" : " files") +
-                    ", its menu, its icon and its associations.";
-    if (!report.removedFrom.empty()) {
-        t += "\n\nThe program files were removed from:";
-        for (const std::string& folder : report.removedFrom) t += "\n    " + folder;
-    }
+    const std::string files = std::to_string(n) + (n == 1 ? " file" : " files");
+    const std::string partly = n == 0 ? ", but none of its files. Its program files are still there, as said below."
+                                      : ", and " + files + ". Some of its program files are still there, as said below.";
+    auto list = [](std::string& t, const std::string& heading, const std::vector<std::string>& paths) {
+        if (paths.empty()) return;
+        t += "\n\n" + heading;
+        for (const std::string& p : paths) t += "\n    " + p;
+    };
+    std::string t = report.entryKept ? "Sonvela's menu, its icon and its associations have been removed from this computer" +
+                                           partly
+                                     : "Sonvela has been removed from this computer: " + files +
+                                           ", its menu, its icon and its associations.";
+    list(t, "The program files were removed from:", report.removedFrom);
     for (const auto& [folder, names] : report.kept) {
         t += "\n\nYour files in " + folder + " were kept:";
         const size_t shown = std::min<size_t>(names.size(), 10);
         for (size_t i = 0; i < shown; ++i) t += "\n    " + names[i];
         if (names.size() > shown) t += "\n    and " + std::to_string(names.size() - shown) + " more";
     }
-    if (!report.changed.empty()) {
-        t += "\n\nThese files were left in place: they have changed since Setup installed them.";
-        for (const std::string& f : report.changed) t += "\n    " + f;
-    }
-    for (const std::string& folder : report.unrecorded)
-        t += "\n\nThe program files in " + folder +
-             " were left in place: this installation kept no record of them, so they cannot be told from "
-             "your own files. Remove them yourself if you no longer need them.";
-    if (!report.failed.empty()) {
-        t += "\n\nThese could not be removed:";
-        for (const std::string& f : report.failed) t += "\n    " + f;
-    }
+    list(t, "These files were left in place: they have changed since Setup installed them.", report.changed);
+    list(t, "These files were left in place: they are not in a folder that Setup installed Sonvela into, so they may "
+            "be your own.",
+         report.outside);
+    list(t,
+         std::string("These program files were left in place: ") +
+             (!report.hasRecord       ? "this installation kept no record of them"
+              : report.recordDamaged ? "the record that Setup kept of them is damaged (lines without a size or checksum)"
+                                     : "Setup kept no record of them") +
+             ", so they cannot be told from your own files.",
+         report.unrecorded);
+    list(t, "Your settings were kept, though you asked to remove them: no program file was removed from their folder, "
+            "and a settings file cannot be told from one of yours by its name alone.",
+         report.settingsKept);
+    list(t, "These could not be removed:", report.failed);
+    if (report.entryKept)
+        t += "\n\nSonvela stays in the list of installed programs, so that the removal can be finished: " +
+             std::string(report.unrecorded.empty()
+                             ? "once the files above can be removed, run its uninstaller again:"
+                             : "remove the program files above yourself, or install Sonvela into their folder again "
+                               "(Setup then records them afresh), then run its uninstaller again:") +
+             "\n    " + uninstallerPath();
     return t;
 }
 

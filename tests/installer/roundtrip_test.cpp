@@ -59,13 +59,16 @@ void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Every folder and file below root: "dir", or the file's mode, size and a
-// digest of its bytes (short enough to read when two trees differ).
+// Every folder, link and file below root: "dir", "link:" and where it
+// points, or the file's mode, size and a digest of its bytes (short enough
+// to read when two trees differ).
 std::map<std::string, std::string> snapshot(const std::string& root) {
     std::map<std::string, std::string> tree;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        const std::string rel = fs::relative(e.path(), root).string();
-        if (e.is_directory()) {
+        const std::string rel = e.path().lexically_relative(root).string();
+        if (e.is_symlink()) {
+            tree[rel] = "link:" + fs::read_symlink(e.path()).string();
+        } else if (e.is_directory()) {
             tree[rel] = "dir";
         } else {
             struct stat st {};
@@ -89,6 +92,13 @@ std::string validate(const std::string& path) {
         if (rc != 0 && out.empty()) out = "exit status " + std::to_string(rc);
     }
     return out;
+}
+
+// The uninstall entry, as a damaged one may read.
+void editEntry(const std::function<void(Registry&)>& edit) {
+    Registry reg(RegistryRoot::LocalMachine);
+    ASSERT_TRUE(reg.openKey(sv::install::kUninstallKey, false));
+    edit(reg);
 }
 
 class RoundTripTest : public ::testing::Test {
@@ -241,6 +251,12 @@ TEST_F(RoundTripTest, TheSettingsStayUnlessTheUserSaysOtherwiseAndEmptyFoldersGo
     for (const char* kept : {".local/opt/Sonvela/dadoruz.ini", ".local/opt/Sonvela", ".local/opt"})
         EXPECT_EQ(after.erase(kept), 1u) << kept;
     EXPECT_EQ(after, before);
+
+    // Installed again over the settings kept, and removed again.
+    const auto kept = snapshot(home_);
+    install();
+    uninstall(false);
+    EXPECT_EQ(snapshot(home_), kept);
 }
 
 TEST_F(RoundTripTest, TheUninstallerRemovesTheFoldersSetupCreatedForTheInstallation) {
@@ -248,13 +264,17 @@ TEST_F(RoundTripTest, TheUninstallerRemovesTheFoldersSetupCreatedForTheInstallat
     const std::string folder = home_ + "/Programs/Sonvela 2/";
     install(folder);
     EXPECT_TRUE(fs::exists(folder + "sonvela"));
+    // An entry of an earlier setup, which recorded no folder identities.
+    editEntry([](Registry& reg) { reg.deleteValue(sv::install::kInstallFolderIdsValue); });
     uninstall(true);
     EXPECT_EQ(snapshot(home_), before);
 }
 
+// The second folder was the user's before: its program files go all the same.
 TEST_F(RoundTripTest, TheUninstallerRemovesEveryInstallationAndNamesTheirFolders) {
-    const auto before = snapshot(home_);
     const std::string second = home_ + "/Programs/Sonvela 2/";
+    writeText(second + "mine.txt", "mine");
+    const auto before = snapshot(home_);
     install();
     install(second);
     EXPECT_EQ(sv::install::findInstallation().folders, (std::vector<std::string>{target(), second}));
@@ -488,52 +508,153 @@ TEST_F(RoundTripTest, TheUninstallerWaitsForTheRunningEditor) {
     EXPECT_EQ(snapshot(home_), before);
 }
 
-// An uninstall entry naming a relative folder, or one reached through
-// "..", and recording a file that is not what setup installed there: the
-// user's files stay. An entry without a record removes no program file.
-TEST_F(RoundTripTest, TheUninstallerRemovesOnlyRecordedFilesThatStillMatch) {
-    install();
+// The record's line of an installed file, with another path.
+std::string recordLine(const std::string& installed, const std::string& path) {
+    std::string line;
+    editEntry([&](Registry& reg) {
+        for (const std::string& l : sv::install::splitLines(reg.readString(sv::install::kInstalledFilesValue))) {
+            sv::install::InstalledFile f;
+            if (sv::install::parseInstalledFile(l, f) && f.path == installed) {
+                f.path = path;
+                line = sv::install::formatInstalledFile(f) + "\n";
+            }
+        }
+    });
+    EXPECT_FALSE(line.empty()) << installed;
+    return line;
+}
+
+// An uninstall entry that names the user's folders and files: a copy of a
+// program file in a folder it never names elsewhere, a folder of the user's
+// as an installation folder (also as one setup created: the home, a link,
+// a path through ".."), a relative folder, and an installation folder
+// replaced by a link to the user's. Only what setup installed goes;
+// everything else the record names is named in the report and stays.
+TEST_F(RoundTripTest, TheUninstallerRemovesOnlyRecordedFilesInTheFoldersSetupCreated) {
+    const std::string shipped = SONVELA_INSTALLATION_DIR;
+    writeText(home_ + "/music2/sample1.wav", readAll(shipped + "sample1.wav"));   // the user's copies
+    writeText(home_ + "/music/readme.txt", readAll(shipped + "readme.txt"));
+    writeText(home_ + "/music/dadoruz.ini", "[Options]\n");
+    writeText(home_ + "/sample2.wav", readAll(shipped + "sample2.wav"));
     writeText(home_ + "/Music/sample1.wav", "my own sound");
-    writeText(home_ + "/relative/sample1.wav", "another of mine");
     writeText(home_ + "/relative/sonvela", "my own program");
-    {
-        Registry reg(RegistryRoot::LocalMachine);
-        ASSERT_TRUE(reg.openKey(sv::install::kUninstallKey, false));
-        reg.writeString("InstallLocations", target() + "\nrelative/\n" + home_ + "/.local/../Music/\n");
-        reg.writeString("CreatedFolders", reg.readString("CreatedFolders") + "relative/\n" + home_ + "/Music/\n");
-        // A record naming the user's sound with the size and checksum of ours.
-        sv::install::InstalledFile ours;
-        ASSERT_TRUE(sv::install::parseInstalledFile(
-            sv::install::splitLines(reg.readString(sv::install::kInstalledFilesValue)).at(2), ours));
-        ASSERT_EQ(ours.path, target() + "sample1.wav");
-        ours.path = home_ + "/Music/sample1.wav";
-        reg.writeString(sv::install::kInstalledFilesValue, reg.readString(sv::install::kInstalledFilesValue) +
-                                                               sv::install::formatInstalledFile(ours) + "\n");
-    }
+    fs::create_directory_symlink(home_ + "/music", home_ + "/link");
+    const auto before = snapshot(home_);
+    const std::string second = home_ + "/Programs/Sonvela 2/";
+    install(second);
+    fs::remove_all(second);
+    fs::create_directory_symlink(home_ + "/music", home_ + "/Programs/Sonvela 2");
+    install();
+    const std::string music = home_ + "/music/", link = home_ + "/link/", up = target() + "../../../music2/";
+    std::string lines = recordLine(target() + "sample1.wav", home_ + "/music2/sample1.wav") +
+                        recordLine(target() + "readme.txt", music + "readme.txt") +
+                        recordLine(target() + "readme.txt", link + "readme.txt") +
+                        recordLine(target() + "sample2.wav", home_ + "/sample2.wav") +
+                        recordLine(target() + "sample1.wav", up + "sample1.wav") +
+                        recordLine(target() + "sample1.wav", home_ + "/Music/sample1.wav");
+    editEntry([&](Registry& reg) {
+        const std::string folders = music + "\n" + link + "\n" + home_ + "/\n" + up + "\nrelative/\n";
+        reg.writeString("InstallLocations", reg.readString("InstallLocations") + folders);
+        reg.writeString("CreatedFolders", reg.readString("CreatedFolders") + folders);
+        reg.writeString(sv::install::kInstalledFilesValue, reg.readString(sv::install::kInstalledFilesValue) + lines);
+    });
     writeText(target() + "readme.txt", "my notes");   // changed since
-    const auto mine = snapshot(home_ + "/Music");
     const std::string cwd = fs::current_path();
     fs::current_path(home_);
+    {
+        TUninstallfrm u;   // the window names the folders it keeps whole
+        EXPECT_EQ(u.installation.programFolders, std::vector<std::string>{target()});
+        const std::string text = u.Label1->text().toStdString();
+        EXPECT_NE(text.find("The program files are in:\n    " + target() + "\n\nYour own sounds"), std::string::npos) << text;
+        EXPECT_NE(text.find("Setup did not install Sonvela into these folders, so every file in them is kept:\n    " + second +
+                            "\n    " + music +
+                            "\n    " + link + "\n    " + home_ + "/"),
+                  std::string::npos)
+            << text;
+    }
     const std::string report = uninstall(true);
     fs::current_path(cwd);
-    EXPECT_EQ(snapshot(home_ + "/Music"), mine);
-    EXPECT_EQ(readAll(home_ + "/relative/sample1.wav"), "another of mine");
-    EXPECT_EQ(readAll(home_ + "/relative/sonvela"), "my own program");
-    EXPECT_EQ(readAll(target() + "readme.txt"), "my notes");
-    EXPECT_FALSE(fs::exists(target() + "sonvela"));
+    EXPECT_EQ(report.rfind("Sonvela has been removed from this computer: ", 0), 0u) << report;
     EXPECT_NE(report.find("changed since Setup installed them.\n    " + target() + "readme.txt"), std::string::npos)
         << report;
+    EXPECT_NE(report.find("not in a folder that Setup installed Sonvela into, so they may be your own.\n    " + second +
+                          "readme.txt\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\n    " + home_ +
+                          "/music2/sample1.wav\n    " + music + "readme.txt\n    " + link + "readme.txt\n    " +
+                          home_ + "/sample2.wav\n    " + up + "sample1.wav\n    " + home_ + "/Music/sample1.wav\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("you asked to remove them: no program file was removed from their folder, and a settings "
+                          "file cannot be told from one of yours by its name alone.\n    " + second + "dadoruz.ini\n    " + music +
+                          "dadoruz.ini"),
+              std::string::npos)
+        << report;
+    EXPECT_FALSE(sv::install::findInstallation().found);
+    auto after = snapshot(home_);
+    for (const char* mine : {".local/opt/Sonvela/readme.txt", ".local/opt/Sonvela", ".local/opt", "Programs",
+                             "Programs/Sonvela 2"})
+        EXPECT_EQ(after.erase(mine), 1u) << mine;
+    EXPECT_EQ(after, before);
+}
 
-    // An earlier setup's entry, without the record.
-    install();
-    {
-        Registry reg(RegistryRoot::LocalMachine);
-        ASSERT_TRUE(reg.openKey(sv::install::kUninstallKey, false));
-        reg.deleteValue(sv::install::kInstalledFilesValue);
+// A record whose lines have lost their checksums, and an earlier setup's
+// entry without a record: every program file stays, and so do the
+// settings, each named with the reason. The entry and the uninstaller stay
+// until the files are gone or recorded afresh by setup.
+TEST_F(RoundTripTest, AnUnreadableRecordKeepsTheProgramFilesAndSaysWhy) {
+    const auto before = snapshot(home_);
+    for (bool damaged : {true, false}) {
+        install();
+        editEntry([&](Registry& reg) {
+            if (!damaged) {
+                reg.deleteValue(sv::install::kInstalledFilesValue);
+                return;
+            }
+            std::string lines;
+            for (const std::string& l : sv::install::splitLines(reg.readString(sv::install::kInstalledFilesValue)))
+                lines += l.substr(65) + "\n";   // "<size> <path>"
+            reg.writeString(sv::install::kInstalledFilesValue, lines);
+        });
+        const auto installed = snapshot(home_);
+        const std::string report = uninstall(true);
+        EXPECT_EQ(report.rfind("Sonvela's menu, its icon and its associations have been removed from this computer, "
+                               "but none of its files. Its program files are still there",
+                               0),
+                  0u)
+            << report;
+        std::string files;
+        for (const auto& f : sv::install::installFiles()) files += "\n    " + target() + f.name;
+        const std::string why = damaged ? "the record that Setup kept of them is damaged (lines without a size or checksum)"
+                                        : "this installation kept no record of them";
+        EXPECT_NE(report.find("These program files were left in place: " + why +
+                              ", so they cannot be told from your own files." + files + "\n"),
+                  std::string::npos)
+            << report;
+        EXPECT_NE(report.find("Your settings were kept, though you asked to remove them: no program file was removed "
+                              "from their folder, and a settings file cannot be told from one of yours by its name "
+                              "alone.\n    " + target() + "dadoruz.ini"),
+                  std::string::npos)
+            << report;
+        EXPECT_NE(report.find("Sonvela stays in the list of installed programs, so that the removal can be finished: "
+                              "remove the program files above yourself, or install Sonvela into their folder again "
+                              "(Setup then records them afresh), then run its uninstaller again:\n    " +
+                              sv::install::uninstallerPath()),
+                  std::string::npos)
+            << report;
+        EXPECT_EQ(report.find("removed from:"), std::string::npos) << report;
+        const auto after = snapshot(home_);
+        std::vector<std::string> kept = {".local/opt/Sonvela/dadoruz.ini", ".local/share/sonvela/svuninst"};
+        for (const auto& f : sv::install::installFiles()) kept.push_back(std::string(".local/opt/Sonvela/") + f.name);
+        for (const std::string& name : kept) EXPECT_EQ(after.at(name), installed.at(name)) << name;
+        EXPECT_TRUE(sv::install::findInstallation().found);
+        // Setup, run again into the folder, records the files afresh.
+        install();
+        const std::string last = uninstall(true);
+        EXPECT_EQ(last.rfind("Sonvela has been removed from this computer: 11 files", 0), 0u) << last;
+        EXPECT_EQ(snapshot(home_), before) << damaged;
     }
-    const std::string old = uninstall(true);
-    EXPECT_TRUE(fs::exists(target() + "sonvela"));
-    EXPECT_NE(old.find("The program files in " + target() + " were left in place"), std::string::npos) << old;
 }
 
 } // namespace
