@@ -295,9 +295,10 @@ public:
     // A value typed into the start or length box and not yet applied is
     // applied as leaving the box applies it (with its checks and
     // messages). Runs before a menu's enabling and before a command of a
-    // menu, a shortcut or a tool button, so that these act on what the
-    // box shows.
-    void applyTypedBox();
+    // menu, a shortcut, a tool button or a spin arrow, so that these act on
+    // what the box shows. False when the typed value was refused (its
+    // message shown, the boxes back on the values in force).
+    bool applyTypedBox();
     // Space in a box plays, or stops what plays.
     void key_space();
     // The spin buttons beside the boxes (1 zoom, 3 start, 2 length).
