@@ -27,6 +27,7 @@
 #include "platform/qt/qt_prompts.h"
 #include "platform/qt/termination.h"
 #include "sound/Sound.h"
+#include "sound/frame_title.h"
 
 using namespace sv;
 
@@ -369,6 +370,7 @@ TSoundfrm* TSVMainfrm::crearfill() {
     if (mdi->viewport()->width() > 100) width = std::min(width, mdi->viewport()->width());
     sub->resize(width, 294 + 30);
     mdi->addSubWindow(sub);
+    keepShortTitle(sub);
     return w;
 }
 

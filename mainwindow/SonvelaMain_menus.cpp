@@ -255,7 +255,9 @@ void TSVMainfrm::Window1Click() {
     const int count = int(list.size());
     for (int k = 0; k < count; ++k) {
         QMdiSubWindow* sub = list[k];
-        QAction* a = Window1->addAction("&" + QString::number(k) + " " + sub->windowTitle());
+        // The caption whole: the frame's title may be shortened to its width.
+        const QString caption = sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
+        QAction* a = Window1->addAction("&" + QString::number(k) + " " + caption);
         connect(a, &QAction::triggered, this, [this, sub] { mdi->setActiveSubWindow(sub); });
         windowListItems_.push_back(a);
     }
