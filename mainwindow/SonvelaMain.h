@@ -110,6 +110,9 @@ public:
     void habilitar_botones();
     void parar_todo();
     TSoundfrm* crearfill();
+    // The frame size a sound window opens with: wide enough for every
+    // status panel, as far as the workspace has the room.
+    QSize newWindowSize(const TSoundfrm* w) const;
     int QuantsFitxersIguals(const std::string& name) const;
     void ObrirFitxer(bool showDialog, const std::string& name);
     TSoundfrm* activeSound() const;

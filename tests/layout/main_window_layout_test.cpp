@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -175,6 +176,41 @@ TEST_F(MainWindowLayout, ManyWindowsTileIntoColumnsAndStripFillsTheWorkspace) {
         // Inside the workspace and not overlapping: covering its area
         // means filling it.
         EXPECT_EQ(covered, int64_t(a.width()) * a.height()) << item;
+    }
+}
+
+// After Strip has left eleven narrow windows, Cascade gives each a usable
+// size again (a waveform to see, the file name in its title); no window
+// lies over another's place, and each title bar has a part in view to
+// click, on a small main window too, where the cascade takes more than one
+// round.
+TEST_F(MainWindowLayout, CascadeAfterStripLeavesEveryWindowUsableAndInReach) {
+    openElevenWithLongPaths();
+    for (const QSize size : {QSize(640, 480), QSize(800, 600), QSize(1280, 1024)}) {
+        const std::string at = std::to_string(size.width()) + "x" + std::to_string(size.height());
+        showAt(size.width(), size.height());
+        arrange("MosaicoVertical1");
+        expectTitlesShowTheFileNames("strip " + at);
+        arrange("Cascade1");
+        expectTitlesShowTheFileNames("cascade " + at);
+        std::set<std::pair<int, int>> places;
+        for (QMdiSubWindow* s : frames()) {
+            const auto* w = qobject_cast<TSoundfrm*>(s->widget());
+            const QRect g = s->geometry();
+            EXPECT_GE(w->drawingBottom(), 64) << at;
+            EXPECT_GE(g.width(), frameWidthShowing(s, shortestTitle(s->windowTitle())) - 1) << at;
+            EXPECT_TRUE(places.insert({g.x(), g.y()}).second) << at << " two windows at " << g.x() << "," << g.y();
+            // Some point of the title bar belongs to this window and not to
+            // one lying over it.
+            const int titleMiddle = g.top() + w->mapTo(s, QPoint(0, 0)).y() / 2;
+            bool inReach = false;
+            for (int x = g.left() + 1; x < g.right() && !inReach; x += 4) {
+                QWidget* hit = main->mdi->viewport()->childAt(x, titleMiddle);
+                while (hit && !qobject_cast<QMdiSubWindow*>(hit)) hit = hit->parentWidget();
+                inReach = hit == s;
+            }
+            EXPECT_TRUE(inReach) << at << " " << s->windowTitle().toStdString();
+        }
     }
 }
 
