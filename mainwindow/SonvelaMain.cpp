@@ -27,6 +27,7 @@
 #include "platform/qt/qt_prompts.h"
 #include "platform/qt/termination.h"
 #include "sound/Sound.h"
+#include "sound/frame_title.h"
 
 using namespace sv;
 
@@ -358,17 +359,20 @@ bool TSVMainfrm::undoStepFor(TSoundfrm* w) {
     return step;
 }
 
+QSize TSVMainfrm::newWindowSize(const TSoundfrm* w) const {
+    int width = std::max(656, w->StatusBar1->sizeHint().width()) + 8;
+    if (mdi->viewport()->width() > 100) width = std::min(width, mdi->viewport()->width());
+    return QSize(width, 294 + 30);
+}
+
 TSoundfrm* TSVMainfrm::crearfill() {
     auto* w = new TSoundfrm();
     auto* sub = new QMdiSubWindow();
     sub->setWidget(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    // Wide enough for every status panel of the window, as far as the
-    // workspace has the room.
-    int width = std::max(656, w->StatusBar1->sizeHint().width()) + 8;
-    if (mdi->viewport()->width() > 100) width = std::min(width, mdi->viewport()->width());
-    sub->resize(width, 294 + 30);
+    sub->resize(newWindowSize(w));
     mdi->addSubWindow(sub);
+    keepShortTitle(sub);
     return w;
 }
 

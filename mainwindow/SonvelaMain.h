@@ -110,6 +110,9 @@ public:
     void habilitar_botones();
     void parar_todo();
     TSoundfrm* crearfill();
+    // The frame size a sound window opens with: wide enough for every
+    // status panel, as far as the workspace has the room.
+    QSize newWindowSize(const TSoundfrm* w) const;
     int QuantsFitxersIguals(const std::string& name) const;
     void ObrirFitxer(bool showDialog, const std::string& name);
     TSoundfrm* activeSound() const;
@@ -295,9 +298,10 @@ public:
     // A value typed into the start or length box and not yet applied is
     // applied as leaving the box applies it (with its checks and
     // messages). Runs before a menu's enabling and before a command of a
-    // menu, a shortcut or a tool button, so that these act on what the
-    // box shows.
-    void applyTypedBox();
+    // menu, a shortcut, a tool button or a spin arrow, so that these act on
+    // what the box shows. False when the typed value was refused (its
+    // message shown, the boxes back on the values in force).
+    bool applyTypedBox();
     // Space in a box plays, or stops what plays.
     void key_space();
     // The spin buttons beside the boxes (1 zoom, 3 start, 2 length).

@@ -14,6 +14,7 @@
 #include "platform/settings.h"
 #include "platform/qt/qt_prompts.h"
 #include "sound/Sound.h"
+#include "sound/frame_title.h"
 
 using namespace sv;
 
@@ -255,7 +256,9 @@ void TSVMainfrm::Window1Click() {
     const int count = int(list.size());
     for (int k = 0; k < count; ++k) {
         QMdiSubWindow* sub = list[k];
-        QAction* a = Window1->addAction("&" + QString::number(k) + " " + sub->windowTitle());
+        // The caption whole: the frame's title may be shortened to its width.
+        const QString caption = sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
+        QAction* a = Window1->addAction("&" + QString::number(k) + " " + caption);
         connect(a, &QAction::triggered, this, [this, sub] { mdi->setActiveSubWindow(sub); });
         windowListItems_.push_back(a);
     }
@@ -288,14 +291,28 @@ QRect workspace(QMdiArea* mdi) {
 
 // The least height at which a sound window is still of use: its title
 // bar and frame, what the window shows under its waveform, and a waveform
-// of kUsableWaveHeight pixels.
+// of kUsableWaveHeight pixels. (The window lays out from its bottom: what
+// lies under the waveform keeps its height however low the window is.)
 constexpr int kUsableWaveHeight = 64;
 int usableHeight(const QMdiSubWindow* sub) {
     const auto* w = qobject_cast<const TSoundfrm*>(sub->widget());
     if (!w) return sub->minimumSizeHint().height();
     const int frame = sub->height() - w->height();
-    const int underWave = w->height() - std::max(0, w->drawingBottom());
+    const int underWave = w->height() - w->drawingBottom();
     return frame + underWave + kUsableWaveHeight;
+}
+
+// A usable window is also wide enough for its title bar to show the file
+// name whole.
+QSize usableSize(const QMdiSubWindow* sub) {
+    const QWidget* w = sub->widget();
+    const int width = w ? frameWidthShowing(sub, shortestTitle(w->windowTitle())) : sub->minimumSizeHint().width();
+    return QSize(width, usableHeight(sub));
+}
+
+// How far down a frame's contents begin: its title bar and top border.
+int titleStep(const QMdiSubWindow* sub) {
+    return sub->widget() ? std::max(1, sub->widget()->mapTo(sub, QPoint(0, 0)).y()) : 24;
 }
 
 // Splits `length` pixels into `parts` adjoining stretches; stretch i is
@@ -353,25 +370,36 @@ void tileWindows(QMdiArea* mdi) {
 
 void TSVMainfrm::Tile1Click() { tileWindows(mdi); }
 
-// Each window moves one title bar down and right of the one before, the
-// active window last and on top. A window keeps its size where the
-// workspace has the room after its offset and is cut to that room where
-// not; once the offsets would leave less than half the workspace, they
-// start again at the top left.
+// Each window one title step down and right of the one before, the active
+// window last and on top. A usable window keeps its size and a smaller one
+// gets the size a window opens with; either is cut to the room right of
+// and below its place, never below its usable size. When the next window
+// would not keep its usable height below its place, a new round starts at
+// the top, right of where every title of the round before begins: each
+// title bar keeps a stretch of at least kRoundGap + 1 steps in view to
+// click, and no two windows share a place. Rounds that reach past the
+// right edge of the workspace make it scroll.
 void TSVMainfrm::Cascade1Click() {
     const std::vector<QMdiSubWindow*> shown = arrangedWindows(mdi, QMdiArea::ActivationHistoryOrder);
     if (shown.empty()) return;
-    const QRect area = mdi->viewport()->rect();
-    QPoint at(0, 0);
+    const QRect area = workspace(mdi);
+    constexpr int kRoundGap = 2;
+    const int step = titleStep(shown.front());
+    int roundLeft = 0, k = 0;
     for (QMdiSubWindow* sub : shown) {
-        if (at.x() > area.width() / 2 || at.y() > area.height() / 2) at = QPoint(0, 0);
-        const QSize size(std::min(sub->width(), area.width() - at.x()),
-                         std::min(sub->height(), area.height() - at.y()));
+        const QSize usable = usableSize(sub).boundedTo(area.size());
+        if (k > 0 && k * step + usable.height() > area.height()) {
+            roundLeft += (k + kRoundGap) * step;
+            k = 0;
+        }
+        const QPoint at(roundLeft + k * step, k * step);
+        QSize size = sub->size();
+        const auto* w = qobject_cast<const TSoundfrm*>(sub->widget());
+        if (w && (size.width() < usable.width() || size.height() < usable.height())) size = newWindowSize(w);
+        size = size.boundedTo(area.size() - QSize(at.x(), at.y())).expandedTo(usable);
         sub->setGeometry(QRect(at, size));
         sub->raise();
-        // One title bar further: where the window's contents begin.
-        const int step = sub->widget() ? std::max(1, sub->widget()->mapTo(sub, QPoint(0, 0)).y()) : 24;
-        at += QPoint(step, step);
+        ++k;
     }
 }
 

@@ -160,8 +160,20 @@ private:
     TSVMainfrm* main_;
 };
 
+// An arrow first does what Enter would have done with a value typed into
+// the start or length box; a refused value stops it there, so it never
+// steps from text that was just refused. The step runs as a box handler:
+// a message it shows takes the focus from the box, and that focus-out
+// must not apply the box a second time.
+void spinStep(TSVMainfrm* main, const std::function<void()>& step) {
+    if (g_boxHandlerRunning || !main->applyTypedBox()) return;
+    BoxHandlerScope running;
+    step();
+}
+
 // An up/down pair placed right after `box` in its row.
-QWidget* makeSpin(QLineEdit* box, const char* name, std::function<void()> up, std::function<void()> down) {
+QWidget* makeSpin(TSVMainfrm* main, QLineEdit* box, const char* name, std::function<void()> up,
+                  std::function<void()> down) {
     QWidget* row = box->parentWidget();
     auto* spin = new QWidget(row);
     spin->setObjectName(name);
@@ -178,8 +190,8 @@ QWidget* makeSpin(QLineEdit* box, const char* name, std::function<void()> up, st
     downButton->setFixedSize(16, 10);
     v->addWidget(upButton);
     v->addWidget(downButton);
-    QObject::connect(upButton, &QToolButton::clicked, spin, [up] { up(); });
-    QObject::connect(downButton, &QToolButton::clicked, spin, [down] { down(); });
+    QObject::connect(upButton, &QToolButton::clicked, spin, [main, up] { spinStep(main, up); });
+    QObject::connect(downButton, &QToolButton::clicked, spin, [main, down] { spinStep(main, down); });
     if (auto* layout = row ? qobject_cast<QBoxLayout*>(row->layout()) : nullptr) {
         const int at = layout->indexOf(box);
         layout->insertWidget(at + 1, spin);
@@ -205,13 +217,24 @@ bool TSVMainfrm::Edit2KeyPress(int key) {
     return true;
 }
 
+// A committed start or length redraws at the zoom the zoom box shows, or
+// at the window's zoom while that box holds no number.
+static void redrawAtBoxZoom(TSVMainfrm* main, TSoundfrm* w) {
+    int64_t z = w->Zoom;
+    bool zok = false;
+    const qlonglong typed = main->Edit2->text().trimmed().toLongLong(&zok);
+    if (zok) z = std::max<qlonglong>(1, typed);
+    w->mostrar_sonido(z);
+}
+
 // The start box commits with the length box: a start past the end goes to
-// the end with no length, a length past the end is cut.
-static void commitStart(TSVMainfrm* main) {
+// the end with no length, a length past the end is cut. False when the
+// length box's text was refused.
+static bool commitStart(TSVMainfrm* main) {
     TSoundfrm* w = main->activeSound();
     if (!w) {
         main->Edit4->setText("0");
-        return;
+        return true;
     }
     bool ok = false;
     qlonglong start = main->Edit4->text().trimmed().toLongLong(&ok);
@@ -220,34 +243,29 @@ static void commitStart(TSVMainfrm* main) {
         start = 0;
     }
     int64_t length = 0;
-    if (!accepted(main, w, boxValue(main->Edit3, length))) return;
+    if (!accepted(main, w, boxValue(main->Edit3, length))) return false;
     const TypedSelection t = startTyped(w->FrameCount(), start, length);
     w->setSelection(t.start, t.length);
     setBox(main->Edit4, w->SelectionStart);
     setBox(main->Edit3, w->SelectionLength);
-    int64_t z = w->Zoom;
-    bool zok = false;
-    const qlonglong typed = main->Edit2->text().trimmed().toLongLong(&zok);
-    if (zok) z = std::max<qlonglong>(1, typed);
-    w->mostrar_sonido(z);
+    redrawAtBoxZoom(main, w);
+    return true;
 }
 
-static void commitLength(TSVMainfrm* main) {
+// False when a box's text was refused.
+static bool commitLength(TSVMainfrm* main) {
     TSoundfrm* w = main->activeSound();
     if (!w) {
         main->Edit3->setText("0");
-        return;
+        return true;
     }
     int64_t start = 0, length = 0;
-    if (!accepted(main, w, boxValue(main->Edit4, start) && boxValue(main->Edit3, length))) return;
+    if (!accepted(main, w, boxValue(main->Edit4, start) && boxValue(main->Edit3, length))) return false;
     const int64_t n = lengthTyped(w->FrameCount(), start, w->SelectionStart, length);
     w->setSelection(w->SelectionStart, n);
     setBox(main->Edit3, w->SelectionLength);
-    int64_t z = w->Zoom;
-    bool zok = false;
-    const qlonglong typed = main->Edit2->text().trimmed().toLongLong(&zok);
-    if (zok) z = std::max<qlonglong>(1, typed);
-    w->mostrar_sonido(z);
+    redrawAtBoxZoom(main, w);
+    return true;
 }
 
 bool TSVMainfrm::Edit4KeyPress(int key) {
@@ -268,14 +286,13 @@ void TSVMainfrm::Edit3Exit() { commitLength(this); }
 // Leaving the zoom box applies nothing, so only the start and length boxes
 // have a typed value to apply; one the user has not edited since it was
 // last set holds the value in force already.
-void TSVMainfrm::applyTypedBox() {
-    if (closing_ || g_boxHandlerRunning) return;
+bool TSVMainfrm::applyTypedBox() {
+    if (closing_ || g_boxHandlerRunning) return true;
     QWidget* focus = QApplication::focusWidget();
-    if (focus != Edit4 && focus != Edit3) return;
-    if (!static_cast<QLineEdit*>(focus)->isModified()) return;
+    if (focus != Edit4 && focus != Edit3) return true;
+    if (!static_cast<QLineEdit*>(focus)->isModified()) return true;
     BoxHandlerScope running;
-    if (focus == Edit4) Edit4Exit();
-    else Edit3Exit();
+    return focus == Edit4 ? commitStart(this) : commitLength(this);
 }
 
 // A box part-way through typing ("-", "") shows no time.
@@ -515,11 +532,11 @@ void installNavigationCommands(TSVMainfrm* main) {
     new BoxKeys(main, main->Edit3, 3);
     QObject::connect(main->Edit4, &QLineEdit::textChanged, main, [main] { main->Edit4Change(); });
     QObject::connect(main->Edit3, &QLineEdit::textChanged, main, [main] { main->Edit3Change(); });
-    main->SpinButton1 = makeSpin(main->Edit2, "SpinButton1", [main] { main->SpinButton1UpClick(); },
+    main->SpinButton1 = makeSpin(main, main->Edit2, "SpinButton1", [main] { main->SpinButton1UpClick(); },
                                  [main] { main->SpinButton1DownClick(); });
-    main->SpinButton3 = makeSpin(main->Edit4, "SpinButton3", [main] { main->SpinButton3UpClick(); },
+    main->SpinButton3 = makeSpin(main, main->Edit4, "SpinButton3", [main] { main->SpinButton3UpClick(); },
                                  [main] { main->SpinButton3DownClick(); });
-    main->SpinButton2 = makeSpin(main->Edit3, "SpinButton2", [main] { main->SpinButton2UpClick(); },
+    main->SpinButton2 = makeSpin(main, main->Edit3, "SpinButton2", [main] { main->SpinButton2UpClick(); },
                                  [main] { main->SpinButton2DownClick(); });
 
     new MainWindowEvents(main);

@@ -18,6 +18,7 @@
 #include "platform/settings.h"
 #include "platform/qt/qt_prompts.h"
 #include "sound/WaveCanvas.h"
+#include "sound/frame_title.h"
 
 using namespace sv;
 
@@ -140,7 +141,7 @@ TSoundfrm::~TSoundfrm() {
 
 void TSoundfrm::setCaption(const std::string& c) {
     setWindowTitle(qs(c));
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->setWindowTitle(qs(c));
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) showShortTitle(sub);
 }
 
 std::string TSoundfrm::caption() const { return ss(windowTitle()); }

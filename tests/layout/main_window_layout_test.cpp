@@ -11,11 +11,14 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "mainwindow/SonvelaMain.h"
+#include "sound/frame_title.h"
 #include "tests/layout/layout_check.h"
 #include "tests/support/window_fixture.h"
 
@@ -42,6 +45,34 @@ protected:
     void arrange(const char* item) {
         main->item(item)->trigger();
         settle();
+    }
+    // Eleven sound windows whose files lie deep in folders of long names.
+    void openElevenWithLongPaths() {
+        const std::string folder = "a-folder-with-a-rather-long-name/recordings-of-the-spring-session/takes/";
+        std::filesystem::create_directories(dir.file(folder));
+        for (int i = 0; i < 11; ++i) open(folder + "take-" + std::to_string(i) + ".wav", 16, 2, 30000);
+        settle();
+    }
+    // The file name whole in every title bar; the whole path where it fits.
+    void expectTitlesShowTheFileNames(const std::string& when) const {
+        for (QMdiSubWindow* s : frames()) {
+            const auto* w = qobject_cast<TSoundfrm*>(s->widget());
+            const QString caption = QString::fromStdString(w->caption());
+            const QString name = caption.mid(caption.lastIndexOf('/') + 1);
+            const QString title = s->windowTitle();
+            const int room = frameTitleRoom(s, s->width());
+            const bool fits = frameTitleMetrics(s).horizontalAdvance(caption) <= room;
+            EXPECT_EQ(title == caption, fits) << when << " " << title.toStdString();
+            if (frameTitleMetrics(s).horizontalAdvance(shortestTitle(caption)) > room) {
+                // Too narrow even for the name: what shows of it is its end,
+                // which tells the takes apart.
+                EXPECT_TRUE(title.isEmpty() || name.endsWith(title.mid(1))) << when << " " << title.toStdString();
+                continue;
+            }
+            EXPECT_TRUE(title.endsWith("/" + name)) << when << " " << title.toStdString();
+            EXPECT_LE(frameTitleMetrics(s).horizontalAdvance(title), room) << when;
+            if (!fits) EXPECT_EQ(title.left(2), caption.left(2)) << when << " " << title.toStdString();
+        }
     }
 };
 
@@ -151,6 +182,59 @@ TEST_F(MainWindowLayout, ManyWindowsTileIntoColumnsAndStripFillsTheWorkspace) {
         // means filling it.
         EXPECT_EQ(covered, int64_t(a.width()) * a.height()) << item;
     }
+}
+
+// After Strip has left eleven narrow windows, Cascade gives each a usable
+// size again (a waveform to see, the file name in its title); no window
+// lies over another's place, and each title bar has a part in view to
+// click, on a small main window too, where the cascade takes more than one
+// round.
+TEST_F(MainWindowLayout, CascadeAfterStripLeavesEveryWindowUsableAndInReach) {
+    openElevenWithLongPaths();
+    for (const QSize size : {QSize(640, 480), QSize(800, 600), QSize(1280, 1024)}) {
+        const std::string at = std::to_string(size.width()) + "x" + std::to_string(size.height());
+        showAt(size.width(), size.height());
+        arrange("MosaicoVertical1");
+        expectTitlesShowTheFileNames("strip " + at);
+        arrange("Cascade1");
+        expectTitlesShowTheFileNames("cascade " + at);
+        std::set<std::pair<int, int>> places;
+        for (QMdiSubWindow* s : frames()) {
+            const auto* w = qobject_cast<TSoundfrm*>(s->widget());
+            const QRect g = s->geometry();
+            EXPECT_GE(w->drawingBottom(), 64) << at;
+            EXPECT_GE(g.width(), frameWidthShowing(s, shortestTitle(w->windowTitle()))) << at;
+            EXPECT_TRUE(places.insert({g.x(), g.y()}).second) << at << " two windows at " << g.x() << "," << g.y();
+            // Some point of the title bar belongs to this window and not to
+            // one lying over it.
+            const int titleMiddle = g.top() + w->mapTo(s, QPoint(0, 0)).y() / 2;
+            bool inReach = false;
+            for (int x = g.left() + 1; x < g.right() && !inReach; x += 4) {
+                QWidget* hit = main->mdi->viewport()->childAt(x, titleMiddle);
+                while (hit && !qobject_cast<QMdiSubWindow*>(hit)) hit = hit->parentWidget();
+                inReach = hit == s;
+            }
+            EXPECT_TRUE(inReach) << at << " " << s->windowTitle().toStdString();
+        }
+    }
+}
+
+// Tiled, the windows' titles no longer all show the same cut-off folder.
+TEST_F(MainWindowLayout, TiledWindowsShowTheirFileNames) {
+    openElevenWithLongPaths();
+    for (const QSize size : {QSize(800, 600), QSize(1280, 1024)}) {
+        showAt(size.width(), size.height());
+        arrange("Tile1");
+        expectTitlesShowTheFileNames("tile " + std::to_string(size.width()));
+    }
+    // A maximised window's title is the whole path, for the main window's
+    // title to carry.
+    QMdiSubWindow* last = frames().back();
+    last->showMaximized();
+    settle();
+    EXPECT_EQ(last->windowTitle(), QString::fromStdString(main->soundWindows().back()->caption()));
+    last->showNormal();
+    settle();
 }
 
 } // namespace

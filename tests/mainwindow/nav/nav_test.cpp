@@ -7,6 +7,7 @@
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <memory>
 #include <string>
@@ -16,12 +17,33 @@
 #include "mainwindow/SonvelaMain_cd.h"
 #include "platform/activity.h"
 #include "sound/Sound.h"
+#include "tests/support/scripted_prompts.h"
 #include "tests/support/window_fixture.h"
 
 using namespace sv;
 using namespace sv::test;
 
 namespace {
+
+// A message box takes the focus from the box the user typed into, as a
+// real one does, before the scripted answer.
+class FocusTakingPrompts : public Prompts {
+public:
+    std::unique_ptr<Prompts> inner;
+    int messageBox(const std::string& c, const std::string& t, Buttons b, Icon i) override {
+        if (QWidget* focus = QApplication::focusWidget()) {
+            QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+            QApplication::sendEvent(focus, &out);
+        }
+        return inner->messageBox(c, t, b, i);
+    }
+    FileDialogResult openDialog(const FileDialogRequest& r) override { return inner->openDialog(r); }
+    FileDialogResult saveDialog(const FileDialogRequest& r) override { return inner->saveDialog(r); }
+    bool inputQuery(const std::string& c, const std::string& p, std::string& v) override {
+        return inner->inputQuery(c, p, v);
+    }
+    bool chooseColor(uint32_t& c) override { return inner->chooseColor(c); }
+};
 
 class NavTest : public WindowTest {
 protected:
@@ -48,6 +70,21 @@ protected:
     void type(QLineEdit* box, const QString& text) {
         box->setText(text);
         key(box, Qt::Key_Return, "\r");
+    }
+    // The main window shown and active with `w` in front, as a user sees it.
+    void showWith(TSoundfrm* w, int64_t start, int64_t length) {
+        w->setSelection(start, length);
+        w->FormActivate();
+        main->show();
+        QApplication::setActiveWindow(main.get());
+    }
+    // Keys typed into a box that has the focus, without Enter.
+    static void typeWithoutEnter(QLineEdit* box, const char* text) {
+        box->setFocus();
+        QApplication::processEvents();
+        ASSERT_TRUE(box->hasFocus());
+        box->selectAll();
+        QTest::keyClicks(box, text);
     }
     bool menuItemOn(QMenu* menu, const char* name) {
         emit menu->aboutToShow();
@@ -417,15 +454,8 @@ TEST_F(NavTest, UndoStaysOffWhenTheEditMenuOpensFromABox) {
 // command acts, as leaving the box would apply it.
 TEST_F(NavTest, AShortcutFromABoxAppliesTheTypedValueFirst) {
     TSoundfrm* w = open("m.wav", 16, 1, 5000);
-    w->setSelection(100, 0);
-    w->FormActivate();
-    main->show();
-    QApplication::setActiveWindow(main.get());
-    main->Edit3->setFocus();
-    QApplication::processEvents();
-    ASSERT_TRUE(main->Edit3->hasFocus());
-    main->Edit3->selectAll();
-    QTest::keyClicks(main->Edit3, "200");
+    showWith(w, 100, 0);
+    typeWithoutEnter(main->Edit3, "200");
     QTest::keyClick(main->Edit3, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(w->FrameCount(), 4800);
     EXPECT_EQ(main->Edit3->text(), "0");
@@ -444,4 +474,41 @@ TEST_F(NavTest, ARefusedValueLeavesTheBoxAndItsTimeOnTheValueInForce) {
     EXPECT_EQ(main->Edit3->text(), "29051");
     EXPECT_EQ(main->ms2->text(), "0':1'':318ms");
     EXPECT_EQ(w->SelectionLength, 29051);
+}
+
+// An arrow clicked after a value typed without Enter does what Enter would
+// have done, then steps; a refused value is reported once and stops the
+// arrow, the boxes on the values in force.
+TEST_F(NavTest, AnArrowAfterATypedValueAppliesItFirst) {
+    TSoundfrm* w = open("m.wav", 16, 1, 100000);
+    showWith(w, 100, 200);
+    type(main->Edit2, "10");
+    ASSERT_EQ(main->Edit2->text(), "10");
+    auto taking = std::make_unique<FocusTakingPrompts>();
+    FocusTakingPrompts* raw = taking.get();
+    raw->inner = setPrompts(std::move(taking));
+    auto arrow = [this](const char* name) { main->findChild<QToolButton*>(name)->click(); };
+
+    // A length taken as typed, then one step.
+    typeWithoutEnter(main->Edit3, "300");
+    arrow("SpinButton2Up");
+    EXPECT_EQ(w->SelectionLength, 310);
+    EXPECT_EQ(main->Edit3->text(), "310");
+
+    // A refused length: one message, no step.
+    const size_t before = scripted().messages().size();
+    typeWithoutEnter(main->Edit3, "abc");
+    arrow("SpinButton2Up");
+    ASSERT_EQ(scripted().messages().size(), before + 1);
+    EXPECT_EQ(scripted().messages().back(), "'abc' is not a valid integer value");
+    EXPECT_EQ(w->SelectionLength, 310);
+    EXPECT_EQ(main->Edit3->text(), "310");
+
+    // A start that is no number is 0, as Enter takes it, then one step;
+    // no message.
+    typeWithoutEnter(main->Edit4, "abc");
+    arrow("SpinButton3Up");
+    EXPECT_EQ(scripted().messages().size(), before + 1);
+    EXPECT_EQ(w->SelectionStart, 10);
+    EXPECT_EQ(main->Edit4->text(), "10");
 }

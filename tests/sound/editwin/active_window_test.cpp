@@ -125,9 +125,9 @@ TEST_F(EditWindowTest, WindowsMenuListsTheActiveWindowLastAndArrangesThreeWays) 
         else if (after) list << act->text();
     }
     ASSERT_EQ(list.size(), 3);
-    EXPECT_EQ(list[0], "&0 " + a->parentWidget()->windowTitle());
-    EXPECT_EQ(list[1], "&1 " + c->parentWidget()->windowTitle());
-    EXPECT_EQ(list[2], "&2 " + b->parentWidget()->windowTitle());
+    EXPECT_EQ(list[0], "&0 " + QString::fromStdString(a->caption()));
+    EXPECT_EQ(list[1], "&1 " + QString::fromStdString(c->caption()));
+    EXPECT_EQ(list[2], "&2 " + QString::fromStdString(b->caption()));
 
     auto frame = [](TSoundfrm* w) { return w->parentWidget()->geometry(); };
     const int areaHeight = main->mdi->viewport()->height();
