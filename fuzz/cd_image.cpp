@@ -120,15 +120,15 @@ void sv::fuzz::writeSeeds(const std::string& folder) {
     const std::string tracks = "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:00:65\n"
                                "    INDEX 01 00:01:00\n  TRACK 03 AUDIO\n    INDEX 01 00:02:15\n";
     text("renamed.cue", "FILE \"Original Name.bin\" BINARY\n" + tracks);
-    text("windows.cue", "REM COMMENT \"ripper\"\r\nFILE \"C:\\Users\\me\\Music\\disc.bin\" BINARY\r\n\tTRACK 01 AUDIO\r\n"
-                        "\t\tINDEX 01 00:00:00\r\n\tTRACK 02 AUDIO\r\n\t\tINDEX 01 00:01:00\r\n");
+    text("windows.cue", "REM COMMENT \"ripper\"\r\nFILE \"C:\\Users\\me\\Music\\disc.bin\" BINARY\r\n"
+                        "\tTRACK 01 AUDIO\r\n\t\tINDEX 01 00:00:00\r\n\tTRACK 02 AUDIO\r\n\t\tINDEX 01 00:01:00\r\n");
     text("case.cue", "FILE \"DISC.BIN\" BINARY\n" + tracks);
     text("texts.cue", "PERFORMER \"\"\nTITLE \"Caf\xE9\"\nFILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    TITLE \"\"\n"
                       "    SONGWRITER \"\"\n    PERFORMER\n    INDEX 01 00:00:00\n");
     text("mark.cue", "\xEF\xBB\xBFREM GENRE Pop\nFILE \"disc.bin\" BINARY\n" + tracks);
     text("mark.toc", "\xEF\xBB\xBF" + tocSheet(kTracks, "disc.bin"));
-    text("cdtext.toc", "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \"Disc\"\n  }\n}\n" +
-                           tocSheet(kTracks, "disc.bin").substr(6));
+    text("cdtext.toc", "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \"Disc\"\n"
+                       "  }\n}\n" + tocSheet(kTracks, "disc.bin").substr(6));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -513,8 +513,9 @@ std::unique_ptr<CdSheetCopy> CdSheetCopy::make(const CdSheetCheck& check, std::s
         }
     }
     const int error = errno;
-    refusal = refusalMessage(check.sheet, Refusal{"it begins with a UTF-8 byte-order mark, and no copy without it could be "
-                                                  "made in " + quoted(base) + ": " + std::strerror(error), false});
+    refusal = refusalMessage(check.sheet, Refusal{"it begins with a UTF-8 byte-order mark, and no copy without it "
+                                                  "could be made in " + quoted(base) + ": " + std::strerror(error),
+                                                  false});
     return nullptr;
 }
 

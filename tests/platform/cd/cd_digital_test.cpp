@@ -114,19 +114,19 @@ TEST_F(CdImageTest, SheetsAsProgramsWriteThemPlayTheirTracks) {
     const std::pair<const char*, std::string> sheets[] = {
         // A ripper's: remarks, catalog, ISRC, flags, index 00 pregaps, CRLF.
         {"disc.cue", crlf("REM GENRE \"Pop\"\nREM DATE 1999\nREM DISCID 2A0B1C03\nREM COMMENT \"ripper 1.0\"\n"
-                            "CATALOG 0123456789012\nPERFORMER \"Someone\"\nTITLE \"Album\"\nFILE \"disc.bin\" BINARY\n"
-                            "  TRACK 01 AUDIO\n    TITLE \"One\"\n    PERFORMER \"Someone\"\n    ISRC ABCDE1234567\n"
-                            "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE \"Two\"\n    FLAGS DCP\n"
-                            "    INDEX 00 00:01:50\n    INDEX 01 00:02:00\n  TRACK 03 AUDIO\n    FLAGS DCP PRE\n"
-                            "    INDEX 00 00:04:60\n    INDEX 01 00:05:00\n    INDEX 02 00:06:00\n")},
+                          "CATALOG 0123456789012\nPERFORMER \"Someone\"\nTITLE \"Album\"\nFILE \"disc.bin\" BINARY\n"
+                          "  TRACK 01 AUDIO\n    TITLE \"One\"\n    PERFORMER \"Someone\"\n    ISRC ABCDE1234567\n"
+                          "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE \"Two\"\n    FLAGS DCP\n"
+                          "    INDEX 00 00:01:50\n    INDEX 01 00:02:00\n  TRACK 03 AUDIO\n    FLAGS DCP PRE\n"
+                          "    INDEX 00 00:04:60\n    INDEX 01 00:05:00\n    INDEX 02 00:06:00\n")},
         // A burner's: tabs, PREGAP, four-channel flag.
         {"disc.cue", "FILE \"disc.bin\" BINARY\n\tTRACK 01 AUDIO\n\t\tINDEX 01 00:00:00\n\tTRACK 02 AUDIO\n"
-                      "\t\tPREGAP 00:02:00\n\t\tINDEX 01 00:02:00\n\tTRACK 03 AUDIO\n\t\tFLAGS 4CH\n"
-                      "\t\tINDEX 01 00:05:00\n"},
+                     "\t\tPREGAP 00:02:00\n\t\tINDEX 01 00:02:00\n\tTRACK 03 AUDIO\n\t\tFLAGS 4CH\n"
+                     "\t\tINDEX 01 00:05:00\n"},
         // Latin-1 titles and names.
         {"disc.cue", "TITLE \"Caf\xE9 de l'\xC9t\xE9\"\nPERFORMER \"Bj\xF6rn\"\nFILE \"disc.bin\" BINARY\n"
-                      "  TRACK 01 AUDIO\n    SONGWRITER \"Fran\xE7ois\"\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
-                      "    TITLE \"\xC0 bient\xF4t\"\n    INDEX 01 00:02:00\n  TRACK 03 AUDIO\n    INDEX 01 00:05:00\n"},
+                     "  TRACK 01 AUDIO\n    SONGWRITER \"Fran\xE7ois\"\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                     "    TITLE \"\xC0 bient\xF4t\"\n    INDEX 01 00:02:00\n  TRACK 03 AUDIO\n    INDEX 01 00:05:00\n"},
         // An upper-case pair, from a system that writes names so.
         {"DISC.CUE", "FILE \"DISC.BIN\" BINARY\n" + tracks},
         // Renamed after burning, from another system, in another case.
@@ -141,7 +141,8 @@ TEST_F(CdImageTest, SheetsAsProgramsWriteThemPlayTheirTracks) {
         {"marked.cue", bom + "REM COMMENT \"saved by an editor\"\nFILE \"marked.bin\" BINARY\n" + tracks},
         {"marked.toc", bom + "CD_DA\n\n// Track 1\nTRACK AUDIO\nNO COPY\nNO PRE_EMPHASIS\nTWO_CHANNEL_AUDIO\n"
                              "FILE \"" + music + "\" 0 00:02:00\n\n// Track 2\nTRACK AUDIO\nFILE \"" + music +
-                             "\" 00:02:00 00:03:00\n\n// Track 3\nTRACK AUDIO\nFILE \"" + music + "\" 00:05:00 00:01:37\n"},
+                             "\" 00:02:00 00:03:00\n\n// Track 3\nTRACK AUDIO\nFILE \"" + music +
+                             "\" 00:05:00 00:01:37\n"},
     };
     // The copy libcdio reads of a sheet with a mark goes with the drive.
     const std::string tmp = dir.file("tmp");
