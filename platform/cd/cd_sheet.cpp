@@ -373,7 +373,7 @@ void checkToc(const std::string& text) {
         if (word.empty()) continue;
         // Titles and names, for the disc or a track, in blocks of their
         // own that libcdio's reader does not take.
-        if (word == "CD_TEXT") cannotPlay(line, "CD_TEXT blocks are not read (the sheet plays without them)");
+        if (word == "CD_TEXT") cannotPlay(line, "CD_TEXT blocks are not read: the sheet plays once they are taken out");
         const std::vector<std::string> f = fields(rest, line);
         if (word == "CD_DA" || word == "CD_ROM" || word == "CD_ROM_XA") {
             if (tracks > 0) refuse(line, word + " comes after the first TRACK");

@@ -301,7 +301,7 @@ TEST_F(CdImageTest, ASheetOutOfOrderIsRefusedWithItsFault) {
         {"disc.toc",
          "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \"Album\"\n  }\n}\n"
          "TRACK AUDIO\nFILE \"disc.bin\" 0\n",
-         "line 2: CD_TEXT blocks are not read (the sheet plays without them)", "cannot be played"},
+         "line 2: CD_TEXT blocks are not read: the sheet plays once they are taken out", "cannot be played"},
     };
     for (const Case& c : cases) {
         const std::string sheet = write(c.name, c.sheet);
