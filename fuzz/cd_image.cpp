@@ -4,6 +4,7 @@
 // track read through the digital audio reader.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "fuzz/support/fuzz_support.h"
@@ -113,13 +114,30 @@ void sv::fuzz::writeSeeds(const std::string& folder) {
          "ISRC \"ABCDE1234567\"\nFILE \"disc.bin\" 0 00:01:00\nTRACK AUDIO\nTWO_CHANNEL_AUDIO\n"
          "AUDIOFILE \"disc.bin\" 00:01:00 00:01:15\nSTART 00:00:10\nTRACK MODE1_RAW\nPREGAP 00:00:05\n"
          "FILE \"disc.bin\" 00:02:15\nINDEX 00:00:20\n");
+    // Sheets as users keep them: FILE naming a file that is not there (the
+    // image renamed, a path of another system, another letter case), CRLF
+    // and tabs, Latin-1 and empty titles, a byte-order mark.
+    const std::string tracks = "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:00:65\n"
+                               "    INDEX 01 00:01:00\n  TRACK 03 AUDIO\n    INDEX 01 00:02:15\n";
+    text("renamed.cue", "FILE \"Original Name.bin\" BINARY\n" + tracks);
+    text("windows.cue", "REM COMMENT \"ripper\"\r\nFILE \"C:\\Users\\me\\Music\\disc.bin\" BINARY\r\n"
+                        "\tTRACK 01 AUDIO\r\n\t\tINDEX 01 00:00:00\r\n\tTRACK 02 AUDIO\r\n\t\tINDEX 01 00:01:00\r\n");
+    text("case.cue", "FILE \"DISC.BIN\" BINARY\n" + tracks);
+    text("texts.cue", "PERFORMER \"\"\nTITLE \"Caf\xE9\"\nFILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    TITLE \"\"\n"
+                      "    SONGWRITER \"\"\n    PERFORMER\n    INDEX 01 00:00:00\n");
+    text("mark.cue", "\xEF\xBB\xBFREM GENRE Pop\nFILE \"disc.bin\" BINARY\n" + tracks);
+    text("mark.toc", "\xEF\xBB\xBF" + tocSheet(kTracks, "disc.bin"));
+    text("cdtext.toc", "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \"Disc\"\n"
+                       "  }\n}\n" + tocSheet(kTracks, "disc.bin").substr(6));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The music every sheet names as "disc.bin", once; the sheets beside it.
     // A toc sheet's music file is looked for in the working folder.
+    // The copies of sheets with a byte-order mark go there too.
     static const bool music = [] {
         test::writeCdImage(fuzz::scratch(), "disc", kTracks);
+        ::setenv("TMPDIR", fuzz::scratch().c_str(), 1);
         return ::chdir(fuzz::scratch().c_str()) == 0;
     }();
     (void)music;

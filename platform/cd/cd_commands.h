@@ -37,8 +37,8 @@ std::string mciGetErrorString(int error);
 // ".cue" with its ".bin", ".toc", ".nrg") for a drive holding that disc;
 // "simulated" for the simulated drive, which plays nothing (tests). With no
 // drive at all every command fails with kCdNoDrive; an image whose sheet
-// is refused fails every command with kCdBadSheet, whose text names the
-// sheet and its fault.
+// is refused, or whose music is not there, fails every command with
+// kCdBadSheet, whose text names the sheet and the cause.
 CdDrive& cdDrive();
 // Tests and start-up: put a drive in place (null: choose again).
 void setCdDrive(std::unique_ptr<CdDrive> drive);

@@ -28,7 +28,7 @@ enum CdError : int {
     kCdDataTrack = 9,
     kCdDriveFailure = 10,
     kCdNoSound = 11,        // no sound device to play the disc's audio on
-    kCdBadSheet = 12,       // a disc image whose sheet is refused (the drive's refusal() says why)
+    kCdBadSheet = 12,       // a disc image refused by its sheet or missing its music (refusal() says why)
 };
 
 enum class CdMode { NotReady, Open, Stopped, Playing, Paused };

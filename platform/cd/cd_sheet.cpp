@@ -1,14 +1,19 @@
 #include "platform/cd/cd_sheet.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <set>
-#include <vector>
 
 #include "platform/cd/cd_commands.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace sv {
@@ -22,17 +27,27 @@ constexpr size_t kMaxLineChars = 4000;
 constexpr int kMaxTracks = 99;
 constexpr int64_t kSectorBytes = 2352;
 
-// A fault of the sheet: the line (0 for the sheet as a whole) and what is
-// wrong there.
+// Why a sheet is not given to libcdio: the line (0 for the sheet as a
+// whole) and what is wrong there. `invalid`: the sheet is at fault, not
+// only something this program does not read or a file that is missing.
 struct Refusal {
     std::string text;
+    bool invalid = true;
 };
 
-[[noreturn]] void refuse(int line, const std::string& what) {
-    throw Refusal{line > 0 ? "line " + std::to_string(line) + ": " + what : what};
+std::string atLine(int line, const std::string& what) {
+    return line > 0 ? "line " + std::to_string(line) + ": " + what : what;
 }
 
+[[noreturn]] void refuse(int line, const std::string& what) { throw Refusal{atLine(line, what)}; }
+[[noreturn]] void cannotPlay(int line, const std::string& what) { throw Refusal{atLine(line, what), false}; }
+
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+std::string refusalMessage(const std::string& sheet, const Refusal& r) {
+    return "The CD image sheet " + quoted(sheet) + (r.invalid ? " is not valid: " : " cannot be played: ") + r.text +
+           ".";
+}
 
 std::string twoDigits(int n) {
     char buf[16];
@@ -92,10 +107,11 @@ int32_t timeField(const std::string& t, int line, const std::string& word) {
     return v;
 }
 
-// The sheet's lines, as libcdio will read them: split at line feeds only
-// (a carriage return is a separator inside a line to libcdio, so it is to
-// us), with no character that would end or bend a line early.
-std::vector<std::string> sheetLines(const std::string& sheet) {
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The sheet's bytes, without a UTF-8 byte-order mark at its start
+// (`mark` then says it was there).
+std::string sheetText(const std::string& sheet, bool& mark) {
     const ReadProblem problem = readProblem(sheet);
     if (problem) refuse(0, "it cannot be read: " + problem.reason);
     const int64_t size = fileSizeOf(sheet);
@@ -109,6 +125,15 @@ std::vector<std::string> sheetLines(const std::string& sheet) {
     } else {
         refuse(0, "it cannot be read");
     }
+    mark = text.compare(0, 3, kByteOrderMark) == 0;
+    if (mark) text.erase(0, 3);
+    return text;
+}
+
+// The sheet's lines, as libcdio will read them: split at line feeds only
+// (a carriage return is a separator inside a line to libcdio, so it is to
+// us), with no character that would end or bend a line early.
+std::vector<std::string> sheetLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
     while (start <= text.size()) {
@@ -177,14 +202,31 @@ bool sameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-// The music file a sheet names: its length in sectors, or -1 when it is
-// not there (then no time can be checked against it, and libcdio finds no
-// disc either).
+// No file of that name, as opposed to one that is there but cannot be
+// reached or read.
+bool notThere(int error) { return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG; }
+
+// The music file libcdio reads for a sheet: its length in sectors, or -1
+// when it is not there (then no time can be checked against it).
 int64_t musicSectors(const std::string& path, int line) {
     const ReadProblem problem = readProblem(path);
-    if (problem.error == ENOENT) return -1;
+    if (notThere(problem.error)) return -1;
     if (problem) refuse(line, "its music file " + quoted(path) + " cannot be read: " + problem.reason);
     return fileSizeOf(path) / kSectorBytes;
+}
+
+// A path as the system resolves it, from the working folder when relative.
+std::string fromWorkingFolder(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char here[PATH_MAX];
+    return ::getcwd(here, sizeof here) ? std::string(here) + "/" + path : path;
+}
+
+[[noreturn]] void musicMissing(const std::vector<std::string>& lookedFor) {
+    std::string names;
+    for (size_t i = 0; i < lookedFor.size(); ++i)
+        names += (i ? " and " : "") + quoted(fromWorkingFolder(lookedFor[i]));
+    cannotPlay(0, "its music file is not there (looked for " + names + ")");
 }
 
 void withinFile(int64_t sectors, int32_t at, int line, const std::string& what, const std::string& music) {
@@ -201,14 +243,14 @@ const std::set<std::string>& cdTextWords() {
 }
 
 // A cue sheet; `dataFile` is the music file libcdio reads for it.
-bool checkCue(const std::string& sheet, const std::string& dataFile) {
+void checkCue(const std::string& sheet, const std::string& text, const std::string& dataFile) {
     static const std::set<std::string> modes = {"AUDIO",      "MODE1/2048", "MODE1/2352", "MODE2/2336",
                                                 "MODE2/2352", "MODE2/2048", "MODE2/2324"};
     static const std::set<std::string> flags = {"DCP", "4CH", "PRE", "SCMS"};
-    const std::vector<std::string> lines = sheetLines(sheet);
-    bool fileSeen = false, musicThere = true;
-    int64_t sectors = -1;
-    std::string music;
+    const std::vector<std::string> lines = sheetLines(text);
+    const int64_t sectors = musicSectors(dataFile, 0);
+    bool fileSeen = false;
+    std::string named;        // the music file as FILE names it
     int tracks = 0;
     int lastIndex = -1;       // of the current track; -1 before its first INDEX
     int32_t lastTime = -1;    // of the last INDEX in the sheet
@@ -222,11 +264,8 @@ bool checkCue(const std::string& sheet, const std::string& dataFile) {
         std::string rest;
         const std::string word = firstWord(lines[n], rest);
         if (word.empty() || word == "REM") continue;
-        if (cdTextWords().count(word)) {
-            // Any text will do (libcdio keeps it as it is), but some.
-            if (rest.find_first_not_of(" \t\r\"") == std::string::npos) refuse(line, word + " lacks a value");
-            continue;
-        }
+        // Any text will do, none included: libcdio keeps it as it is.
+        if (cdTextWords().count(word)) continue;
         const std::vector<std::string> f = fields(rest, line);
         if (word == "CATALOG") {
             if (tracks > 0) refuse(line, "CATALOG comes after the first TRACK");
@@ -238,12 +277,20 @@ bool checkCue(const std::string& sheet, const std::string& dataFile) {
             expectCount(f, 2, 2, line, word);
             if (f[1] != "BINARY") refuse(line, "the music file is " + f[1] + ", not BINARY (raw CD sectors)");
             fileSeen = true;
-            music = !f[0].empty() && f[0][0] == '/' ? f[0] : extractFilePath(sheet) + f[0];
-            sectors = musicSectors(music, line);
-            musicThere = sectors >= 0;
-            if (musicThere && !sameFile(music, dataFile))
-                refuse(line, "FILE names " + quoted(f[0]) + ", but the music is read from the file named like the sheet, " +
-                                 quoted(extractFileName(dataFile)));
+            // A name that is not there (an image renamed after burning, a
+            // path or letter case of another system) is read as the file
+            // named like the sheet, by libcdio as by the user; another file
+            // that is there would not be played as the sheet says.
+            named = !f[0].empty() && f[0][0] == '/' ? f[0] : extractFilePath(sheet) + f[0];
+            struct stat st {};
+            if (::stat(named.c_str(), &st) == 0) {
+                if (!sameFile(named, dataFile))
+                    refuse(line, "FILE names " + quoted(f[0]) +
+                                     ", but the music is read from the file named like the sheet, " +
+                                     quoted(extractFileName(dataFile)));
+            } else if (!notThere(errno)) {
+                refuse(line, "its music file " + quoted(named) + " cannot be read: " + std::strerror(errno));
+            }
         } else if (word == "TRACK") {
             expectCount(f, 2, 2, line, word);
             if (!fileSeen) refuse(line, "TRACK comes before any FILE line");
@@ -281,7 +328,7 @@ bool checkCue(const std::string& sheet, const std::string& dataFile) {
             const int32_t at = timeField(f[1], line, word);
             if (at <= lastTime) refuse(line, "INDEX " + f[0] + " of track " + twoDigits(tracks) + " (" + f[1] +
                                                  ") does not come after the time before it");
-            withinFile(sectors, at, line, "INDEX " + f[0] + " of track " + twoDigits(tracks), music);
+            withinFile(sectors, at, line, "INDEX " + f[0] + " of track " + twoDigits(tracks), dataFile);
             lastIndex = index;
             lastTime = at;
         } else {
@@ -291,19 +338,22 @@ bool checkCue(const std::string& sheet, const std::string& dataFile) {
     if (!fileSeen) refuse(0, "it has no FILE line");
     if (tracks == 0) refuse(0, "it lists no TRACK");
     endTrack(0);
-    return musicThere;
+    if (sectors < 0) {
+        if (named == dataFile) musicMissing({dataFile});
+        musicMissing({named, dataFile});
+    }
 }
 
 // A toc sheet. libcdio opens its music file by the name as written
 // (relative to the working folder), so it is looked for there too.
-bool checkToc(const std::string& sheet) {
+void checkToc(const std::string& text) {
     static const std::set<std::string> modes = {"AUDIO",       "MODE1",          "MODE1_RAW", "MODE2",
                                                 "MODE2_FORM1", "MODE2_FORM2",    "MODE2_FORM_MIX",
                                                 "MODE2_RAW"};
     static const std::set<std::string> subchannels = {"RW", "RW_RAW"};
-    const std::vector<std::string> lines = sheetLines(sheet);
+    const std::vector<std::string> lines = sheetLines(text);
     int tracks = 0;
-    bool trackFile = false, musicThere = true;
+    bool trackFile = false;
     std::string music;
     int64_t sectors = -1;
     int32_t trackStart = 0, trackLength = -1, lastEnd = 0;
@@ -321,6 +371,9 @@ bool checkToc(const std::string& sheet) {
         std::string rest;
         const std::string word = firstWord(text, rest);
         if (word.empty()) continue;
+        // Titles and names, for the disc or a track, in blocks of their
+        // own that libcdio's reader does not take.
+        if (word == "CD_TEXT") cannotPlay(line, "CD_TEXT blocks are not read: the sheet plays once they are taken out");
         const std::vector<std::string> f = fields(rest, line);
         if (word == "CD_DA" || word == "CD_ROM" || word == "CD_ROM_XA") {
             if (tracks > 0) refuse(line, word + " comes after the first TRACK");
@@ -359,7 +412,6 @@ bool checkToc(const std::string& sheet) {
             if (music.empty()) {
                 music = f[0];
                 sectors = musicSectors(music, line);
-                musicThere = sectors >= 0;
             } else if (f[0] != music) {
                 refuse(line, "a second music file " + quoted(f[0]) + ": only an image of one music file can be read");
             }
@@ -392,7 +444,7 @@ bool checkToc(const std::string& sheet) {
     }
     if (tracks == 0) refuse(0, "it lists no TRACK");
     endTrack(0);
-    return musicThere;
+    if (sectors < 0) musicMissing({music});
 }
 
 } // namespace
@@ -406,22 +458,70 @@ CdSheetKind cdSheetKind(const std::string& path) {
 
 CdSheetCheck checkCdSheet(const std::string& source) {
     const CdSheetKind kind = cdSheetKind(source);
-    if (kind == CdSheetKind::None) return {};
-    std::string sheet = source;
+    CdSheetCheck check;
+    if (kind == CdSheetKind::None) return check;
+    check.sheet = source;
     if (kind == CdSheetKind::Bin) {
         // libcdio reads the cue sheet of the same name; without one it
         // reads nothing.
-        sheet = replaceTail(source, "cue", "CUE");
+        check.sheet = replaceTail(source, "cue", "CUE");
         struct stat st {};
-        if (::stat(sheet.c_str(), &st) != 0) return {CdSheetCheck::NoMusic, {}};
+        if (::stat(check.sheet.c_str(), &st) != 0) {
+            check.verdict = CdSheetCheck::NoSheet;
+            return check;
+        }
     }
-    const bool cue = kind != CdSheetKind::Toc;
     try {
-        const bool music = cue ? checkCue(sheet, replaceTail(sheet, "bin", "BIN")) : checkToc(sheet);
-        return {music ? CdSheetCheck::Readable : CdSheetCheck::NoMusic, {}};
+        check.text = sheetText(check.sheet, check.byteOrderMark);
+        if (kind == CdSheetKind::Toc) {
+            checkToc(check.text);
+        } else {
+            check.music = replaceTail(check.sheet, "bin", "BIN");
+            checkCue(check.sheet, check.text, check.music);
+        }
     } catch (const Refusal& r) {
-        return {CdSheetCheck::Refused, "The CD image sheet " + quoted(sheet) + " is not valid: " + r.text + "."};
+        check.verdict = CdSheetCheck::Refused;
+        check.message = refusalMessage(check.sheet, r);
     }
+    return check;
+}
+
+std::unique_ptr<CdSheetCopy> CdSheetCopy::make(const CdSheetCheck& check, std::string& refusal) {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string base = tmp && *tmp ? tmp : "/tmp";
+    std::unique_ptr<CdSheetCopy> copy(new CdSheetCopy);
+    std::string where = base + "/sonvela-sheet-XXXXXX";
+    // The folder is this copy's alone from the start: made under a name
+    // nobody had, for this user only.
+    if (::mkdtemp(where.data())) {
+        copy->folder_ = where + "/";
+        // libcdio tells a sheet by its ending and a cue sheet's music by
+        // the sheet's name.
+        const bool cue = !check.music.empty();
+        const std::string sheet = copy->folder_ + (cue ? "disc.cue" : "disc.toc");
+        const ScopedFd fd(::open(sheet.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (fd.fd >= 0) {
+            copy->made_.push_back(sheet);
+            if (writeFullyAt(fd.fd, 0, check.text.data(), check.text.size())) {
+                const std::string music = copy->folder_ + "disc.bin";
+                if (!cue || ::symlink(canonicalPath(check.music).c_str(), music.c_str()) == 0) {
+                    if (cue) copy->made_.push_back(music);
+                    copy->sheet_ = sheet;
+                    return copy;
+                }
+            }
+        }
+    }
+    const int error = errno;
+    refusal = refusalMessage(check.sheet, Refusal{"it begins with a UTF-8 byte-order mark, and no copy without it "
+                                                  "could be made in " + quoted(base) + ": " + std::strerror(error),
+                                                  false});
+    return nullptr;
+}
+
+CdSheetCopy::~CdSheetCopy() {
+    for (const std::string& f : made_) ::unlink(f.c_str());
+    if (!folder_.empty()) ::rmdir(folder_.c_str());
 }
 
 } // namespace sv

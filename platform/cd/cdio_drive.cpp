@@ -38,8 +38,11 @@ int fromDriver(driver_return_code_t rc) {
 bool isDevice(const struct stat& st) { return S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode); }
 
 // A handle on a drive or an image; null when there is none, libcdio cannot
-// read it, or its sheet is refused (`refusal` then says why).
-CdIo_t* openSource(const std::string& source, bool& image, std::string& refusal) {
+// read it, or its sheet is refused (`refusal` then says why). `copy`
+// receives the copy of the sheet that libcdio reads instead of the sheet,
+// where there is one; it must outlive the handle.
+CdIo_t* openSource(const std::string& source, bool& image, std::string& refusal,
+                   std::unique_ptr<CdSheetCopy>& copy) {
     quietLog();
     image = false;
     refusal.clear();
@@ -52,29 +55,35 @@ CdIo_t* openSource(const std::string& source, bool& image, std::string& refusal)
     const CdSheetCheck sheet = checkCdSheet(source);
     if (sheet.verdict == CdSheetCheck::Refused) refusal = sheet.message;
     if (sheet.verdict != CdSheetCheck::Readable) return nullptr;
+    std::string path = source;
+    if (sheet.byteOrderMark) {
+        copy = CdSheetCopy::make(sheet, refusal);
+        if (!copy) return nullptr;
+        path = copy->sheet();
+    }
     // The image driver by what the file is, never the device driver: a
     // plain file would open as a drive that cannot read anything. A sheet
     // libcdio does not take is not tried as anything else.
     driver_id_t driver = DRIVER_UNKNOWN;
-    switch (cdSheetKind(source)) {
+    switch (cdSheetKind(path)) {
         case CdSheetKind::Cue:
-            if (char* bin = cdio_is_cuefile(source.c_str())) {
+            if (char* bin = cdio_is_cuefile(path.c_str())) {
                 cdio_free(bin);
                 driver = DRIVER_BINCUE;
             }
             break;
         case CdSheetKind::Toc:
-            if (cdio_is_tocfile(source.c_str())) driver = DRIVER_CDRDAO;
+            if (cdio_is_tocfile(path.c_str())) driver = DRIVER_CDRDAO;
             break;
         case CdSheetKind::Bin:
             driver = DRIVER_BINCUE;
             break;
         case CdSheetKind::None:
-            if (cdio_is_nrg(source.c_str())) driver = DRIVER_NRG;
+            if (cdio_is_nrg(path.c_str())) driver = DRIVER_NRG;
             break;
     }
     if (driver == DRIVER_UNKNOWN) return nullptr;
-    return cdio_open(source.c_str(), driver);
+    return cdio_open(path.c_str(), driver);
 }
 
 void noProgress(long, paranoia_cb_mode_t) {}
@@ -84,7 +93,7 @@ void noProgress(long, paranoia_cb_mode_t) {}
 // disc on, plain audio reads.
 class ParanoiaReader : public CdSectorReader {
 public:
-    explicit ParanoiaReader(CdIo_t* cdio) : cdio_(cdio) {
+    ParanoiaReader(CdIo_t* cdio, std::unique_ptr<CdSheetCopy> copy) : cdio_(cdio), copy_(std::move(copy)) {
         drive_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
         if (drive_) {
             cdio_cddap_verbose_set(drive_, CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
@@ -117,6 +126,7 @@ public:
 
 private:
     CdIo_t* cdio_;
+    std::unique_ptr<CdSheetCopy> copy_;   // goes after the handle
     cdrom_drive_t* drive_ = nullptr;
     cdrom_paranoia_t* paranoia_ = nullptr;
     int32_t next_ = -1;
@@ -150,7 +160,7 @@ int CdioDrive::open() {
     if (source_.empty()) return kCdNoDrive;
     if (image_ && doorOpen_) return kCdNoDisc;
     bool image = false;
-    cdio_ = openSource(source_, image, refusal_);
+    cdio_ = openSource(source_, image, refusal_, sheetCopy_);
     if (cdio_) return kCdOk;
     if (!refusal_.empty()) return kCdBadSheet;
     // A file that is there but holds no disc libcdio reads is a drive
@@ -161,15 +171,17 @@ int CdioDrive::open() {
 void CdioDrive::close() {
     if (cdio_) cdio_destroy(cdio_);
     cdio_ = nullptr;
+    sheetCopy_.reset();
     tocValid_ = false;
 }
 
 std::unique_ptr<CdSectorReader> CdioDrive::openReader() const {
     bool image = false;
     std::string refusal;
-    CdIo_t* cdio = openSource(source_, image, refusal);
+    std::unique_ptr<CdSheetCopy> copy;
+    CdIo_t* cdio = openSource(source_, image, refusal, copy);
     if (!cdio) return nullptr;
-    return std::make_unique<ParanoiaReader>(cdio);
+    return std::make_unique<ParanoiaReader>(cdio, std::move(copy));
 }
 
 // libcdio reads the table of contents once per handle, so a new handle is

@@ -9,6 +9,7 @@
 
 #include "platform/cd/cd_drive.h"
 #include "platform/cd/cd_playback.h"
+#include "platform/cd/cd_sheet.h"
 
 typedef struct _CdIo CdIo_t;
 
@@ -52,6 +53,7 @@ private:
     std::string source_;
     std::string refusal_;     // why the image's sheet was refused, at the last try
     CdIo_t* cdio_ = nullptr;
+    std::unique_ptr<CdSheetCopy> sheetCopy_;   // what cdio_ reads, where not the sheet itself
     bool image_ = false;
     bool doorOpen_ = false;   // an image's "tray": no disc until closed
     bool tocValid_ = false;

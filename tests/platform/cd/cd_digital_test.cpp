@@ -1,5 +1,7 @@
 #include "tests/platform/audio/audio_fixture.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "platform/cd/cd_commands.h"
@@ -29,9 +31,26 @@ protected:
         ::setenv("SONVELA_AUDIO_CAPTURE", capture.c_str(), 1);
         // 2 s, 3 s and 1.5 s of music.
         image = writeCdImage(dir.path(), "disc", {2 * F, 3 * F, F + F / 2});
-        auto d = std::make_unique<CdioDrive>(image.cue);
+        use(image.cue);
+    }
+    void use(const std::string& source) {
+        auto d = std::make_unique<CdioDrive>(source);
         drive = d.get();
         setCdDrive(std::move(d));
+    }
+    // Writes `text` as the file `name` in the test's folder.
+    std::string write(const std::string& name, const std::string& text) {
+        writeBytes(dir.file(name), std::vector<uint8_t>(text.begin(), text.end()));
+        return dir.file(name);
+    }
+    // The message of the first command on the drive, which must fail with
+    // kCdBadSheet, as it fails every other.
+    std::string refusal() {
+        std::string answer;
+        const int rc = mciSendString("status cdaudio media present", answer);
+        EXPECT_EQ(rc, kCdBadSheet);
+        EXPECT_EQ(mciSendString("play cdaudio", answer), kCdBadSheet);
+        return mciGetErrorString(rc);
     }
     void TearDown() override {
         setCdDrive(nullptr);
@@ -78,6 +97,84 @@ TEST_F(CdImageTest, TheImageIsADiscWithItsTracks) {
     EXPECT_EQ(ask("status cdaudio length track 2"), "00:03:00");
     EXPECT_EQ(ask("status cdaudio position track 2"), "00:02:00");
     EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+}
+
+// Sheets as burning and ripping programs write them, and as users keep
+// them, all laying out the fixture's music: each plays its tracks.
+TEST_F(CdImageTest, SheetsAsProgramsWriteThemPlayTheirTracks) {
+    const std::string music = dir.file("disc.bin");
+    for (const char* copy : {"DISC.BIN", "My Album.bin", "marked.bin"}) writeBytes(dir.file(copy), readBytes(music));
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string tracks = "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n"
+                               "  TRACK 03 AUDIO\n    INDEX 01 00:05:00\n";
+    auto crlf = [](std::string s) {
+        for (size_t at = 0; (at = s.find('\n', at)) != std::string::npos; at += 2) s.insert(at, 1, '\r');
+        return s;
+    };
+    const std::pair<const char*, std::string> sheets[] = {
+        // A ripper's: remarks, catalog, ISRC, flags, index 00 pregaps, CRLF.
+        {"disc.cue", crlf("REM GENRE \"Pop\"\nREM DATE 1999\nREM DISCID 2A0B1C03\nREM COMMENT \"ripper 1.0\"\n"
+                          "CATALOG 0123456789012\nPERFORMER \"Someone\"\nTITLE \"Album\"\nFILE \"disc.bin\" BINARY\n"
+                          "  TRACK 01 AUDIO\n    TITLE \"One\"\n    PERFORMER \"Someone\"\n    ISRC ABCDE1234567\n"
+                          "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE \"Two\"\n    FLAGS DCP\n"
+                          "    INDEX 00 00:01:50\n    INDEX 01 00:02:00\n  TRACK 03 AUDIO\n    FLAGS DCP PRE\n"
+                          "    INDEX 00 00:04:60\n    INDEX 01 00:05:00\n    INDEX 02 00:06:00\n")},
+        // A burner's: tabs, PREGAP, four-channel flag.
+        {"disc.cue", "FILE \"disc.bin\" BINARY\n\tTRACK 01 AUDIO\n\t\tINDEX 01 00:00:00\n\tTRACK 02 AUDIO\n"
+                     "\t\tPREGAP 00:02:00\n\t\tINDEX 01 00:02:00\n\tTRACK 03 AUDIO\n\t\tFLAGS 4CH\n"
+                     "\t\tINDEX 01 00:05:00\n"},
+        // Latin-1 titles and names.
+        {"disc.cue", "TITLE \"Caf\xE9 de l'\xC9t\xE9\"\nPERFORMER \"Bj\xF6rn\"\nFILE \"disc.bin\" BINARY\n"
+                     "  TRACK 01 AUDIO\n    SONGWRITER \"Fran\xE7ois\"\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                     "    TITLE \"\xC0 bient\xF4t\"\n    INDEX 01 00:02:00\n  TRACK 03 AUDIO\n    INDEX 01 00:05:00\n"},
+        // An upper-case pair, from a system that writes names so.
+        {"DISC.CUE", "FILE \"DISC.BIN\" BINARY\n" + tracks},
+        // Renamed after burning, from another system, in another case.
+        {"My Album.cue", "FILE \"Original Name.bin\" BINARY\n" + tracks},
+        {"My Album.cue", "FILE \"C:\\Users\\me\\Music\\My Album.bin\" BINARY\n" + tracks},
+        {"My Album.cue", "FILE \"my album.BIN\" BINARY\n" + tracks},
+        // Empty titles and names, for the disc and a track.
+        {"disc.cue", "PERFORMER \"\"\nTITLE \"\"\nFILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    TITLE \"\"\n"
+                     "    PERFORMER \"\"\n    SONGWRITER \"\"\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                     "    INDEX 01 00:02:00\n  TRACK 03 AUDIO\n    INDEX 01 00:05:00\n"},
+        // Saved with a byte-order mark, a cue sheet and a toc sheet.
+        {"marked.cue", bom + "REM COMMENT \"saved by an editor\"\nFILE \"marked.bin\" BINARY\n" + tracks},
+        {"marked.toc", bom + "CD_DA\n\n// Track 1\nTRACK AUDIO\nNO COPY\nNO PRE_EMPHASIS\nTWO_CHANNEL_AUDIO\n"
+                             "FILE \"" + music + "\" 0 00:02:00\n\n// Track 2\nTRACK AUDIO\nFILE \"" + music +
+                             "\" 00:02:00 00:03:00\n\n// Track 3\nTRACK AUDIO\nFILE \"" + music +
+                             "\" 00:05:00 00:01:37\n"},
+    };
+    // The copy libcdio reads of a sheet with a mark goes with the drive.
+    const std::string tmp = dir.file("tmp");
+    ::mkdir(tmp.c_str(), 0700);
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    int n = 0;
+    for (const auto& [name, sheet] : sheets) {
+        SCOPED_TRACE(sheet);
+        // Each sheet heard on its own.
+        capture = dir.file("heard" + std::to_string(++n) + ".wav");
+        ::setenv("SONVELA_AUDIO_CAPTURE", capture.c_str(), 1);
+        use(write(name, sheet));
+        EXPECT_EQ(ask("status cdaudio number of tracks"), "3");
+        EXPECT_EQ(ask("status cdaudio position track 2"), "00:02:00");
+        EXPECT_EQ(ask("status cdaudio position track 3"), "00:05:00");
+        EXPECT_EQ(ask("status cdaudio length"), "00:06:37");
+        ask("play cdaudio");
+        listen(7000);
+        EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+        EXPECT_TRUE(heard() == image.samples);
+        setCdDrive(nullptr);
+        EXPECT_EQ(::rmdir(tmp.c_str()), 0) << "the copy of the sheet is left behind";
+        ::mkdir(tmp.c_str(), 0700);
+    }
+    // Where no copy can be made, the message says why one was needed.
+    ::rmdir(tmp.c_str());
+    write("tmp", "a file, not a folder");
+    use(dir.file("marked.cue"));
+    EXPECT_EQ(refusal(), "The CD image sheet \"" + dir.file("marked.cue") +
+                             "\" cannot be played: it begins with a UTF-8 byte-order mark, and no copy without it "
+                             "could be made in \"" + tmp + "\": Not a directory.");
+    ::unsetenv("TMPDIR");
 }
 
 TEST_F(CdImageTest, PlayingTrackTwoSoundsExactlyItsSamples) {
@@ -154,14 +251,20 @@ TEST_F(CdImageTest, AnImageWithoutItsMusicOrADriveGoneWhilePlayingIsNoHarm) {
     deliverWaveNotices();
     EXPECT_TRUE(heard() == discLike(3 * F, heard()));
 
-    // The sheet is there, its music is not: a tray without a readable disc.
+    // The sheet is there, its music is not: the message names the files
+    // looked for, the one FILE names and the one named like the sheet.
     ::remove((dir.path() + "disc.bin").c_str());
-    auto d = std::make_unique<CdioDrive>(image.cue);
-    drive = d.get();
-    setCdDrive(std::move(d));
-    std::string answer;
-    EXPECT_EQ(mciSendString("play cdaudio", answer), kCdNoDisc);
-    EXPECT_EQ(ask("status cdaudio media present"), "false");
+    use(image.cue);
+    EXPECT_EQ(refusal(), "The CD image sheet \"" + image.cue + "\" cannot be played: its music file is not there "
+                         "(looked for \"" + dir.file("disc.bin") + "\").");
+    use(write("My Album.cue", "FILE \"C:\\Music\\Old Name.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"));
+    EXPECT_EQ(refusal(), "The CD image sheet \"" + dir.file("My Album.cue") +
+                             "\" cannot be played: its music file is not there (looked for \"" +
+                             dir.file("C:\\Music\\Old Name.bin") + "\" and \"" + dir.file("My Album.bin") + "\").");
+    use(write("disc.toc", "CD_DA\nTRACK AUDIO\nFILE \"" + dir.file("gone.bin") + "\" 0\n"));
+    EXPECT_EQ(refusal(), "The CD image sheet \"" + dir.file("disc.toc") +
+                             "\" cannot be played: its music file is not there (looked for \"" + dir.file("gone.bin") +
+                             "\").");
 }
 
 // libcdio's sheet readers write outside their track table for a track
@@ -172,8 +275,10 @@ TEST_F(CdImageTest, ASheetOutOfOrderIsRefusedWithItsFault) {
         const char* name;
         std::string sheet;
         const char* fault;
+        const char* verdict = "is not valid";
     };
     const std::string file = "FILE \"disc.bin\" BINARY\n";
+    write("other.bin", std::string(2352 * 10, '\1'));
     std::string hundred = file;
     for (int t = 1; t <= 100; ++t)
         hundred += "TRACK " + std::to_string(t) + " AUDIO\nINDEX 01 " + cdTimeText(t) + "\n";
@@ -188,17 +293,20 @@ TEST_F(CdImageTest, ASheetOutOfOrderIsRefusedWithItsFault) {
         {"disc.cue", hundred, "line 200: a disc holds at most 99 tracks"},
         {"disc.toc", "CD_DA\nISRC \"ABCDE1234567\"\nTRACK AUDIO\nFILE \"disc.bin\" 0\n",
          "line 2: \"ISRC\" comes before the first TRACK"},
+        // The music is read from the file named like the sheet, not from
+        // another one that is there.
+        {"disc.cue", "FILE \"other.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+         "line 1: FILE names \"other.bin\", but the music is read from the file named like the sheet, \"disc.bin\""},
+        // Titles in a toc sheet, where it keeps them for the disc.
+        {"disc.toc",
+         "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \"Album\"\n  }\n}\n"
+         "TRACK AUDIO\nFILE \"disc.bin\" 0\n",
+         "line 2: CD_TEXT blocks are not read: the sheet plays once they are taken out", "cannot be played"},
     };
     for (const Case& c : cases) {
-        const std::string sheet = dir.file(c.name);
-        writeBytes(sheet, std::vector<uint8_t>(c.sheet.begin(), c.sheet.end()));
-        setCdDrive(std::make_unique<CdioDrive>(sheet));
-        std::string answer;
-        const int rc = mciSendString("status cdaudio media present", answer);
-        EXPECT_EQ(rc, kCdBadSheet) << c.sheet;
-        EXPECT_EQ(mciGetErrorString(rc),
-                  "The CD image sheet \"" + sheet + "\" is not valid: " + std::string(c.fault) + ".");
-        EXPECT_EQ(mciSendString("play cdaudio", answer), kCdBadSheet);
+        const std::string sheet = write(c.name, c.sheet);
+        use(sheet);
+        EXPECT_EQ(refusal(), "The CD image sheet \"" + sheet + "\" " + c.verdict + ": " + c.fault + ".") << c.sheet;
     }
 }
 
