@@ -100,6 +100,13 @@ void BM_Flanger(benchmark::State& st) {
         return sv::flanger(s, p, quiet());
     });
 }
+// The "Devil" preset: voices, level and feedback whose loop has to be tamed.
+void BM_FlangerDevil(benchmark::State& st) {
+    passes(st, [](sv::SoundBuffer& s) {
+        const sv::ModulationParams p{10, 50, 3, 20, 85, 5, 50};
+        return sv::flanger(s, p, quiet());
+    });
+}
 void BM_Chorus(benchmark::State& st) {
     passes(st, [](sv::SoundBuffer& s) {
         sv::ModulationParams p;
@@ -124,4 +131,5 @@ PASSES(BM_Gapper);
 PASSES(BM_Groove);
 PASSES(BM_Reverb);
 PASSES(BM_Flanger);
+PASSES(BM_FlangerDevil);
 PASSES(BM_Chorus);

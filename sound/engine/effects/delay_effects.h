@@ -43,7 +43,10 @@ struct ModulationParams {
 
 // "Flanger" and "Chorus" (the chorus has no feedback). The selection's
 // samples are one interleaved stream; its last frame is left as it is.
-// Output clamped to -127..127 around 127 (8-bit) or -32767..32767.
+// Output clamped to -127..127 around 127 (8-bit) or -32767..32767. Where
+// the flanger's loop would grow, its feedback is cut and carries no
+// constant (fx::stableFeedback), so that every sound dies away to where
+// the voices alone put its offset.
 bool flanger(SoundBuffer& sound, const ModulationParams& p, const OperationContext& ctx);
 bool chorus(SoundBuffer& sound, ModulationParams p, const OperationContext& ctx);
 

@@ -268,6 +268,58 @@ struct Mix {
     double dry, wet, fb;
 };
 
+// What a tamed loop feeds back: each output less its channel's mean, so
+// that the loop passes on no constant. Without that, a loop kept just below
+// growth turns an offset (8-bit silence stored as 128, the DC many sound
+// cards record) into one ten times and more what the voices make of it,
+// up to full scale; with it, a constant comes out as the dry signal and
+// the voices alone put it. Each output's mean is the running one as it
+// stood when the output was written: the loop gives back nearly all it
+// reads at every audible frequency and less below, as a high pass would,
+// so that it stays below growth at every frequency too. The
+// running mean starts as the plain mean of the outputs so far, so that a
+// sound that opens on its offset does not first swell; the samples before
+// the selection, which the loop reads as outputs too, have the plain mean
+// of those it can reach. Positions count in the interleaved stream of the
+// selection, as the delays do; with one or two channels the channel is a
+// position's lowest bit, for a position before the selection too.
+class FedOutputs {
+public:
+    // `reach`: how far back any voice reads; `before` of those samples lie
+    // before the selection.
+    template <typename T>
+    FedOutputs(double rate, int64_t channels, int64_t reach, const uint8_t* selection, int64_t before, T)
+        : weight_(fx::loopMeanWeight(rate)), shift_(channels == 2) {
+        int64_t size = 1;
+        while (size <= reach) size *= 2;
+        mask_ = size - 1;
+        ring_.assign(size_t(size), 0.0);
+        double sum[2] = {0, 0};
+        int64_t count[2] = {0, 0};
+        for (int64_t p = -before; p < 0; ++p) {
+            sum[p & shift_] += readSample(selection + p * int64_t(sizeof(T)), T{});
+            ++count[p & shift_];
+        }
+        for (int64_t p = -before; p < 0; ++p)
+            ring_[size_t(p & mask_)] =
+                readSample(selection + p * int64_t(sizeof(T)), T{}) - sum[p & shift_] / double(count[p & shift_]);
+    }
+    double at(int64_t p) const { return ring_[size_t(p & mask_)]; }
+    // The output y written at stream position p.
+    void add(int64_t p, int y) {
+        double& mean = mean_[p & shift_];
+        mean += std::max(weight_, 1.0 / double((p >> shift_) + 1)) * (y - mean);
+        ring_[size_t(p & mask_)] = y - mean;
+    }
+
+private:
+    double weight_;
+    int shift_;
+    int64_t mask_ = 0;
+    double mean_[2] = {0, 0};
+    std::vector<double> ring_;   // stream position p's at p & mask_
+};
+
 // A chunk of positions without feedback: old points at the chunk's first
 // source sample (the ones before it readable as far as any delay reaches),
 // cur at its first output. Each voice adds the source sample it reads (whole
@@ -316,18 +368,23 @@ inline double roundWide(double x) {
 
 // With feedback, positions i0 .. i1 - 1 of a stretch one at a time: each
 // voice's term reads the output written before (none when the delay is 0
-// or the voice reads no delayed sample). Voice v's delays at dl + v *
-// stride; old and cur as for chorusChunk.
-template <typename T, typename Delay>
+// or the voice reads no delayed sample). A tamed loop reads what fedOut
+// keeps instead, for the stretch starting at stream position `at`, and adds
+// the voices' sum of it to the rounded output as a whole, truncated toward
+// zero: rounding each voice's share, many voices at once, could keep a
+// pattern going in the silence after a sound, where the truncation lets it
+// die. Voice v's delays at dl + v * stride; old and cur as for chorusChunk.
+template <typename T, typename Delay, bool Tamed = false>
 [[gnu::always_inline]] inline void fedOneByOne(const Mix& mx, int voices, int64_t i0, int64_t i1,
-                                              const uint8_t* old, uint8_t* cur, const Delay* dl, int64_t stride) {
+                                              const uint8_t* old, uint8_t* cur, const Delay* dl, int64_t stride,
+                                              FedOutputs* fedOut = nullptr, int64_t at = 0) {
     constexpr int w = sizeof(T);
     constexpr double kMax = sizeof(T) == 1 ? 127.0 : 32767.0;
     const double keep = 1.0 - mx.fb;
     for (int64_t i = i0; i < i1; ++i) {
         const int x = readSample(old + i * w, T{});
         int drySample = x;
-        double acc = 0;
+        double acc = 0, back = 0;
         for (int v = 0; v < voices; ++v) {
             const int64_t d = dl[v * stride + i];
             int64_t m = i;
@@ -338,10 +395,23 @@ template <typename T, typename Delay>
                 m = i - d;
                 if (d > 0) fed = readSample(cur + m * w, T{});
             }
-            acc = roundWide(keep * readSample(old + m * w, T{}) + acc + mx.fb * fed);
+            if constexpr (Tamed) {
+                acc = roundWide(keep * readSample(old + m * w, T{}) + acc);
+                if (d > 0) back += fedOut->at(at + m);
+            } else {
+                acc = roundWide(keep * readSample(old + m * w, T{}) + acc + mx.fb * fed);
+            }
         }
-        const double o = std::clamp(mx.wet * acc + mx.dry * drySample, -kMax, kMax);
-        writeSample(cur + i * w, int((o + kRound) - kRound), T{});
+        int y;
+        if constexpr (Tamed) {
+            const double o = roundWide(mx.wet * acc + mx.dry * drySample) + std::trunc(mx.wet * mx.fb * back);
+            y = int(std::clamp(o, -kMax, kMax));
+        } else {
+            const double o = std::clamp(mx.wet * acc + mx.dry * drySample, -kMax, kMax);
+            y = int((o + kRound) - kRound);
+        }
+        writeSample(cur + i * w, y, T{});
+        if constexpr (Tamed) fedOut->add(at + i, y);
     }
 }
 
@@ -642,7 +712,8 @@ void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationCo
     const int64_t s = sound.selectionStart, l = sound.selectionLength;
     const int64_t c = sound.format.nChannels;
     const Lfo lf(double(sound.format.nSamplesPerSec), prm, s);
-    const Mix mx{prm.original / 100.0, prm.processed / 100.0, fx::stableFeedback(prm)};
+    const fx::FeedbackLoop loop = fx::stableFeedback(prm);
+    const Mix mx{prm.original / 100.0, prm.processed / 100.0, loop.feedback};
     const int voices = lf.voices();
     const bool wideLanes = wide();
     const int64_t total = (l - 1) * c;
@@ -705,6 +776,7 @@ void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationCo
     DelayRing<Delay> ring(lf, wideLanes, total, stretch);
     std::vector<uint8_t> window(windowed ? size_t((reach + stretch) * w) : 0);
     int64_t held = 0;   // samples in the window, those just before the stretch
+    FedOutputs fedOut(lf.rate, c, loop.tamed ? reach : 0, cur, loop.tamed ? std::min(reach, s) : 0, T{});
     if (windowed) {
         held = std::min(reach, s);
         std::memcpy(window.data(), cur - held * w, size_t(held * w));
@@ -720,7 +792,10 @@ void modulate(SoundBuffer& sound, const ModulationParams& prm, const OperationCo
             old = window.data() + keep * w;
         }
         const Delay* dl = ring.acquire(k);
-        if (wideLanes) fedWide<T>(mx, voices, len, old, cur + at * w, dl);
+        // A tamed loop goes one position at a time: what an output feeds
+        // back depends on the mean the one before it left.
+        if (loop.tamed) fedOneByOne<T, Delay, true>(mx, voices, 0, len, old, cur + at * w, dl, len, &fedOut, at);
+        else if (wideLanes) fedWide<T>(mx, voices, len, old, cur + at * w, dl);
         else fedPlain<T>(mx, voices, len, old, cur + at * w, dl);
         ring.release(k);
         walk.advanceTo(at + len);
@@ -744,24 +819,34 @@ bool run(SoundBuffer& sound, const ModulationParams& prm, const char* words, con
 
 namespace fx {
 
-double stableFeedback(const ModulationParams& p) {
+FeedbackLoop stableFeedback(const ModulationParams& p) {
     // Each voice adds the feedback times an earlier output to the sum the
     // processed level scales, so the loop's gain is at most this. At 1 or
     // more any sound, even silence's rounding, grows until it sits at full
     // scale; below 1 it dies away.
     const double fb = p.feedback / 100.0;
     const double gain = std::fabs(p.processed / 100.0) * double(std::max(p.voices, 0)) * std::fabs(fb);
-    if (!(gain >= 1)) return fb;
+    if (!(gain >= 1)) return {fb, false};
     // Well below 1, so that what a setting keeps of an earlier output fades
     // within a few delays rather than ringing on at the edge of growth.
     constexpr double kLoopGain = 0.9;
-    return fb * (kLoopGain / gain);
+    return {fb * (kLoopGain / gain), true};
+}
+
+double loopMeanWeight(double rate) {
+    // A running mean of a few hertz: far enough below what anyone hears
+    // that the loop keeps every audible frequency, and quick enough that it
+    // lets go of a change of offset within a few tens of milliseconds.
+    constexpr double kMeanHz = 5.0;
+    return 1.0 - std::exp(-2.0 * M_PI * kMeanHz / rate);
 }
 
 void modulationDelays(double rate, const ModulationParams& p, int64_t start, int64_t n0, int64_t count,
                       int64_t* out) {
     delays(wide(), Lfo(rate, p, start), n0, count, out, count);
 }
+
+int64_t modulationReach(double rate, const ModulationParams& p) { return reachOf(Lfo(rate, p, 0)); }
 
 void forcePlainModulationLanes(bool plain) { plainOnly = plain; }
 

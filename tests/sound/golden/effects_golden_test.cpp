@@ -66,6 +66,8 @@ const std::vector<EffectCase>& effectCases() {
          }},
         {"flanger", [](SoundBuffer& s, const OperationContext& c) { return flanger(s, voices(1, 40), c); }},
         {"flanger_3", [](SoundBuffer& s, const OperationContext& c) { return flanger(s, voices(3, 25), c); }},
+        // Just below where the loop would have to be tamed.
+        {"flanger_edge", [](SoundBuffer& s, const OperationContext& c) { return flanger(s, voices(3, 47), c); }},
         {"chorus_4", [](SoundBuffer& s, const OperationContext& c) { return chorus(s, voices(4, 0), c); }},
         {"normalise", [](SoundBuffer& s, const OperationContext& c) { return normalise(s, c); }},
         {"amplify_50", [](SoundBuffer& s, const OperationContext& c) { return amplify(s, 50, c); }},

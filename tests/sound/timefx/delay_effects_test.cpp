@@ -192,3 +192,58 @@ TEST(Flanger, PresetsAndSliderEndsKeepATone) {
         }
     }
 }
+
+// Where the loop has to be tamed it passes on no constant: after a tone,
+// the silence of an 8-bit sound (stored as 128, one step above the
+// effects' centre) and the offset many sound cards leave in a 16-bit one
+// settle no farther from silence than the same settings without feedback
+// (the chorus) put them, instead of being multiplied up to full scale.
+TEST(Flanger, TamedLoopKeepsTheSilenceAfterAToneWhereItWas) {
+    struct Case {
+        const char* name;
+        ModulationParams p;
+        int seconds;
+    };
+    const Case cases[] = {
+        {"Devil", {10, 50, 3, 20, 85, 5, 50}, 5},
+        {"Vinyl Scratch", {0, 80, 3, 20, 70, 40, 50}, 5},
+        {"every slider but the delays at its end", {0, 30, 50, 100, 100, 50, 100}, 5},
+        {"many voices on one short delay", {0, 1, 50, 0, 100, 0, 100}, 3},
+        {"one voice fed back whole", {0, 500, 1, 100, 100, 50, 100}, 60},
+        // A fixed, odd delay feeds each channel from the other.
+        {"channels feeding each other", {320, 421, 43, 51, 18, 0, 58}, 40},
+    };
+    const int rate = 2000, tone = rate / 2;
+    for (const Case& k : cases) {
+        for (int bits : {8, 16}) {
+            const int frames = rate * k.seconds;
+            const int offset = bits == 8 ? 1 : 50, amp = bits == 8 ? 60 : 8000;
+            std::vector<int> v;
+            for (int i = 0; i < frames; ++i)
+                for (int c = 0; c < 2; ++c)
+                    v.push_back(offset + (i < tone ? int(amp * std::sin(2 * M_PI * 440 * i / rate)) : 0));
+            // The last second before the last frame, which is not processed.
+            auto lastSecond = [&](bool fed) {
+                SoundBuffer s = makeSound(bits, 2, v, uint32_t(rate));
+                Recorder rec;
+                EXPECT_TRUE(fed ? flanger(s, k.p, rec.context()) : chorus(s, k.p, rec.context()));
+                const std::vector<int> out = values(s);
+                return std::vector<int>(out.end() - 2 * (rate + 1), out.end() - 2);
+            };
+            const std::vector<int> got = lastSecond(true), unfed = lastSecond(false);
+            const std::string what = std::string(k.name) + ", " + std::to_string(bits) + " bits";
+            // Settled: one value through the whole second, in both channels.
+            EXPECT_EQ(*std::min_element(got.begin(), got.end()), *std::max_element(got.begin(), got.end())) << what;
+            EXPECT_EQ(*std::min_element(unfed.begin(), unfed.end()), *std::max_element(unfed.begin(), unfed.end()))
+                << what;
+            EXPECT_LE(std::abs(got[0]), std::abs(unfed[0])) << what;
+        }
+    }
+    // The presets keep 8-bit silence within 3 of its stored 128.
+    for (const Case& k : {cases[0], cases[1]}) {
+        SoundBuffer s = makeSound8(2, std::vector<int>(2 * 4000, 128), 8000);
+        Recorder rec;
+        ASSERT_TRUE(flanger(s, k.p, rec.context()));
+        for (int b : storedBytes(s)) ASSERT_LE(std::abs(b - 128), 3) << k.name;
+    }
+}

@@ -31,31 +31,56 @@ int64_t plainDelay(double rate, const ModulationParams& p, int64_t start, int64_
     return double(n + start) >= d ? roundHalfEven(d, INT64_MIN / 4, INT64_MAX / 4) : -1;
 }
 
-// The effect as one loop over positions and voices.
+// The effect as one loop over positions and voices. A tamed loop feeds back
+// each output less its channel's running mean, kept here for every
+// position of the stream.
 template <typename T>
 void plainModulate(SoundBuffer& sound, const ModulationParams& prm, const OperationContext& ctx) {
     constexpr int w = sizeof(T);
     const int64_t s = sound.selectionStart, c = sound.format.nChannels;
     const double rate = double(sound.format.nSamplesPerSec);
-    const double dry = prm.original / 100.0, wet = prm.processed / 100.0, fb = fx::stableFeedback(prm);
+    const fx::FeedbackLoop loop = fx::stableFeedback(prm);
+    const double dry = prm.original / 100.0, wet = prm.processed / 100.0, fb = loop.feedback;
     const int64_t total = (sound.selectionLength - 1) * c;
     const std::vector<uint8_t> copy(sound.bytes.data(), sound.bytes.data() + sound.bytes.size());
     const uint8_t* old = copy.data() + s * c * w;
     uint8_t* cur = sound.bytes.data() + s * c * w;
+    auto channel = [&](int64_t n) { return size_t(((n % c) + c) % c); };
+    // What the loop feeds back of stream position n, at fedBack[n + s].
+    std::vector<double> fedBack(size_t(s + total), 0.0);
+    const int64_t before = std::min(fx::modulationReach(rate, prm), s);
+    std::vector<double> sum(size_t(c), 0.0), count(size_t(c), 0.0), mean(size_t(c), 0.0);
+    for (int64_t n = -before; n < 0; ++n) {
+        sum[channel(n)] += readSample(old + n * w, T{});
+        ++count[channel(n)];
+    }
+    for (int64_t n = -before; n < 0; ++n)
+        fedBack[size_t(n + s)] = readSample(old + n * w, T{}) - sum[channel(n)] / count[channel(n)];
     for (int64_t n = 0; n < total; ++n) {
         int drySample = readSample(old + n * w, T{});
         int64_t acc = 0;
+        double back = 0;
         for (int v = 0; v < prm.voices; ++v) {
             const int64_t d = plainDelay(rate, prm, s, n, v);
             const int64_t m = d >= 0 ? n - d : n;
             drySample = d >= 0 ? readSample(old + n * w, T{}) : 0;
             const int fed = fb != 0 && m < n ? readSample(cur + m * w, T{}) : 0;
-            acc = roundHalfEven((1.0 - fb) * readSample(old + m * w, T{}) + double(acc) + fb * fed, INT64_MIN / 4,
-                                INT64_MAX / 4);
+            if (loop.tamed) {
+                acc = roundHalfEven((1.0 - fb) * readSample(old + m * w, T{}) + double(acc), INT64_MIN / 4, INT64_MAX / 4);
+                if (m < n) back += fedBack[size_t(m + s)];
+            } else {
+                acc = roundHalfEven((1.0 - fb) * readSample(old + m * w, T{}) + double(acc) + fb * fed, INT64_MIN / 4,
+                                    INT64_MAX / 4);
+            }
         }
-        const int64_t out = roundHalfEven(wet * double(acc) + dry * drySample, INT64_MIN / 4, INT64_MAX / 4);
-        if constexpr (w == 1) writeSample(cur + n, int(std::clamp<int64_t>(out, -127, 127)), T{});
-        else writeSample(cur + 2 * n, clamp16Sym(out), T{});
+        int64_t out = roundHalfEven(wet * double(acc) + dry * drySample, INT64_MIN / 4, INT64_MAX / 4);
+        if (loop.tamed) out += int64_t(std::trunc(wet * fb * back));
+        if constexpr (w == 1) out = std::clamp<int64_t>(out, -127, 127);
+        else out = clamp16Sym(out);
+        writeSample(cur + n * w, int(out), T{});
+        double& mu = mean[channel(n)];
+        mu += std::max(fx::loopMeanWeight(rate), 1.0 / double(n / c + 1)) * (double(out) - mu);
+        fedBack[size_t(n + s)] = double(out) - mu;
     }
     ProgressWalk walk(ctx, total);
     walk.advanceTo(total);
@@ -150,6 +175,7 @@ TEST_P(ModulationLanes, EffectsMatchThePlainLoopOnEveryLayout) {
         params(1000, 0, 1, 20, 90, 60, 120),   // one sample back: the output just written
         params(3000, 1, 2, 5000, -70, 100, 100),
         params(0, 2, 2, 333, 250, 30, 200),    // feedback past the whole output, cut to a stable loop
+        params(10, 50, 3, 5, 50, 20, 85),      // "Devil": a tamed loop
         params(0, 30, 4, 20, 0, 150, 150),     // the chorus: no feedback
         params(7000, 5, 6, 1, 0, 100, 90),
         params(-4000, -10, 2, -30, 40),        // negative settings read no delayed sample
@@ -187,6 +213,8 @@ TEST_P(ModulationLanes, LongSoundsMatchThePlainLoopAcrossStretches) {
         params(0, 30, 1, 20, 30, 100, 80),
         params(1000, 40, 3, 13, 45, 70, 110),
         params(0, 3000, 2, 20, 30),            // reaches past any window
+        params(1000, 40, 3, 13, 60, 70, 110),  // a tamed loop
+        params(0, 3000, 3, 20, 80, 100, 100),  // a tamed loop past any window
         params(2500, 12, 4, 7, 0, 120, 90),    // chorus
         params(0, 3000, 3, 20, 0, 80, 100),    // chorus with long delays
     };
