@@ -33,6 +33,13 @@ int colorsOfBits(unsigned bits) {
 // The largest picture an icon directory entry can describe.
 constexpr uint32_t kIconSide = 256;
 
+// The most pixels one file may decode, and the most its steps may show
+// together (what a strip or a GIF made of it draws): 32 MB of pictures,
+// room for 128 steps of 256 x 256 icons or thousands of 32 x 32 ones, well
+// beyond what real cursors hold. A small file gets less: 64 pixels for
+// each of its bytes.
+constexpr uint64_t kMostPixels = uint64_t(8) << 20;
+
 // The pixels the icon reader makes of directory entry e: the entry's own
 // size for a bitmap (0 meaning 256), the picture's header for a PNG image,
 // which may claim any size; 0 for a PNG larger than an icon can be.
@@ -53,7 +60,8 @@ uint64_t entryPixels(const uint8_t* body, size_t n, const uint8_t* e) {
 // pixelBudget is what the whole file may still decode: a directory's
 // entries may all point at one picture, and a small PNG image may claim a
 // huge one, so the pictures are counted before they are decoded; those
-// beyond the budget are left out.
+// beyond the budget are left out. Each picture is held once: the icon's
+// pixmap takes the decoded pixels over and the frame's image shares them.
 bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& sourceColors, uint64_t& pixelBudget) {
     if (n < 6) return false;
     const unsigned type = sv::getU16(body + 2);
@@ -87,10 +95,11 @@ bool loadIconChunk(const uint8_t* body, size_t n, TIconFrame& frame, int& source
         const uint64_t pixels = entryPixels(body, n, body + 6 + size_t(i) * 16);
         if (pixels == 0 || pixels > pixelBudget) break;
         pixelBudget -= pixels;
-        const QImage img = reader.read();
+        QImage img = reader.read();
         if (img.isNull()) break;
-        if (first.isNull()) first = img;
-        icon.addPixmap(QPixmap::fromImage(img));
+        const QPixmap pixmap = QPixmap::fromImage(std::move(img));
+        if (first.isNull()) first = pixmap.toImage();
+        icon.addPixmap(pixmap);
     }
     if (first.isNull()) return false;
     frame.Icon = icon;
@@ -165,10 +174,15 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
     std::vector<uint32_t> touched;     // steps written since the latest "anih"
     std::vector<TIconFrame> icons;     // the icons loaded since the latest "anih"
     // Steps whose "seq " value names an icon not loaded yet, by that value.
+    // Every icon takes a chunk of its own (header, directory, one entry at
+    // least), so a value past what the file could hold names none and is
+    // not kept.
     std::unordered_map<int32_t, std::vector<uint32_t>> waiting;
-    // The pictures decoded stay proportional to the file: room for one of
-    // the largest icons, and 64 pixels for every byte.
-    uint64_t pixelBudget = uint64_t(kIconSide) * kIconSide + uint64_t(size) * 64;
+    const size_t mostIcons = size / (8 + 6 + 16);
+    // The pictures decoded stay proportional to the file (room for one of
+    // the largest icons, and 64 pixels for every byte) and never pass
+    // kMostPixels.
+    uint64_t pixelBudget = std::min(uint64_t(kIconSide) * kIconSide + uint64_t(size) * 64, kMostPixels);
     auto touch = [&](size_t s) -> StepState& {
         touched.push_back(uint32_t(s));
         return steps[s];
@@ -213,7 +227,8 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
                     st.iconIndex = int32_t(std::min<uint32_t>(v, INT32_MAX));
                     st.seqSet = true;
                     // An icon already loaded is never given out again.
-                    if (st.iconIndex >= iconsLoaded) waiting[st.iconIndex].push_back(uint32_t(step));
+                    if (st.iconIndex >= iconsLoaded && size_t(st.iconIndex) < mostIcons)
+                        waiting[st.iconIndex].push_back(uint32_t(step));
                 }
             }
         } else if (isId(id, "LIST") && len >= 4 && isId(body, "fram")) {
@@ -273,8 +288,22 @@ void TAnimatedCursorImage::parse(const uint8_t* data, size_t size) {
         pos += len;
         if ((len & 1) && pos < size) ++pos;
     }
-    // Steps without an icon go.
-    for (size_t s = 0; s < stepCount; ++s) {
+    // Steps without an icon go, and so do those past kMostPixels shown:
+    // steps may show one icon many times, and whoever draws them pays for
+    // every one (a GIF a frame each, a strip the first step's size each).
+    size_t end = 0, kept = 0;
+    uint64_t shown = 0, firstPixels = 0;
+    for (; end < stepCount; ++end) {
+        if (steps[end].icon < 0) continue;
+        const QImage& img = icons[size_t(steps[end].icon)].Image;
+        const uint64_t pixels = uint64_t(img.width()) * uint64_t(img.height());
+        if (kept == 0) firstPixels = pixels;
+        shown += std::max(pixels, firstPixels);
+        if (shown > kMostPixels) break;
+        ++kept;
+    }
+    frames_.reserve(kept);
+    for (size_t s = 0; s < end; ++s) {
         const StepState& st = steps[s];
         if (st.icon < 0) continue;
         TIconFrame f = icons[size_t(st.icon)];
@@ -308,17 +337,22 @@ void TAnimatedCursorImage::MakeStrip(sv::Dib& target, sv::TColor background, boo
     if (frames_.empty()) return;
     const QSize one = frames_[0].Image.size();
     const int n = Count();
-    QImage strip(vertical ? one.width() : one.width() * n, vertical ? one.height() * n : one.height(),
-                 QImage::Format_RGB32);
-    strip.fill(QColor(sv::redOf(background), sv::greenOf(background), sv::blueOf(background)));
+    sv::Dib bmp;
     {
-        QPainter p(&strip);
-        for (int i = 0; i < n; ++i) {
-            const QImage& img = frames_[size_t(i)].Image;
-            p.drawImage(vertical ? QPoint(0, i * img.height()) : QPoint(i * img.width(), 0), img);
+        // Gone before the colours are reduced: a long strip is the largest
+        // picture a cursor makes.
+        QImage strip(vertical ? one.width() : one.width() * n, vertical ? one.height() * n : one.height(),
+                     QImage::Format_RGB32);
+        strip.fill(QColor(sv::redOf(background), sv::greenOf(background), sv::blueOf(background)));
+        {
+            QPainter p(&strip);
+            for (int i = 0; i < n; ++i) {
+                const QImage& img = frames_[size_t(i)].Image;
+                p.drawImage(vertical ? QPoint(0, i * img.height()) : QPoint(i * img.width(), 0), img);
+            }
         }
+        bmp = sv::imageToDib(strip);
     }
-    sv::Dib bmp = sv::imageToDib(strip);
     if (reduceColors) bmp = sv::BitmapToColorCount(bmp, std::max(SourceColors, 16));
     target = bmp;
 }

@@ -6,12 +6,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -81,8 +84,34 @@ QToolButton* flatButton(QWidget* parent, const char* text, const char* hint) {
     return b;
 }
 
-QLineEdit* shownField(QWidget* parent) {
-    auto* e = new QLineEdit(parent);
+// A field that shows the start of its text, cut at the end with an
+// ellipsis when the field is too narrow. A plain line edit puts its cursor
+// at the end of a text set into it and scrolls there, so a long format
+// description would show only its tail. Drawn where and as a line edit
+// draws its text, so it lines up with the plain fields beside it.
+class StartShownField : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QStyleOptionFrame panel;
+        initStyleOption(&panel);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &p, this);
+        const QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());
+        p.setClipRect(r);
+        const QFontMetrics fm = fontMetrics();
+        const int height = std::max(fm.boundingRect(text()).height(), fm.height());
+        // A line edit's margins around its text: 2 pixels at each side.
+        const QRect line(r.x() + 2, r.y() + (r.height() - height + 1) / 2, r.width() - 4, height);
+        p.setPen(palette().text().color());
+        p.drawText(QPoint(line.x(), line.y() + fm.ascent()), fm.elidedText(text(), Qt::ElideRight, line.width()));
+    }
+};
+
+QLineEdit* shownField(QWidget* parent, bool startShown = false) {
+    auto* e = startShown ? new StartShownField(parent) : new QLineEdit(parent);
     e->setReadOnly(true);
     e->setEnabled(false);
     e->setFocusPolicy(Qt::NoFocus);
@@ -118,9 +147,10 @@ TRIFFWaveFileconverterfrm::TRIFFWaveFileconverterfrm(QWidget* parent) : QDialog(
     Label2 = new QLabel("Destination File", this);
     Label3 = new QLabel("Dest Format", this);
     edSource = shownField(this);
-    edSourceFormat = shownField(this);
+    // Paths show their end (the file's name); format descriptions their start.
+    edSourceFormat = shownField(this, true);
     edDest = shownField(this);
-    edDestFormat = shownField(this);
+    edDestFormat = shownField(this, true);
     // Room for the description of a stereo ADPCM or MPEG format at 44100 Hz.
     const int formatRoom =
         edSourceFormat->fontMetrics().horizontalAdvance("IMA ADPCM: 44100 Hz, 4 Bit, Stereo, 44359 bytes/s") + 12;
@@ -307,9 +337,14 @@ void TRIFFWaveFileconverterfrm::ActualitzaFormatsIBotons() {
 
 std::string TRIFFWaveFileconverterfrm::cannotConvert(const TkaWaveFormat& source) const {
     const TkaWaveFormat& out = kaAudioConvertor1.FormatOut();
-    if (kaAudioConvertor1.CanConvert(source, out)) return std::string();
-    return "\"" + ss(edSource->text()) + "\" (" + formatName(source) + ") cannot be converted to " + formatName(out) +
-           (codec::canRead(source.FormatRecord()) ? "." : ": no codec here reads its format.");
+    const std::string refusal =
+        "\"" + ss(edSource->text()) + "\" (" + formatName(source) + ") cannot be converted to " + formatName(out);
+    if (!kaAudioConvertor1.CanConvert(source, out))
+        return refusal + (codec::canRead(source.FormatRecord()) ? "." : ": no codec here reads its format.");
+    // The codecs take any byte rate, but the conversion sizes its blocks by
+    // it; the format's description in the message shows the rate.
+    if (!TkaAudioConvertor::StreamByteRate(source)) return refusal + ": its byte rate is impossible (it may be damaged).";
+    return std::string();
 }
 
 void TRIFFWaveFileconverterfrm::btnSelectSourceClick() {
@@ -404,6 +439,11 @@ void TRIFFWaveFileconverterfrm::btnStartClick() {
         ok = true;
     } catch (const std::bad_alloc&) {
         failure = kNotEnoughMemory;
+    } catch (const EACMError& e) {
+        // The codecs' and the conversion library's words name no file.
+        std::string why = e.what();
+        if (!why.empty() && why.back() == '.') why.pop_back();
+        failure = "\"" + dst + "\" was not written: converting \"" + ss(edSource->text()) + "\" failed: " + why + ".";
     } catch (const std::exception& e) {
         failure = e.what();
     }

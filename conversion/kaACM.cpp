@@ -289,10 +289,12 @@ void TkaAudioConvertor::ConvertStream(ByteStream& stream) {
     ClearLastOutput();
 
     const int64_t size = stream.Size();
-    const int64_t a = formatIn_.AvgBytesPerSec();
-    // A byte rate of 0 would read nothing forever; one that large could not
-    // be held in a codec buffer.
-    if (a <= 0 || 4 * a > std::numeric_limits<int32_t>::max()) throw EACMConversionError(kNotPossible);
+    if (!StreamByteRate(formatIn_)) throw EACMConversionError(kNotPossible);
+    // A block holds at least two of the format's own blocks: a header whose
+    // byte rate is below one block a second (no real sound's) would make
+    // blocks a codec cannot start on, held back until the buffer sized at
+    // the first one overflows.
+    const int64_t a = std::max<int64_t>(formatIn_.AvgBytesPerSec(), formatIn_.BlockAlign());
     // The byte rate is the file's word: a block never needs more room than
     // the data there is, so a small file with a huge rate stays small.
     std::vector<uint8_t> block(static_cast<size_t>(std::max<int64_t>(0, std::min(4 * a, size - stream.Position()))));
@@ -311,6 +313,11 @@ void TkaAudioConvertor::ConvertStream(ByteStream& stream) {
         Publish();
         flags = 0;
     }
+}
+
+bool TkaAudioConvertor::StreamByteRate(const TkaWaveFormat& format) {
+    const int64_t a = format.AvgBytesPerSec();
+    return a > 0 && 4 * a <= std::numeric_limits<int32_t>::max();
 }
 
 void TkaAudioConvertor::ReceiveAudio(IkaAudioSubject* subject, const void* audioData, int32_t audioDataSize) {

@@ -88,7 +88,12 @@ public:
     void ConvertBuffer(const void* audioData, int32_t audioDataSize);
     // Converts a whole stream in blocks of about two seconds of input,
     // publishing each; OnAudioStreamConverted follows in every case.
+    // "Conversion not possible." for a format without StreamByteRate.
     void ConvertStream(ByteStream& stream);
+    // Whether the format's byte rate can size ConvertStream's blocks: not
+    // 0 (nothing would ever be read) and small enough that four seconds fit
+    // a codec buffer (far beyond any real sound).
+    static bool StreamByteRate(const TkaWaveFormat& format);
 
     // The planned formats (2 to 4, FormatIn first, FormatOut last) while active.
     const std::vector<std::unique_ptr<TkaWaveFormat>>& PlannedFormats() const { return formats_; }

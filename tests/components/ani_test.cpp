@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <QBuffer>
 #include <QIcon>
+#include <QImageWriter>
 
 #include "components/AniFile.h"
 #include "components/IcoList.h"
@@ -19,6 +23,43 @@ TAnimatedCursorImage read(const Bytes& b) {
     TAnimatedCursorImage ani;
     ani.LoadFromStream(b);
     return ani;
+}
+
+// An icon file of one-colour PNG pictures, one for each side.
+Bytes pngIcon(std::initializer_list<int> sides) {
+    std::vector<QByteArray> pictures;
+    for (int side : sides) {
+        QImage img(side, side, QImage::Format_ARGB32);
+        img.fill(qRgb(0, 0, 255));
+        QBuffer buf;
+        buf.open(QIODevice::WriteOnly);
+        QImageWriter(&buf, "png").write(img);
+        pictures.push_back(buf.data());
+    }
+    Bytes f;
+    put16(f, 0);
+    put16(f, 1);
+    put16(f, uint32_t(sides.size()));
+    uint32_t offset = uint32_t(6 + 16 * sides.size());
+    auto side = sides.begin();
+    for (const QByteArray& png : pictures) {
+        f.push_back(uint8_t(*side));   // 256 is written 0
+        f.push_back(uint8_t(*side++));
+        put16(f, 0);
+        put16(f, 1);
+        put16(f, 32);
+        put32(f, uint32_t(png.size()));
+        put32(f, offset);
+        offset += uint32_t(png.size());
+    }
+    for (const QByteArray& png : pictures) f.insert(f.end(), png.begin(), png.end());
+    return f;
+}
+
+long peakKilobytes() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
 }
 
 } // namespace
@@ -216,4 +257,39 @@ TEST(AnimatedCursor, ManyIconsAndStepsReadInTimeProportionalToTheFile) {
     EXPECT_EQ(ani.Frames(int(icons) - 1).IconIndex, int(icons) - 1);
     EXPECT_EQ(ani.Frames(int(icons)).IconIndex, -1);
     EXPECT_EQ(ani.Frames(int(icons) + 1).IconIndex, -1);
+}
+
+// What a file's pictures cost is bounded whatever its size. This 1.1 MB
+// file of 1,234 icons of 256 x 256 PNG pictures once took 8 bytes for every
+// pixel of its first 1,092 icons, over half a gigabyte; it now keeps the
+// first 128 icons, one copy of each, and its strip has one picture of
+// 256 x 256 per step. Cursors as they are really made read whole.
+TEST(AnimatedCursor, PicturesCostABoundedAmountOfMemory) {
+    AniSpec hostile;
+    hostile.icons.assign(1234, pngIcon({256}));
+    const Bytes bytes = aniFile(hostile);
+    const long before = peakKilobytes();
+    TAnimatedCursorImage ani = read(bytes);
+    EXPECT_LT(peakKilobytes() - before, 64 * 1024);
+    ASSERT_EQ(ani.Count(), 128);
+    EXPECT_EQ(ani.Frames(127).Image.size(), QSize(256, 256));
+    sv::Dib strip;
+    ani.MakeStrip(strip, sv::rgbColor(255, 255, 255), false, true);
+    EXPECT_EQ(strip.width, 128 * 256);
+    EXPECT_EQ(strip.color(127 * 256 + 9, 9), sv::rgbColor(0, 0, 255));
+
+    // One icon shown by every step: the steps past what a strip of them can
+    // hold go.
+    AniSpec repeated;
+    repeated.icons = {pngIcon({256})};
+    repeated.steps = 1000;
+    repeated.seq.assign(1000, 0);
+    EXPECT_EQ(read(aniFile(repeated)).Count(), 128);
+
+    AniSpec large;   // 100 steps of 256, 48 and 32 pixels square
+    large.icons.assign(100, pngIcon({256, 48, 32}));
+    EXPECT_EQ(read(aniFile(large)).Count(), 100);
+    AniSpec many;    // 2,000 steps of 48 and 32
+    many.icons.assign(2000, pngIcon({48, 32}));
+    EXPECT_EQ(read(aniFile(many)).Count(), 2000);
 }

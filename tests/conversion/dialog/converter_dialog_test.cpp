@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QLineEdit>
 #include <QLabel>
@@ -96,6 +97,33 @@ TEST_F(ConverterTest, PreparingFromASourceProposesSixteenBitPcm) {
     writeBytes(dir.file("junk.wav"), std::vector<uint8_t>(64, 'x'));
     d.edSource->setText(QString::fromStdString(dir.file("junk.wav")));
     EXPECT_THROW(d.ActualitzaFormatsIBotons(), EACMAudioReadError);
+
+    // A format no codec reads: its box shows the start of the description,
+    // cut at the end where the box is too narrow, as a line edit showing
+    // that much from its start would; also when the text is set again.
+    std::vector<uint8_t> tag50(18, 0);
+    codec::writeFields(tag50.data(), codec::FormatFields{0x50, 2, 44100, 176400, 4, 16, 0});
+    writeBytes(dir.file("tag50.wav"), wavFile(holder(tag50), std::vector<uint8_t>(400, 0)));
+    d.show();
+    EXPECT_THROW(prepare(d, dir.file("tag50.wav"), dir.file("out.wav")), EACMConversionError);
+    const QString text = d.edSourceFormat->text();
+    EXPECT_TRUE(text.startsWith("Unknown format (tag 0x0050): 44100 Hz")) << text.toStdString();
+    QLineEdit plain(&d);
+    plain.setReadOnly(true);
+    plain.setEnabled(false);
+    for (int width : {d.edSourceFormat->fontMetrics().horizontalAdvance(text) / 2, d.width() + 200}) {
+        d.resize(width + 100, d.height());
+        QCoreApplication::processEvents();
+        d.edSourceFormat->setText(text);
+        QLineEdit* box = d.edSourceFormat;
+        plain.resize(box->size());
+        const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+        const int room = box->width() - 2 * frame - 4;
+        plain.setText(box->fontMetrics().elidedText(text, Qt::ElideRight, room));
+        plain.setCursorPosition(0);
+        EXPECT_EQ(plain.text() == text, width > d.edSourceFormat->fontMetrics().horizontalAdvance(text)) << width;
+        EXPECT_EQ(box->grab().toImage(), plain.grab().toImage()) << width;
+    }
 }
 
 TEST_F(ConverterTest, EitherSelectionOrderEnablesConvertAndABadSourceChangesNothing) {
@@ -554,4 +582,45 @@ TEST_F(ConverterTest, AConversionThatMakesNothingOrCannotBeWrittenSaysSoAndLeave
     }
     EXPECT_FALSE(scripted().sawMessage("Complete"));
     EXPECT_EQ(leftovers(), 0);
+
+    // GSM whose header gives a byte rate no sound has: refused as the
+    // source is read, with the file's name and the reason. A byte rate of
+    // a few bytes converts (the blocks are at least the format's own).
+    auto gsm = [&](const char* name, uint32_t rate, uint32_t byteRate) {
+        std::vector<uint8_t> f(20, 0);
+        codec::writeFields(f.data(), codec::FormatFields{codec::kTagGsm610, 1, rate, byteRate, 65, 0, 2});
+        putU16(f.data() + 18, 320);
+        writeBytes(dir.file(name), riffWave(f, garbage));
+        return dir.file(name);
+    };
+    const std::string huge = gsm("huge.wav", 8000, 0xFFFFFFFF);
+    {
+        TRIFFWaveFileconverterfrm d;
+        try {
+            prepare(d, huge, pcmCopyName(huge));
+            ADD_FAILURE() << "accepted";
+        } catch (const EACMConversionError& e) {
+            EXPECT_STREQ(e.what(), ("\"" + huge + "\" (GSM 6.10: 8000 Hz, Mono, 4294967295 bytes/s) cannot be converted to "
+                                    "PCM: 8000 Hz, 16 Bit, Mono: its byte rate is impossible (it may be damaged).").c_str());
+        }
+    }
+    for (uint32_t byteRate : {7u, 1625u, 0x1FFFFFFFu}) {
+        const std::string fine = gsm(("fine" + std::to_string(byteRate) + ".wav").c_str(), 8000, byteRate);
+        scripted().log.clear();
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, fine, pcmCopyName(fine));
+        d.btnStartClick();
+        EXPECT_TRUE(scripted().sawMessage("Complete")) << byteRate;
+        EXPECT_EQ(wavData(readBytes(pcmCopyName(fine))).size(), garbage.size() / 65 * 640) << byteRate;
+    }
+    // A codec's failure (here at a sample rate of 1 Hz) names the files too.
+    const std::string slow = gsm("slow.wav", 1, 1625);
+    {
+        TRIFFWaveFileconverterfrm d;
+        prepare(d, slow, pcmCopyName(slow));
+        d.btnStartClick();
+        EXPECT_EQ(scripted().log.back().text, "\"" + pcmCopyName(slow) + "\" was not written: converting \"" + slow +
+                                                  "\" failed: Audio is too large to fit into conversion buffer.");
+    }
+    EXPECT_EQ(leftovers(), 3);   // the fine copies
 }
