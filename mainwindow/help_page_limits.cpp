@@ -9,8 +9,11 @@
 #include <QTextLength>
 #include <QTextTable>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <initializer_list>
+#include <optional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -40,38 +43,39 @@ enum class Mode : unsigned char { Block, Inline, Table, None };
 enum class Space : unsigned char { Other, Pre, NoWrap, PreWrap };
 
 struct Element {
-    const char* name;
+    QLatin1StringView name;
     El id;
     Mode mode;
 };
 
+// By name, in order.
 const Element kElements[] = {
-    {"a", El::Known, Mode::Inline},        {"address", El::Known, Mode::Inline}, {"b", El::Known, Mode::Inline},
-    {"big", El::Known, Mode::Inline},      {"blockquote", El::Known, Mode::Block}, {"body", El::Body, Mode::Block},
-    {"br", El::Br, Mode::Inline},          {"caption", El::Caption, Mode::Block}, {"center", El::Known, Mode::Block},
-    {"cite", El::Known, Mode::Inline},     {"code", El::Known, Mode::Inline},    {"dd", El::Dd, Mode::Block},
-    {"dfn", El::Known, Mode::Inline},      {"div", El::Known, Mode::Block},      {"dl", El::Dl, Mode::Block},
-    {"dt", El::Dt, Mode::Block},           {"em", El::Known, Mode::Inline},      {"font", El::Known, Mode::Inline},
-    {"h1", El::Known, Mode::Block},        {"h2", El::Known, Mode::Block},       {"h3", El::Known, Mode::Block},
-    {"h4", El::Known, Mode::Block},        {"h5", El::Known, Mode::Block},       {"h6", El::Known, Mode::Block},
-    {"head", El::Head, Mode::None},        {"hr", El::Hr, Mode::Block},          {"html", El::Known, Mode::Inline},
-    {"i", El::Known, Mode::Inline},        {"img", El::Img, Mode::Inline},       {"kbd", El::Known, Mode::Inline},
-    {"li", El::Li, Mode::Block},           {"link", El::Known, Mode::None},      {"meta", El::Meta, Mode::None},
-    {"nobr", El::Nobr, Mode::Inline},      {"ol", El::Ol, Mode::Block},          {"p", El::P, Mode::Block},
-    {"pre", El::Pre, Mode::Block},         {"qt", El::Body, Mode::Block},        {"s", El::Known, Mode::Inline},
-    {"samp", El::Known, Mode::Inline},     {"script", El::Known, Mode::None},    {"small", El::Known, Mode::Inline},
-    {"span", El::Known, Mode::Inline},     {"strong", El::Known, Mode::Inline},  {"style", El::Style, Mode::None},
-    {"sub", El::Known, Mode::Inline},      {"sup", El::Known, Mode::Inline},     {"table", El::Table, Mode::Table},
-    {"tbody", El::Tbody, Mode::Table},     {"td", El::Td, Mode::Block},          {"tfoot", El::Tfoot, Mode::Table},
-    {"th", El::Th, Mode::Block},           {"thead", El::Thead, Mode::Table},    {"title", El::Known, Mode::None},
-    {"tr", El::Tr, Mode::Table},           {"tt", El::Known, Mode::Inline},      {"u", El::Known, Mode::Inline},
-    {"ul", El::Ul, Mode::Block},           {"var", El::Known, Mode::Inline},
+    {QLatin1StringView("a"), El::Known, Mode::Inline},        {QLatin1StringView("address"), El::Known, Mode::Inline}, {QLatin1StringView("b"), El::Known, Mode::Inline},
+    {QLatin1StringView("big"), El::Known, Mode::Inline},      {QLatin1StringView("blockquote"), El::Known, Mode::Block}, {QLatin1StringView("body"), El::Body, Mode::Block},
+    {QLatin1StringView("br"), El::Br, Mode::Inline},          {QLatin1StringView("caption"), El::Caption, Mode::Block}, {QLatin1StringView("center"), El::Known, Mode::Block},
+    {QLatin1StringView("cite"), El::Known, Mode::Inline},     {QLatin1StringView("code"), El::Known, Mode::Inline},    {QLatin1StringView("dd"), El::Dd, Mode::Block},
+    {QLatin1StringView("dfn"), El::Known, Mode::Inline},      {QLatin1StringView("div"), El::Known, Mode::Block},      {QLatin1StringView("dl"), El::Dl, Mode::Block},
+    {QLatin1StringView("dt"), El::Dt, Mode::Block},           {QLatin1StringView("em"), El::Known, Mode::Inline},      {QLatin1StringView("font"), El::Known, Mode::Inline},
+    {QLatin1StringView("h1"), El::Known, Mode::Block},        {QLatin1StringView("h2"), El::Known, Mode::Block},       {QLatin1StringView("h3"), El::Known, Mode::Block},
+    {QLatin1StringView("h4"), El::Known, Mode::Block},        {QLatin1StringView("h5"), El::Known, Mode::Block},       {QLatin1StringView("h6"), El::Known, Mode::Block},
+    {QLatin1StringView("head"), El::Head, Mode::None},        {QLatin1StringView("hr"), El::Hr, Mode::Block},          {QLatin1StringView("html"), El::Known, Mode::Inline},
+    {QLatin1StringView("i"), El::Known, Mode::Inline},        {QLatin1StringView("img"), El::Img, Mode::Inline},       {QLatin1StringView("kbd"), El::Known, Mode::Inline},
+    {QLatin1StringView("li"), El::Li, Mode::Block},           {QLatin1StringView("link"), El::Known, Mode::None},      {QLatin1StringView("meta"), El::Meta, Mode::None},
+    {QLatin1StringView("nobr"), El::Nobr, Mode::Inline},      {QLatin1StringView("ol"), El::Ol, Mode::Block},          {QLatin1StringView("p"), El::P, Mode::Block},
+    {QLatin1StringView("pre"), El::Pre, Mode::Block},         {QLatin1StringView("qt"), El::Body, Mode::Block},        {QLatin1StringView("s"), El::Known, Mode::Inline},
+    {QLatin1StringView("samp"), El::Known, Mode::Inline},     {QLatin1StringView("script"), El::Known, Mode::None},    {QLatin1StringView("small"), El::Known, Mode::Inline},
+    {QLatin1StringView("span"), El::Known, Mode::Inline},     {QLatin1StringView("strong"), El::Known, Mode::Inline},  {QLatin1StringView("style"), El::Style, Mode::None},
+    {QLatin1StringView("sub"), El::Known, Mode::Inline},      {QLatin1StringView("sup"), El::Known, Mode::Inline},     {QLatin1StringView("table"), El::Table, Mode::Table},
+    {QLatin1StringView("tbody"), El::Tbody, Mode::Table},     {QLatin1StringView("td"), El::Td, Mode::Block},          {QLatin1StringView("tfoot"), El::Tfoot, Mode::Table},
+    {QLatin1StringView("th"), El::Th, Mode::Block},           {QLatin1StringView("thead"), El::Thead, Mode::Table},    {QLatin1StringView("title"), El::Known, Mode::None},
+    {QLatin1StringView("tr"), El::Tr, Mode::Table},           {QLatin1StringView("tt"), El::Known, Mode::Inline},      {QLatin1StringView("u"), El::Known, Mode::Inline},
+    {QLatin1StringView("ul"), El::Ul, Mode::Block},           {QLatin1StringView("var"), El::Known, Mode::Inline},
 };
 
 const Element* knownElement(const QString& tag) {
-    for (const Element& e : kElements)
-        if (tag == QLatin1StringView(e.name)) return &e;
-    return nullptr;
+    const auto e = std::lower_bound(std::begin(kElements), std::end(kElements), tag,
+                                    [](const Element& a, const QString& b) { return QString::compare(a.name, b) < 0; });
+    return e != std::end(kElements) && e->name == tag ? e : nullptr;
 }
 
 bool holdsNothing(El id) { return id == El::Img || id == El::Hr || id == El::Br || id == El::Meta; }
@@ -91,6 +95,9 @@ bool allowedIn(El id, El parent) {
     default: return true;
     }
 }
+
+// A table, or a part of one that holds rows.
+bool holdsRows(El id) { return id == El::Table || id == El::Thead || id == El::Tbody || id == El::Tfoot; }
 
 bool keepsNewlines(Space s) { return s == Space::Pre || s == Space::PreWrap; }
 
@@ -116,7 +123,9 @@ const char16_t kWindowsLatin1[32] = {
 };
 
 struct Node {
-    QString tag;   // lower-cased name; empty for text
+    // Its name, lower-cased: one the reader knows, another, or none (text).
+    const Element* element = nullptr;
+    QString otherTag;
     int parent = 0;
     int depth = 0;   // steps up to the document
     El id = El::Unknown;
@@ -125,16 +134,16 @@ struct Node {
     int rowSpan = 1;
     int colSpan = 1;
     int list = 0;    // the nearest list around the node, if any
-    // Paragraphs of a list: its items, and the line ends of its text where
-    // the reader keeps them (or, with style sheets, anywhere).
-    int items = 0;
-    int itemsWithNewlines = 0;
+    int items = 0;   // of a list
     // The node's text as far as the reader's choices depend on it.
     qsizetype textLength = 0;
     QChar firstChar;
     QChar lastChar;
-    std::vector<int> children;   // the elements placed in it
+    std::vector<int> children;   // the elements placed in a table, its parts and rows
 };
+
+bool hasTag(const Node& n) { return n.element || !n.otherTag.isEmpty(); }
+bool named(const Node& n, const QString& tag) { return n.element ? tag == n.element->name : tag == n.otherTag; }
 
 class PageScan {
 public:
@@ -145,16 +154,20 @@ public:
 
 private:
     int lastIndex() const { return int(nodes_.size()) - 1; }
-    bool hasPrefix(QChar c, qsizetype ahead = 0) const { return pos_ + ahead < len_ && txt_.at(pos_ + ahead) == c; }
-    void eatSpace();
-    void append(QChar c);
-    void append(const QString& s) {
-        for (QChar c : s) append(c);
+    bool hasPrefix(QChar c, qsizetype ahead = 0) const { return pos_ + ahead < len_ && at(pos_ + ahead) == c; }
+    QChar at(qsizetype i) const { return page_.data()[i]; }
+    QStringView view(qsizetype from, qsizetype to) const { return QStringView(page_.data() + from, to - from); }
+    // Where c next stands from pos_ on, or len_.
+    qsizetype next(QChar c) const {
+        const qsizetype i = page_.indexOf(c, pos_);
+        return i < 0 ? len_ : i;
     }
+    void eatSpace();
+    void append(QStringView text);
     QString readEntity();
-    QString readWord();
-    bool readTagName(QString& name);
-    std::vector<std::pair<QString, QString>> readAttributes();
+    void readWord(QString& word);
+    bool readTagName();
+    void readAttributes();
     bool readTag();
     bool readStartTag();
     bool readEndTag();
@@ -169,20 +182,31 @@ private:
     void measureTables();
 
     QString txt_;
+    QStringView page_;
     qsizetype pos_ = 0;
     qsizetype len_ = 0;
     std::vector<Node> nodes_;
     bool textEditMode_ = false;
     bool namedEntity_ = false;   // readWord met an entity named in letters
+    // Words as read, kept for their room.
+    QString name_;
+    QString key_;
+    QString value_;
 
     long long tags_ = 0;
     long long depthSum_ = 0;
     long long styleText_ = 0;
     long long styleAttributes_ = 0;
     long long text_ = 0;
-    long long keptNewlines_ = 0;   // where the reader keeps them as line ends
-    long long newlines_ = 0;       // all of the text that is shown
-    long long paragraphMarks_ = 0;
+    // Each makes a paragraph, which may join a list started before it.
+    struct Lines {
+        long long kept = 0;    // newlines where the reader keeps them
+        long long all = 0;     // newlines of all text shown, which style sheets may keep
+        long long marks = 0;   // paragraph marks
+        long long count(bool styled) const { return (styled ? all : kept) + marks; }
+    };
+    Lines lines_;
+    std::optional<Lines> linesBeforeLists_;
     long long pictures_ = 0;
     long long cells_ = 0;
 };
@@ -197,35 +221,30 @@ PageScan::PageScan(const QString& page) : txt_(page) {
         txt_ = start < end ? txt_.mid(start, end - start) : txt_.mid(start);
         if (hasRichText) txt_.prepend(richText);
     }
+    page_ = txt_;
     len_ = txt_.size();
     nodes_.emplace_back();
 }
 
 void PageScan::eatSpace() {
-    while (pos_ < len_ && txt_.at(pos_).isSpace() && txt_.at(pos_) != QChar::ParagraphSeparator) ++pos_;
+    while (pos_ < len_ && at(pos_).isSpace() && at(pos_) != QChar::ParagraphSeparator) ++pos_;
 }
 
-void PageScan::append(QChar c) {
+// Text goes to the last node, as the reader adds it there a character at
+// a time.
+void PageScan::append(QStringView text) {
+    if (text.isEmpty()) return;
     Node& n = nodes_.back();
-    if (n.textLength == 0) n.firstChar = c;
-    n.lastChar = c;
-    ++n.textLength;
-    ++text_;
-    if (n.id == El::Style) ++styleText_;
+    if (n.textLength == 0) n.firstChar = text.front();
+    n.lastChar = text.back();
+    n.textLength += text.size();
+    text_ += text.size();
+    if (n.id == El::Style) styleText_ += text.size();
     if (n.mode == Mode::None) return;
-    Node& list = nodes_[n.list];
-    if (c == QChar::ParagraphSeparator) {
-        ++paragraphMarks_;
-        ++list.items;
-        ++list.itemsWithNewlines;
-    }
-    if (c != u'\n') return;
-    ++newlines_;
-    ++list.itemsWithNewlines;
-    if (keepsNewlines(n.space) && !textEditMode_) {
-        ++keptNewlines_;
-        ++list.items;
-    }
+    const qsizetype newlines = text.count(u'\n');
+    lines_.marks += text.count(QChar::ParagraphSeparator);
+    lines_.all += newlines;
+    if (keepsNewlines(n.space) && !textEditMode_) lines_.kept += newlines;
 }
 
 QString PageScan::readEntity() {
@@ -233,7 +252,7 @@ QString PageScan::readEntity() {
     qsizetype length = 0;
     bool broken = false;
     while (pos_ < len_) {
-        const QChar c = txt_.at(pos_++);
+        const QChar c = at(pos_++);
         if (c.isSpace() || pos_ - recover > 9) {
             broken = true;
             break;
@@ -242,7 +261,7 @@ QString PageScan::readEntity() {
         ++length;
     }
     if (!broken && length) {
-        QStringView entity = QStringView(txt_).mid(recover, length);
+        QStringView entity = view(recover, recover + length);
         if (entity.at(0) == u'#') {
             if (entity.size() == 1) {
                 pos_ = recover;
@@ -275,66 +294,96 @@ QString PageScan::readEntity() {
     return QStringLiteral("&");
 }
 
-QString PageScan::readWord() {
-    QString word;
+// Appends the word at pos_ to word.
+void PageScan::readWord(QString& word) {
     if (hasPrefix(u'"')) {
+        // Up to the closing quote, entities read.
         ++pos_;
         while (pos_ < len_) {
-            const QChar c = txt_.at(pos_++);
-            if (c == u'"') break;
-            if (c == u'&') word += readEntity();
-            else word += c;
+            const qsizetype end = next(u'"');
+            const qsizetype entity = view(pos_, end).indexOf(u'&');
+            if (entity < 0) {
+                word += view(pos_, end);
+                pos_ = std::min(end + 1, len_);
+                break;
+            }
+            word += view(pos_, pos_ + entity);
+            pos_ += entity + 1;
+            word += readEntity();
         }
     } else if (hasPrefix(u'\'')) {
-        ++pos_;
-        while (pos_ < len_) {
-            const QChar c = txt_.at(pos_++);
-            if (c == u'\'' && txt_.size() > 1 && txt_.at(pos_ - 2) != u'\\') break;
-            word += c;
-        }
+        // Up to a quote without a backslash before it, as it stands.
+        const qsizetype start = ++pos_;
+        while ((pos_ = next(u'\'')) < len_ && at(pos_ - 1) == u'\\') ++pos_;
+        word += view(start, pos_);
+        pos_ = std::min(pos_ + 1, len_);
     } else {
+        qsizetype from = pos_;
         while (pos_ < len_) {
-            const QChar c = txt_.at(pos_++);
+            const QChar c = at(pos_++);
             if (c == u'>' || (c == u'/' && hasPrefix(u'>')) || c == u'<' || c == u'=' || c.isSpace()) {
                 --pos_;
                 break;
             }
-            if (c == u'&') word += readEntity();
-            else word += c;
+            if (c == u'&') {
+                word += view(from, pos_ - 1);
+                word += readEntity();
+                from = pos_;
+            }
         }
+        word += view(from, pos_);
     }
-    return word;
 }
 
-// A tag's name, lower-cased. False for a name that spells a character by
-// a named entity: which entity names the reader knows decides which end
-// tag closes which element, and the scan does not carry the reader's list.
-bool PageScan::readTagName(QString& name) {
+// A tag's name into name_, lower-cased. False for a name that spells a
+// character by a named entity: which entity names the reader knows decides
+// which end tag closes which element, and the scan does not carry the
+// reader's list.
+bool PageScan::readTagName() {
     namedEntity_ = false;
-    name = readWord().toLower();
+    name_.truncate(0);
+    readWord(name_);
+    name_ = std::move(name_).toLower();
     if (!namedEntity_) return true;
     problem = "a tag's name spells a character by an entity";
     return false;
 }
 
-std::vector<std::pair<QString, QString>> PageScan::readAttributes() {
-    std::vector<std::pair<QString, QString>> attributes;
+// The attributes of the last node, applied as the reader applies those that
+// matter here.
+void PageScan::readAttributes() {
+    Node& n = nodes_.back();
+    bool richTextMeta = false;
     while (pos_ < len_) {
         eatSpace();
         if (hasPrefix(u'>') || hasPrefix(u'/')) break;
-        QString key = readWord().toLower();
-        QString value = QStringLiteral("1");
+        key_.truncate(0);
+        readWord(key_);
+        key_ = std::move(key_).toLower();
+        const QString& key = key_;
         if (key.isEmpty()) break;
         eatSpace();
+        bool given = false;
+        value_.truncate(0);
         if (hasPrefix(u'=')) {
             ++pos_;
             eatSpace();
-            value = readWord();
+            readWord(value_);
+            given = true;
         }
-        if (value.isEmpty()) continue;
-        attributes.emplace_back(std::move(key), std::move(value));
+        if (given && value_.isEmpty()) continue;
+        const QStringView value = given ? QStringView(value_) : QStringView(u"1");
+        bool ok = false;
+        if ((n.id == El::Td || n.id == El::Th) && (key == u"rowspan" || key == u"colspan")) {
+            const int v = value.toInt(&ok);
+            if (ok && key == u"rowspan") n.rowSpan = std::max(1, v);
+            else if (ok) n.colSpan = std::clamp(v, 1, 20480);
+        } else if (n.id == El::Meta) {
+            if (key == u"name" && value == u"qrichtext") richTextMeta = true;
+            if (key == u"content" && value == u"1" && richTextMeta) textEditMode_ = true;
+        }
+        if (key == u"style") styleAttributes_ += value.size();
     }
-    return attributes;
 }
 
 // The last node, when it is a text node with nothing in it (or a single
@@ -342,7 +391,7 @@ std::vector<std::pair<QString, QString>> PageScan::readAttributes() {
 int PageScan::newNode(int parent) {
     Node& last = nodes_.back();
     bool reuse = false;
-    if (nodes_.size() > 1 && last.tag.isEmpty()) {
+    if (nodes_.size() > 1 && !hasTag(last)) {
         if (last.textLength == 0) {
             reuse = true;
         } else if (last.textLength == 1 && last.firstChar.isSpace()) {
@@ -353,7 +402,6 @@ int PageScan::newNode(int parent) {
         }
     }
     if (reuse) {
-        last.tag.clear();
         last.textLength = 0;
         last.id = El::Unknown;
     } else {
@@ -371,7 +419,7 @@ int PageScan::resolveParent() {
     auto insertBefore = [&](El made, const char* tag, int parent) {
         Node n;
         n.id = made;
-        n.tag = QLatin1StringView(tag);
+        n.element = knownElement(QString::fromLatin1(tag));
         n.parent = parent;
         n.depth = nodes_[parent].depth + 1;
         n.list = listAround(parent);
@@ -400,7 +448,7 @@ int PageScan::resolveParent() {
     if (id == nodes_[p].id && (id == El::P || id == El::Li)) p = nodes_[p].parent;
     while ((p && !allowedIn(id, nodes_[p].id)) || holdsNothing(nodes_[p].id)) p = nodes_[p].parent;
     nodes_[node].parent = p;
-    nodes_[p].children.push_back(node);
+    if (holdsRows(nodes_[p].id) || nodes_[p].id == El::Tr) nodes_[p].children.push_back(node);
     return node;
 }
 
@@ -430,14 +478,19 @@ bool PageScan::readTag() {
         ++pos_;
         if (hasPrefix(u'-') && hasPrefix(u'-', 1)) {
             pos_ += 2;
-            const qsizetype end = txt_.indexOf(QLatin1StringView("-->"), pos_);
+            const qsizetype end = page_.indexOf(QLatin1StringView("-->"), pos_);
             pos_ = end >= 0 ? end + 3 : len_;
         } else {
-            while (pos_ < len_ && txt_.at(pos_++) != u'>') {
+            while (pos_ < len_ && at(pos_++) != u'>') {
             }
         }
-        const Space s = nodes_.back().space;
-        if (s != Space::Pre && s != Space::PreWrap && !textEditMode_) eatSpace();
+        const Node& last = nodes_.back();
+        if (last.space != Space::Pre && last.space != Space::PreWrap && !textEditMode_) {
+            // Blanks after it are dropped, unless a style sheet keeps them.
+            const qsizetype from = pos_;
+            eatSpace();
+            if (last.mode != Mode::None) lines_.all += view(from, pos_).count(u'\n');
+        }
         return true;
     }
     return hasPrefix(u'/') ? readEndTag() : readStartTag();
@@ -445,17 +498,18 @@ bool PageScan::readTag() {
 
 bool PageScan::readStartTag() {
     int p = lastIndex();
-    while (p && nodes_[p].tag.isEmpty()) p = nodes_[p].parent;
+    while (p && !hasTag(nodes_[p])) p = nodes_[p].parent;
     int node = newNode(p);
-    QString name;
-    if (!readTagName(name)) return false;
-    if (const Element* e = knownElement(name)) {
-        nodes_[node].id = e->id;
-        nodes_[node].mode = e->mode;
+    if (!readTagName()) return false;
+    Node& fresh = nodes_[node];
+    fresh.element = knownElement(name_);
+    if (fresh.element) {
+        fresh.id = fresh.element->id;
+        fresh.mode = fresh.element->mode;
+    } else {
+        fresh.otherTag = name_;
     }
-    nodes_[node].tag = std::move(name);
-    std::vector<std::pair<QString, QString>> attributes;
-    if (pos_ < len_ && txt_.at(pos_).isSpace()) attributes = readAttributes();
+    if (pos_ < len_ && at(pos_).isSpace()) readAttributes();
 
     node = resolveParent();
     if (!resolveNode(node)) return false;
@@ -464,53 +518,36 @@ bool PageScan::readStartTag() {
     else if (n.id == El::Nobr) n.space = Space::NoWrap;
     else if (n.id == El::Br) n.space = Space::PreWrap;
 
-    bool richTextMeta = false;
-    for (const auto& [key, value] : attributes) {
-        bool ok = false;
-        if ((n.id == El::Td || n.id == El::Th) && (key == u"rowspan" || key == u"colspan")) {
-            const int v = value.toInt(&ok);
-            if (ok && key == u"rowspan") n.rowSpan = std::max(1, v);
-            else if (ok) n.colSpan = std::clamp(v, 1, 20480);
-        } else if (n.id == El::Meta) {
-            if (key == u"name" && value == u"qrichtext") richTextMeta = true;
-            if (key == u"content" && value == u"1" && richTextMeta) textEditMode_ = true;
-        }
-        if (key == u"style") styleAttributes_ += value.size();
-    }
-
     bool closed = false;
-    while (pos_ < len_ && txt_.at(pos_) != u'>') {
-        if (txt_.at(pos_) == u'/') closed = true;
+    while (pos_ < len_ && at(pos_) != u'>') {
+        if (at(pos_) == u'/') closed = true;
         ++pos_;
     }
     ++pos_;
-    if (keepsNewlines(n.space) && n.mode == Mode::Block && pos_ < len_ - 1 && txt_.at(pos_) == u'\n') ++pos_;
+    if (keepsNewlines(n.space) && n.mode == Mode::Block && pos_ < len_ - 1 && at(pos_) == u'\n') ++pos_;
 
     if (!countTag()) return false;
     depthSum_ += n.depth;
     if (n.id == El::Img) ++pictures_;
-    if (n.id == El::Li) {
-        ++nodes_[n.list].items;
-        ++nodes_[n.list].itemsWithNewlines;
-    }
+    if (n.id == El::Li) ++nodes_[n.list].items;
+    if ((n.id == El::Ul || n.id == El::Ol) && !linesBeforeLists_) linesBeforeLists_ = lines_;
     if (holdsNothing(n.id) || closed) return resolveNode(newNode(n.parent));
     return true;
 }
 
 bool PageScan::readEndTag() {
     ++pos_;
-    QString name;
-    if (!readTagName(name)) return false;
-    name = name.trimmed();
-    while (pos_ < len_ && txt_.at(pos_++) != u'>') {
+    if (!readTagName()) return false;
+    const QString name = name_.trimmed();
+    while (pos_ < len_ && at(pos_++) != u'>') {
     }
     if (!countTag()) return false;
     // Right after an element of this name that holds nothing (the node
     // before the last), the end tag closes back to where that element
     // stood, whatever opened or closed since.
     int p = lastIndex();
-    if (p > 0 && nodes_[p - 1].tag == name && holdsNothing(nodes_[p - 1].id)) --p;
-    while (p && nodes_[p].tag != name) p = nodes_[p].parent;
+    if (p > 0 && named(nodes_[p - 1], name) && holdsNothing(nodes_[p - 1].id)) --p;
+    while (p && !named(nodes_[p], name)) p = nodes_[p].parent;
     if (!p) return true;
     Node& last = nodes_.back();
     if (keepsNewlines(nodes_[p].space) && nodes_[p].mode == Mode::Block && last.textLength > 0 &&
@@ -521,13 +558,20 @@ bool PageScan::readEndTag() {
 
 bool PageScan::read() {
     while (pos_ < len_) {
-        const QChar c = txt_.at(pos_++);
+        const QChar c = at(pos_);
         if (c == u'<') {
+            ++pos_;
             if (!readTag()) return false;
         } else if (c == u'&') {
+            ++pos_;
             append(readEntity());
         } else {
-            append(c);
+            // The text up to the next tag or entity.
+            qsizetype end = next(u'<');
+            const qsizetype entity = view(pos_, end).indexOf(u'&');
+            if (entity >= 0) end = pos_ + entity;
+            append(view(pos_, end));
+            pos_ = end;
         }
     }
     return true;
@@ -538,8 +582,10 @@ bool PageScan::read() {
 // the reader makes rows times columns cells of it. A table past the limit
 // is not counted further.
 void PageScan::measureTables() {
+    // What a column holds of the cell last placed over it.
     struct Span {
-        long long row, col, rowSpan, colSpan;
+        int endRow;   // the row below the cell
+        int colSpan;
     };
     for (const Node& table : nodes_) {
         if (table.id != El::Table) continue;
@@ -547,7 +593,7 @@ void PageScan::measureTables() {
         for (int child : table.children) {
             const Node& c = nodes_[child];
             if (c.id == El::Tr) rows.push_back(child);
-            if (c.id == El::Thead || c.id == El::Tbody || c.id == El::Tfoot)
+            if (holdsRows(c.id) && c.id != El::Table)
                 for (int row : c.children)
                     if (nodes_[row].id == El::Tr) rows.push_back(row);
         }
@@ -562,15 +608,16 @@ void PageScan::measureTables() {
                 if (c.id != El::Td && c.id != El::Th) continue;
                 while (col < static_cast<long long>(spanOfColumn.size())) {
                     const Span& s = spanOfColumn[col];
-                    if (s.row + s.rowSpan <= r) break;
+                    if (s.endRow <= r) break;
                     col += s.colSpan;
                 }
-                const Span span{r, col, c.rowSpan, c.colSpan};
+                const long long start = col;
                 col += c.colSpan;
                 columns = std::max(columns, col);
                 if (columns > most) break;
                 if (static_cast<long long>(spanOfColumn.size()) < col) spanOfColumn.resize(col);
-                std::fill(spanOfColumn.begin() + span.col, spanOfColumn.begin() + col, span);
+                const Span span{int(std::min<long long>(r + c.rowSpan, INT_MAX)), c.colSpan};
+                std::fill(spanOfColumn.begin() + start, spanOfColumn.begin() + col, span);
             }
         }
         cells_ += rowCount * columns;
@@ -581,13 +628,15 @@ bool PageScan::measure() {
     measureTables();
     // Style sheets can keep any newline.
     const bool styled = styleText_ + styleAttributes_ > 0;
-    const long long lines = (styled ? newlines_ : keptNewlines_) + paragraphMarks_;
+    const long long lines = lines_.count(styled);
+    const long long linesAfterLists = linesBeforeLists_ ? lines - linesBeforeLists_->count(styled) : 0;
     int longestList = 0;
-    for (auto n = nodes_.begin() + 1; n != nodes_.end(); ++n)
-        longestList = std::max(longestList, styled ? n->itemsWithNewlines : n->items);
+    for (auto n = nodes_.begin() + 1; n != nodes_.end(); ++n) longestList = std::max(longestList, n->items);
     return withinAll({
         {cells_ > kMostTableCells, holdsMore(kMostTableCells, "table cells")},
         {longestList > kMostListItems, "a list of it holds more than " + std::to_string(kMostListItems) + " items"},
+        {longestList + linesAfterLists > kMostListItems,
+         "it has more than " + std::to_string(kMostListItems) + " lines of preformatted text in or after a list"},
         {text_ > kMostPageText, holdsMore(kMostPageText, "characters of text")},
         {lines > kMostLines, holdsMore(kMostLines, "lines")},
         {pictures_ > kMostPictures, holdsMore(kMostPictures, "pictures")},

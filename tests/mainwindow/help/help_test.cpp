@@ -181,6 +181,9 @@ TEST(HelpPageLimits, PagesThatCostFarMoreThanTheirSizeAreRefusedWithTheirCause) 
         {nestedTables, "its tables are nested too deep for what they hold"},
         {repeat("<p>x</p>", 10001), "it holds more than 20000 tags"},
         {"<ol>" + repeat("<li>x", 2001) + "</ol>", "a list of it holds more than 2000 items"},
+        // Each line kept in a list item is an item more.
+        {"<ul><li><pre>" + repeat("x\n", 2001) + "</pre></ul>",
+         "it has more than 2000 lines of preformatted text in or after a list"},
         {"<p>" + std::string(10001, 'x') + "</p>", "it has more than 10000 characters in a row with no space to break the line at"},
         {"<nobr>" + repeat("word ", 2001) + "</nobr>", "it has more than 10000 characters in a row with no space to break the line at"},
         {repeat("many words ", 50000), "it holds more than 500000 characters of text"},
