@@ -12,8 +12,8 @@
 #include <climits>
 #include <cmath>
 #include <initializer_list>
-#include <optional>
 #include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -25,22 +25,23 @@ namespace {
 // where the reader's choices decide which element holds which: an element
 // closes the elements that may not hold it, a paragraph or list item closes
 // the one before it, a lone cell or row gets a table of its own, an end tag
-// closes the nearest open element of its name (or, after an element that
-// holds nothing, the node that followed it), and an empty or blank text
-// node is reused for the next node. White-space that style sheets set is
-// not followed: it only decides whether a blank makes a node of its own,
-// and the tag limit bounds what a page relying on that could do otherwise.
+// closes the nearest open element of its name (or, right after an element
+// of its name that holds nothing, all that opened since), and an empty or
+// blank text node is reused for the next node. White-space that style
+// sheets set is not followed: it only decides whether a blank makes a node
+// of its own, and the tag limit bounds what a page relying on that could do
+// otherwise; on a page with style sheets every newline counts as kept.
 // What the layout will cost is read from the document the reader built.
 
 // What an element does to the nesting; the reader's other elements are Known.
 enum class El : unsigned char {
     Unknown, Known, P, Li, Ul, Ol, Dl, Dt, Dd, Table, Tr, Td, Th, Thead, Tbody, Tfoot, Caption, Body, Head,
-    Img, Br, Hr, Meta, Pre, Nobr, Style
+    Img, Br, Hr, Meta, Pre, Style
 };
 // How the reader shows an element: None is not shown, nor anything in it.
 enum class Mode : unsigned char { Block, Inline, Table, None };
 // White-space as the reader's elements set it.
-enum class Space : unsigned char { Other, Pre, NoWrap, PreWrap };
+enum class Space : unsigned char { Other, Pre, PreWrap };
 
 struct Element {
     QLatin1StringView name;
@@ -49,27 +50,31 @@ struct Element {
 };
 
 // By name, in order.
+using L = QLatin1StringView;
 const Element kElements[] = {
-    {QLatin1StringView("a"), El::Known, Mode::Inline},        {QLatin1StringView("address"), El::Known, Mode::Inline}, {QLatin1StringView("b"), El::Known, Mode::Inline},
-    {QLatin1StringView("big"), El::Known, Mode::Inline},      {QLatin1StringView("blockquote"), El::Known, Mode::Block}, {QLatin1StringView("body"), El::Body, Mode::Block},
-    {QLatin1StringView("br"), El::Br, Mode::Inline},          {QLatin1StringView("caption"), El::Caption, Mode::Block}, {QLatin1StringView("center"), El::Known, Mode::Block},
-    {QLatin1StringView("cite"), El::Known, Mode::Inline},     {QLatin1StringView("code"), El::Known, Mode::Inline},    {QLatin1StringView("dd"), El::Dd, Mode::Block},
-    {QLatin1StringView("dfn"), El::Known, Mode::Inline},      {QLatin1StringView("div"), El::Known, Mode::Block},      {QLatin1StringView("dl"), El::Dl, Mode::Block},
-    {QLatin1StringView("dt"), El::Dt, Mode::Block},           {QLatin1StringView("em"), El::Known, Mode::Inline},      {QLatin1StringView("font"), El::Known, Mode::Inline},
-    {QLatin1StringView("h1"), El::Known, Mode::Block},        {QLatin1StringView("h2"), El::Known, Mode::Block},       {QLatin1StringView("h3"), El::Known, Mode::Block},
-    {QLatin1StringView("h4"), El::Known, Mode::Block},        {QLatin1StringView("h5"), El::Known, Mode::Block},       {QLatin1StringView("h6"), El::Known, Mode::Block},
-    {QLatin1StringView("head"), El::Head, Mode::None},        {QLatin1StringView("hr"), El::Hr, Mode::Block},          {QLatin1StringView("html"), El::Known, Mode::Inline},
-    {QLatin1StringView("i"), El::Known, Mode::Inline},        {QLatin1StringView("img"), El::Img, Mode::Inline},       {QLatin1StringView("kbd"), El::Known, Mode::Inline},
-    {QLatin1StringView("li"), El::Li, Mode::Block},           {QLatin1StringView("link"), El::Known, Mode::None},      {QLatin1StringView("meta"), El::Meta, Mode::None},
-    {QLatin1StringView("nobr"), El::Nobr, Mode::Inline},      {QLatin1StringView("ol"), El::Ol, Mode::Block},          {QLatin1StringView("p"), El::P, Mode::Block},
-    {QLatin1StringView("pre"), El::Pre, Mode::Block},         {QLatin1StringView("qt"), El::Body, Mode::Block},        {QLatin1StringView("s"), El::Known, Mode::Inline},
-    {QLatin1StringView("samp"), El::Known, Mode::Inline},     {QLatin1StringView("script"), El::Known, Mode::None},    {QLatin1StringView("small"), El::Known, Mode::Inline},
-    {QLatin1StringView("span"), El::Known, Mode::Inline},     {QLatin1StringView("strong"), El::Known, Mode::Inline},  {QLatin1StringView("style"), El::Style, Mode::None},
-    {QLatin1StringView("sub"), El::Known, Mode::Inline},      {QLatin1StringView("sup"), El::Known, Mode::Inline},     {QLatin1StringView("table"), El::Table, Mode::Table},
-    {QLatin1StringView("tbody"), El::Tbody, Mode::Table},     {QLatin1StringView("td"), El::Td, Mode::Block},          {QLatin1StringView("tfoot"), El::Tfoot, Mode::Table},
-    {QLatin1StringView("th"), El::Th, Mode::Block},           {QLatin1StringView("thead"), El::Thead, Mode::Table},    {QLatin1StringView("title"), El::Known, Mode::None},
-    {QLatin1StringView("tr"), El::Tr, Mode::Table},           {QLatin1StringView("tt"), El::Known, Mode::Inline},      {QLatin1StringView("u"), El::Known, Mode::Inline},
-    {QLatin1StringView("ul"), El::Ul, Mode::Block},           {QLatin1StringView("var"), El::Known, Mode::Inline},
+    {L("a"), El::Known, Mode::Inline}, {L("address"), El::Known, Mode::Inline},
+    {L("b"), El::Known, Mode::Inline}, {L("big"), El::Known, Mode::Inline},
+    {L("blockquote"), El::Known, Mode::Block}, {L("body"), El::Body, Mode::Block},
+    {L("br"), El::Br, Mode::Inline}, {L("caption"), El::Caption, Mode::Block},
+    {L("center"), El::Known, Mode::Block}, {L("cite"), El::Known, Mode::Inline},
+    {L("code"), El::Known, Mode::Inline}, {L("dd"), El::Dd, Mode::Block}, {L("dfn"), El::Known, Mode::Inline},
+    {L("div"), El::Known, Mode::Block}, {L("dl"), El::Dl, Mode::Block}, {L("dt"), El::Dt, Mode::Block},
+    {L("em"), El::Known, Mode::Inline}, {L("font"), El::Known, Mode::Inline}, {L("h1"), El::Known, Mode::Block},
+    {L("h2"), El::Known, Mode::Block}, {L("h3"), El::Known, Mode::Block}, {L("h4"), El::Known, Mode::Block},
+    {L("h5"), El::Known, Mode::Block}, {L("h6"), El::Known, Mode::Block}, {L("head"), El::Head, Mode::None},
+    {L("hr"), El::Hr, Mode::Block}, {L("html"), El::Known, Mode::Inline}, {L("i"), El::Known, Mode::Inline},
+    {L("img"), El::Img, Mode::Inline}, {L("kbd"), El::Known, Mode::Inline}, {L("li"), El::Li, Mode::Block},
+    {L("link"), El::Known, Mode::None}, {L("meta"), El::Meta, Mode::None}, {L("nobr"), El::Known, Mode::Inline},
+    {L("ol"), El::Ol, Mode::Block}, {L("p"), El::P, Mode::Block}, {L("pre"), El::Pre, Mode::Block},
+    {L("qt"), El::Body, Mode::Block}, {L("s"), El::Known, Mode::Inline}, {L("samp"), El::Known, Mode::Inline},
+    {L("script"), El::Known, Mode::None}, {L("small"), El::Known, Mode::Inline},
+    {L("span"), El::Known, Mode::Inline}, {L("strong"), El::Known, Mode::Inline},
+    {L("style"), El::Style, Mode::None}, {L("sub"), El::Known, Mode::Inline},
+    {L("sup"), El::Known, Mode::Inline}, {L("table"), El::Table, Mode::Table},
+    {L("tbody"), El::Tbody, Mode::Table}, {L("td"), El::Td, Mode::Block}, {L("tfoot"), El::Tfoot, Mode::Table},
+    {L("th"), El::Th, Mode::Block}, {L("thead"), El::Thead, Mode::Table}, {L("title"), El::Known, Mode::None},
+    {L("tr"), El::Tr, Mode::Table}, {L("tt"), El::Known, Mode::Inline}, {L("u"), El::Known, Mode::Inline},
+    {L("ul"), El::Ul, Mode::Block}, {L("var"), El::Known, Mode::Inline},
 };
 
 const Element* knownElement(const QString& tag) {
@@ -515,7 +520,6 @@ bool PageScan::readStartTag() {
     if (!resolveNode(node)) return false;
     Node& n = nodes_[node];
     if (n.id == El::Pre) n.space = Space::Pre;
-    else if (n.id == El::Nobr) n.space = Space::NoWrap;
     else if (n.id == El::Br) n.space = Space::PreWrap;
 
     bool closed = false;
@@ -643,7 +647,8 @@ bool PageScan::measure() {
         {styleAttributes_ > kMostStyleAttributes, holdsMore(kMostStyleAttributes, "characters of style attributes")},
         // Going up one element costs about as much as trying three characters
         // of style sheet there.
-        {depthSum_ * (3 + styleText_) > kMostStyleWork, "its style sheets are too large for the elements they apply to"},
+        {depthSum_ * (3 + styleText_) > kMostStyleWork,
+         "its style sheets are too large for the elements they apply to"},
     }, problem);
 }
 
@@ -742,7 +747,8 @@ bool helpDocumentWithinLimits(QTextDocument& doc, std::string& problem) {
          "its tables are nested more than " + std::to_string(kMostNestedTables) + " deep"},
         {!work.numbersFit, "it holds a size, span or count over " + std::to_string(int(kLargestPageNumber))},
         {work.longestUnbroken > kMostUnbrokenText,
-         "it has more than " + std::to_string(kMostUnbrokenText) + " characters in a row with no space to break the line at"},
+         "it has more than " + std::to_string(kMostUnbrokenText) +
+             " characters in a row with no space to break the line at"},
         {work.paragraphs > kMostParagraphs, holdsMore(kMostParagraphs, "paragraphs")},
         {work.cells > kMostTableCells, holdsMore(kMostTableCells, "table cells")},
         {work.text > kMostPageText, holdsMore(kMostPageText, "characters of text")},

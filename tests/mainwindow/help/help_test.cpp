@@ -170,6 +170,7 @@ std::string repeat(const std::string& s, int n) {
 TEST(HelpPageLimits, PagesThatCostFarMoreThanTheirSizeAreRefusedWithTheirCause) {
     const HelpFile help;
     const std::string nestedTables = repeat("<table><tr><td>", 3) + "<p>" + repeat("word ", 30000) + "</p>";
+    const std::string unbroken = "it has more than 10000 characters in a row with no space to break the line at";
     const std::pair<std::string, std::string> pages[] = {
         {"<table>" + repeat("<tr><td colspan=10000 rowspan=10000>x</td></tr>", 100) + "</table>",
          "it holds more than 10000 table cells"},
@@ -184,12 +185,13 @@ TEST(HelpPageLimits, PagesThatCostFarMoreThanTheirSizeAreRefusedWithTheirCause) 
         // Each line kept in a list item is an item more.
         {"<ul><li><pre>" + repeat("x\n", 2001) + "</pre></ul>",
          "it has more than 2000 lines of preformatted text in or after a list"},
-        {"<p>" + std::string(10001, 'x') + "</p>", "it has more than 10000 characters in a row with no space to break the line at"},
-        {"<nobr>" + repeat("word ", 2001) + "</nobr>", "it has more than 10000 characters in a row with no space to break the line at"},
+        {"<p>" + std::string(10001, 'x') + "</p>", unbroken},
+        {"<nobr>" + repeat("word ", 2001) + "</nobr>", unbroken},
         {repeat("many words ", 50000), "it holds more than 500000 characters of text"},
         {"<pre>" + repeat("x\n", 20001) + "</pre>", "it holds more than 20000 lines"},
         {repeat("<img src=\"qrc:/p.png\">", 501), "it holds more than 500 pictures"},
-        {"<p style=\"" + repeat("color: red; ", 41700) + "\">x</p>", "it holds more than 500000 characters of style attributes"},
+        {"<p style=\"" + repeat("color: red; ", 41700) + "\">x</p>",
+         "it holds more than 500000 characters of style attributes"},
         {"<style>" + repeat("* { color: red }", 200) + "</style>" + repeat("<div>", 50) + repeat("<p>x</p>", 1000),
          "its style sheets are too large for the elements they apply to"},
     };
@@ -208,10 +210,12 @@ TEST(HelpPageLimits, TheProgramsOwnPagesAndOrdinaryHtmlFit) {
     ASSERT_GE(help.pages.size(), 50u);
     std::vector<std::string> pages;
     for (const auto& [name, page] : help.pages) pages.push_back(page);
-    const std::string row = "<tr><td><b>Ctrl+C</b></td><td>Copies the selection</td><td align=right>12&nbsp;ms</td></tr>\n";
+    const std::string row =
+        "<tr><td><b>Ctrl+C</b></td><td>Copies the selection</td><td align=right>12&nbsp;ms</td></tr>\n";
     pages.push_back("<html><head><title>Keys</title><style>td { padding: 4px } .k { font-weight: bold }</style>"
                     "</head><body><h1>Keys</h1>\n<table border=1 cellpadding=3 width=\"100%\">"
-                    "<thead><tr><th colspan=2>Key</th><th rowspan=2>Time</th></tr><tr><th>Name</th><th>Does</th></tr></thead>"
+                    "<thead><tr><th colspan=2>Key</th><th rowspan=2>Time</th></tr>"
+                    "<tr><th>Name</th><th>Does</th></tr></thead>"
                     "<tbody>\n" + repeat(row, 300) + "</tbody></table></body></html>");
     pages.push_back("<ul><li>One<ul><li>Two<ol><li>Three<ul><li>Four</ul><li>Three again</ol></ul>"
                     "<li>One again" + repeat("<li>item <a href=\"x.html\">link</a> &amp; more", 500) + "</ul>"
@@ -235,8 +239,8 @@ TEST_F(HelpWindowTest, APageOfSpannedCellsIsRefusedFromTheMenuAndTheSoundIsUntou
     TSoundfrm* sound = openWave("a.wav");
     sound->Modified = true;
     trigger("Contents1");
-    EXPECT_EQ(scripted().messages(),
-              std::vector<std::string>{"The help page contents.html cannot be shown: it holds more than 10000 table cells."});
+    EXPECT_EQ(scripted().messages(), std::vector<std::string>{"The help page contents.html cannot be shown: it holds "
+                                                              "more than 10000 table cells."});
     flush();
     THelpfrm* window = main->findChild<THelpfrm*>();
     EXPECT_TRUE(window == nullptr || !window->isVisible());
