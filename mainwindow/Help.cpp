@@ -6,11 +6,8 @@
 #include <QImageReader>
 #include <QPointer>
 #include <QPushButton>
-#include <QTextFrame>
-#include <QTextLength>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -84,62 +81,14 @@ QVariant HelpResources::load(int type, const QUrl& name) {
     return QByteArray("");
 }
 
-namespace {
-
-// The deepest nesting of frames (each table is one) in a document.
-int frameDepth(QTextFrame* root) {
-    int deepest = 0;
-    std::vector<std::pair<QTextFrame*, int>> todo{{root, 0}};
-    while (!todo.empty()) {
-        auto [frame, depth] = todo.back();
-        todo.pop_back();
-        deepest = std::max(deepest, depth);
-        for (QTextFrame* child : frame->childFrames()) todo.push_back({child, depth + 1});
-    }
-    return deepest;
-}
-
-bool withinPageNumbers(double d) { return std::fabs(d) <= kLargestPageNumber; }   // false for NaN too
-
-// Numbers of a text format's property: sizes, spans, counts and indents.
-bool withinPageNumbers(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Float:
-    case QMetaType::Double: return withinPageNumbers(v.toDouble());
-    default: break;
-    }
-    if (v.userType() == qMetaTypeId<QTextLength>()) return withinPageNumbers(v.value<QTextLength>().rawValue());
-    if (v.userType() == qMetaTypeId<QList<QTextLength>>()) {
-        for (const QTextLength& l : v.value<QList<QTextLength>>())
-            if (!withinPageNumbers(l.rawValue())) return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool helpPageFits(const sv::HelpFile& help, const std::string& page, std::string& problem) {
+    const QString html = QString::fromStdString(page);
+    if (!sv::helpPageWithinLimits(html, problem)) return false;
     // Read as the window reads it, but not laid out: the text layout is
-    // where a page beyond these limits does its harm.
+    // where a page beyond the limits does its harm.
     HelpDocument doc(help);
-    doc.setHtml(QString::fromStdString(page));
-    if (frameDepth(doc.rootFrame()) > kMostNestedTables) {
-        problem = "its tables are nested more than " + std::to_string(kMostNestedTables) + " deep";
-        return false;
-    }
-    for (const QTextFormat& format : doc.allFormats()) {
-        const QMap<int, QVariant> properties = format.properties();
-        for (auto it = properties.begin(); it != properties.end(); ++it) {
-            if (it.key() == QTextFormat::ObjectIndex || withinPageNumbers(it.value())) continue;
-            problem = "it holds a size, span or count over " + std::to_string(int(kLargestPageNumber));
-            return false;
-        }
-    }
-    return true;
+    doc.setHtml(html);
+    return sv::helpDocumentWithinLimits(doc, problem);
 }
 
 THelpfrm::THelpfrm(QWidget* owner) : QWidget(owner, Qt::Window) {

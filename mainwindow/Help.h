@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/help_page_limits.h"
 #include "platform/help_file.h"
 
 class QPushButton;
@@ -49,12 +50,8 @@ private:
     HelpResources resources_;
 };
 
-// Whether the text layout can take a page: false, with the reason, for one
-// whose tables are nested more than kMostNestedTables deep (each level
-// doubles the layout's work, and deep nesting runs it out of stack) or that
-// holds a size, span or count beyond kLargestPageNumber.
-constexpr int kMostNestedTables = 8;
-constexpr double kLargestPageNumber = 10000;
+// Whether the help window can take a page: false, with the reason, for one
+// beyond the limits of help_page_limits.h.
 bool helpPageFits(const sv::HelpFile& help, const std::string& page, std::string& problem);
 
 // Serves the help file's pages to the browser by their names.

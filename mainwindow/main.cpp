@@ -41,8 +41,10 @@ int main(int argc, char** argv) {
 
     if (helpOnlyCommandLine(args)) {
         // The help window alone, owned by no main window: closing it ends
-        // the program. A missing help file has been reported.
-        return showHelpContents(nullptr, sv::exeDir()) ? (ending ? 0 : app.exec()) : 1;
+        // the program. A missing help file or a page it cannot show has been
+        // reported, unless the session ended while the report was up.
+        if (!showHelpContents(nullptr, sv::exeDir())) return ending ? 0 : 1;
+        return ending ? 0 : app.exec();
     }
 
     Splashfrm = new TSplashfrm();
